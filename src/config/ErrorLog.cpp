@@ -1,0 +1,90 @@
+#include "ErrorLog.h"
+
+#include "InstallPaths.h"
+#include "platform/ComTypes.h"
+#include "platform/Diagnostics.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/Strings.h"
+#include "platform/XmlDom.h"
+
+namespace marlin {
+
+namespace {
+
+constexpr wchar_t kRootName[] = L"MTRoot";
+
+// A new log: the processing instruction and an empty MTRoot.
+bool StartNewLog(XmlDocument& document)
+{
+    XmlElement root = document.CreateElement(kRootName);
+    return root && document.AppendProcessingInstruction(L"xml", L"version='1.0'") &&
+           document.AppendToDocument(root.Get());
+}
+
+void AppendEntry(const std::wstring& path, const std::wstring& risk, const std::wstring& message)
+{
+    ComInitScope com;
+    if (!com.usable()) return;
+    CrossProcessLock lock(path);
+    auto document = XmlDocument::Create();
+    if (!document) return;
+
+    if (FileExists(path)) {
+        // A log that does not parse stays as it is; nothing is appended to it.
+        if (!document->Load(path)) return;
+    } else if (!StartNewLog(*document)) {
+        return;
+    }
+
+    XmlElement entry = document->CreateElement(L"Error");
+    XmlElement root = document->Root();
+    if (!entry || !root) return;
+    SYSTEMTIME now{};
+    Env().GetLocalTime(now);
+    if (!SetAttribute(entry.Get(), L"risk", risk) ||
+        !SetAttribute(entry.Get(), L"timestamp", FormatErrorTimestamp(now)) || !AppendChild(root.Get(), entry.Get()) ||
+        !SetText(entry.Get(), message)) {
+        return;
+    }
+    document->SaveAtomically(path);
+}
+
+void ReportToErrorLog(const wchar_t* place) noexcept
+{
+    try {
+        LogError(kRiskHigh, Format(L"[%ls][Boundary][Unexpected failure]", place ? place : L"?"));
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+std::wstring ErrorLogPath()
+{
+    std::wstring folder = g_ApplicationPath.get();
+    // Without a data folder the name would resolve against the current folder,
+    // which is nowhere the product may write.
+    if (folder.empty()) return {};
+    return folder + L"XMLS\\MarlinToolbarErrorLog" + L".xml";
+}
+
+std::wstring FormatErrorTimestamp(const SYSTEMTIME& time)
+{
+    return Format(L"Date:[%d/%d/%d]-Time:[%d:%d:%d]", time.wMonth, time.wDay, time.wYear, time.wHour, time.wMinute,
+                  time.wSecond);
+}
+
+void LogError(const std::wstring& risk, const std::wstring& message) noexcept
+{
+    try {
+        std::wstring path = ErrorLogPath();
+        if (!path.empty()) AppendEntry(path, risk, message);
+    } catch (...) {
+        // The log is the last resort; a failure to write it has nowhere to go.
+    }
+}
+
+void InstallErrorLogFailureReporter() noexcept { SetFailureReporter(&ReportToErrorLog); }
+
+} // namespace marlin

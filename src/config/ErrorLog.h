@@ -1,0 +1,49 @@
+#pragma once
+// The error log: failures the user need not see, appended to
+// XMLS\MarlinToolbarErrorLog.xml in the data folder.
+#include "platform/Win32.h"
+
+#include <string>
+
+namespace marlin {
+
+namespace ErrorMessages {
+inline constexpr wchar_t kDropFaviconFailed[] = L"[CMarlinToolbarCtrl][Drop][Failed to Download Favicon]";
+inline constexpr wchar_t kPartnerKeyMissing[] =
+    L"[CInvisibleWnd][InitializeMarlinToolbarPluginSDK][Unable to Get Partner Key.]";
+inline constexpr wchar_t kTerminateThreadFailed[] = L"[CInvisibleWnd][StopPluginTimer][Failed to Terminate Thread]";
+inline constexpr wchar_t kPluginUpdateFailed[] = L"[ThreadFunction][RunAutoUpdates][RunPluginUpdate failed]";
+inline constexpr wchar_t kNotConnected[] = L"[CInvisibleWnd][OnTimer][Not Connected to Network]";
+inline constexpr wchar_t kIniNotFoundOnRead[] =
+    L"[CReadRegistryValues][GetMTSettingsFromIniFile][Failed to Initialize Application Settings. Ini File Not Found.]";
+inline constexpr wchar_t kIniNotFoundOnWrite[] =
+    L"[CReadRegistryValues][SetMTSettingsFromIniFile][Failed to Initialize Application Settings. Ini File Not Found.]";
+inline constexpr wchar_t kApplicationSettingsFailed[] =
+    L"[CMarlinToolbarObj][InitializeApplicationSettings][Failed to Initialize Application Settings.]";
+inline constexpr wchar_t kInsertButtonOutOfBound[] = L"[InsertButtonToSpecifiedTab][Out of bound]";
+inline constexpr wchar_t kAddPluginDataFailed[] =
+    L"[CMarlinToolbarCtrl][SetPluginDataInXML][Unable to add plugin data in login XML]";
+inline constexpr wchar_t kDeletePluginDataFailed[] =
+    L"[CMarlinToolbarCtrl][SetPluginDataInXML][Unable to Delete plugin data in login XML]";
+inline constexpr wchar_t kFixedMenusFailed[] = L"AddFixedMenuesinHomeButton failed";
+} // namespace ErrorMessages
+
+inline constexpr wchar_t kRiskLow[] = L"0";
+inline constexpr wchar_t kRiskHigh[] = L"1";
+
+// Appends one entry. Safe from any thread and any process: entries are
+// appended under a cross-process lock and the file is replaced atomically, so
+// no entry is lost to a concurrent writer and a crash never leaves half a log.
+// Failures are silent.
+void LogError(const std::wstring& risk, const std::wstring& message) noexcept;
+
+// Path of the log in the current data folder ("" while the folder is unknown).
+std::wstring ErrorLogPath();
+
+// The timestamp text of an entry written at `time`.
+std::wstring FormatErrorTimestamp(const SYSTEMTIME& time);
+
+// Routes failures caught at window-procedure and COM boundaries to the log.
+void InstallErrorLogFailureReporter() noexcept;
+
+} // namespace marlin

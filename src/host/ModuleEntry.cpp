@@ -1,0 +1,59 @@
+// The module's entry points: the loader entry and the four exports.
+#include "BandGlobals.h"
+#include "ClassTable.h"
+#include "Registration.h"
+#include "platform/Module.h"
+#include "platform/Strings.h"
+
+#include <string>
+
+HHOOK g_hMouseHook = nullptr;
+CMarlinToolbarCtrl* g_pToolbarCtrl = nullptr;
+
+namespace {
+
+// The module is registered as a browser helper object, which the Windows
+// shell would load too; it refuses to live there.
+bool HostIsWindowsShell() noexcept
+{
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD length = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    if (length == 0) return false;
+    return marlin::ContainsNoCase(std::wstring_view(path, length), L"explorer.exe");
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        ::DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        if (g_hMouseHook) ::UnhookWindowsHookEx(g_hMouseHook);
+        g_hMouseHook = nullptr;
+        g_pToolbarCtrl = nullptr;
+        // At process exit other modules may already be gone: leave the factories.
+        if (!reserved) marlin::ReleaseClassFactories();
+    }
+    return HostIsWindowsShell() ? FALSE : TRUE;
+}
+
+STDAPI DllCanUnloadNow()
+{
+    return marlin::ModuleLock::Count() == 0 ? S_OK : S_FALSE;
+}
+
+STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* object)
+{
+    return marlin::GetClassObject(classId, iid, object);
+}
+
+STDAPI DllRegisterServer()
+{
+    return marlin::RegisterServer();
+}
+
+STDAPI DllUnregisterServer()
+{
+    return marlin::UnregisterServer();
+}

@@ -1,0 +1,108 @@
+#include "Files.h"
+
+#include "Strings.h"
+
+#include <vector>
+
+namespace marlin {
+
+bool FileExists(const std::wstring& path)
+{
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::wstring& path)
+{
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool EnsureFolder(const std::wstring& path)
+{
+    if (FolderExists(path)) return true;
+    return ::CreateDirectoryW(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path, size_t maxBytes)
+{
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))) {
+        return std::nullopt;
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+bool ReplaceFileAtomically(const std::wstring& path, const std::function<bool(const std::wstring& tempPath)>& write)
+{
+    std::wstring tempPath =
+        path + Format(L".tmp-%lu-%lu", ::GetCurrentProcessId(), ::GetCurrentThreadId());
+    ::DeleteFileW(tempPath.c_str());
+    bool written = false;
+    try {
+        written = write(tempPath);
+    } catch (...) {
+        written = false;
+    }
+    if (written && FileExists(tempPath) &&
+        ::MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    ::DeleteFileW(tempPath.c_str());
+    return false;
+}
+
+std::wstring ReadIniString(const std::wstring& path, const wchar_t* section, const wchar_t* key, DWORD maxChars)
+{
+    if (maxChars == 0) return {};
+    std::vector<wchar_t> buffer(maxChars + 1, L'\0');
+    DWORD length = ::GetPrivateProfileStringW(section, key, L"", buffer.data(), maxChars + 1, path.c_str());
+    return std::wstring(buffer.data(), length);
+}
+
+bool WriteIniString(const std::wstring& path, const wchar_t* section, const wchar_t* key, const std::wstring& value)
+{
+    return ::WritePrivateProfileStringW(section, key, value.c_str(), path.c_str()) != FALSE;
+}
+
+std::wstring CrossProcessLock::MutexNameFor(const std::wstring& guardedPath)
+{
+    // Mutex names may not contain backslashes; the full path in lower case keeps
+    // two spellings of the same file on the same lock.
+    std::wstring name = L"MarlinToolbar.FileLock." + ToLowerAscii(guardedPath);
+    for (auto& c : name) {
+        if (c == L'\\' || c == L'/') c = L'|';
+    }
+    if (name.size() > MAX_PATH) name.resize(MAX_PATH);
+    return name;
+}
+
+CrossProcessLock::CrossProcessLock(const std::wstring& guardedPath, DWORD timeoutMs)
+    : m_mutex(::CreateMutexW(nullptr, FALSE, MutexNameFor(guardedPath).c_str()))
+{
+    if (!m_mutex) return;
+    DWORD wait = ::WaitForSingleObject(m_mutex.get(), timeoutMs);
+    m_held = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+}
+
+CrossProcessLock::~CrossProcessLock()
+{
+    if (m_held) ::ReleaseMutex(m_mutex.get());
+}
+
+} // namespace marlin

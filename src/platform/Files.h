@@ -1,0 +1,49 @@
+#pragma once
+// Files and folders, ini files, and the cross-process lock that guards a
+// read-modify-write of a file shared between browser processes.
+#include "UniqueHandle.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace marlin {
+
+bool FileExists(const std::wstring& path);
+bool FolderExists(const std::wstring& path);
+// Creates the folder when missing; true when it exists afterwards.
+bool EnsureFolder(const std::wstring& path);
+std::optional<std::string> ReadFileBytes(const std::wstring& path, size_t maxBytes);
+// Folder part of a path, with its trailing backslash ("" when there is none).
+std::wstring FolderOf(const std::wstring& path);
+
+// Replaces `path` as a whole: `write` fills a temporary file in the same
+// folder, which is then moved over the old file. A crash at any point leaves
+// either the old or the new file, never half of one.
+bool ReplaceFileAtomically(const std::wstring& path, const std::function<bool(const std::wstring& tempPath)>& write);
+
+// Ini files: a key's text cut to at most maxChars characters, empty default.
+std::wstring ReadIniString(const std::wstring& path, const wchar_t* section, const wchar_t* key, DWORD maxChars = 255);
+bool WriteIniString(const std::wstring& path, const wchar_t* section, const wchar_t* key, const std::wstring& value);
+
+// A named mutex held for the life of the object. The name is derived from the
+// guarded file's path, so every process that edits the same file meets the same
+// lock. A lock abandoned by a crashed process is taken over: the file it was
+// guarding is intact, because every save is atomic.
+class CrossProcessLock {
+public:
+    static constexpr DWORD kDefaultTimeoutMs = 10000;
+    explicit CrossProcessLock(const std::wstring& guardedPath, DWORD timeoutMs = kDefaultTimeoutMs);
+    ~CrossProcessLock();
+    CrossProcessLock(const CrossProcessLock&) = delete;
+    CrossProcessLock& operator=(const CrossProcessLock&) = delete;
+    bool held() const noexcept { return m_held; }
+
+    static std::wstring MutexNameFor(const std::wstring& guardedPath);
+
+private:
+    unique_handle m_mutex;
+    bool m_held = false;
+};
+
+} // namespace marlin

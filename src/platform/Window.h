@@ -1,0 +1,262 @@
+#pragma once
+// CRTP bases for windows and dialogs. A derived class lists its messages in a
+// table, first match wins:
+//
+//   static constexpr MessageEntry<CFoo> kMessageMap[] = {
+//       {WM_CREATE, &CFoo::OnCreate},
+//       {WM_TIMER, &CFoo::OnTimer},
+//   };
+//
+// Handlers have the form LRESULT OnX(WPARAM, LPARAM, bool& handled); handled
+// starts true. Dialogs may add a command table (CommandEntry) for WM_COMMAND.
+// `this` is bound at WM_NCCREATE / WM_INITDIALOG and unbound before the window
+// is destroyed, so no message reaches a half-destroyed object. No exception
+// leaves a window procedure: it is reported and the message gets its default.
+#include "Diagnostics.h"
+#include "Environment.h"
+#include "Module.h"
+#include "Win32.h"
+
+#include <windowsx.h>
+
+#include <span>
+
+namespace marlin {
+
+template <typename Derived>
+struct MessageEntry {
+    UINT message;
+    LRESULT (Derived::*handler)(WPARAM wParam, LPARAM lParam, bool& handled);
+};
+
+template <typename Derived>
+struct CommandEntry {
+    UINT id;
+    void (Derived::*handler)(UINT notifyCode, HWND control);
+};
+
+// Typed crackers for the messages the product uses.
+inline UINT CommandId(WPARAM wParam) noexcept { return LOWORD(wParam); }
+inline UINT CommandCode(WPARAM wParam) noexcept { return HIWORD(wParam); }
+inline POINT PointFromLParam(LPARAM lParam) noexcept { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+namespace detail {
+
+template <typename Derived>
+bool DispatchMessageMap(Derived& self, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    for (const auto& entry : std::span(Derived::kMessageMap)) {
+        if (entry.message != message) continue;
+        bool handled = true;
+        result = (self.*entry.handler)(wParam, lParam, handled);
+        if (handled) return true;
+    }
+    if constexpr (requires { Derived::kCommandMap; }) {
+        if (message == WM_COMMAND) {
+            for (const auto& entry : std::span(Derived::kCommandMap)) {
+                if (entry.id == CommandId(wParam)) {
+                    (self.*entry.handler)(CommandCode(wParam), reinterpret_cast<HWND>(lParam));
+                    result = 0;
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace detail
+
+template <typename Derived>
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    ~Window() { Destroy(); }
+
+    HWND Create(HWND parent, const RECT& rect, const wchar_t* title, DWORD style, DWORD exStyle = 0,
+                UINT_PTR id = 0)
+    {
+        if (m_hwnd || !RegisterClassOnce()) return nullptr;
+        ::CreateWindowExW(exStyle, Derived::kClassName, title ? title : L"", style, rect.left, rect.top,
+                          rect.right - rect.left, rect.bottom - rect.top, parent,
+                          reinterpret_cast<HMENU>(id), ModuleInstance(), this);
+        return m_hwnd;
+    }
+
+    // Destroys the window; the object no longer receives its messages.
+    void Destroy() noexcept
+    {
+        HWND window = m_hwnd;
+        if (!window) return;
+        Unbind();
+        ::DestroyWindow(window);
+    }
+
+    HWND hwnd() const noexcept { return m_hwnd; }
+
+protected:
+    LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) noexcept
+    {
+        WNDPROC base = BaseWindowProc();
+        return base ? ::CallWindowProcW(base, m_hwnd, message, wParam, lParam)
+                    : ::DefWindowProcW(m_hwnd, message, wParam, lParam);
+    }
+
+    // Called once the window is gone (after WM_NCDESTROY).
+    void OnFinalMessage() noexcept {}
+
+private:
+    // A derived class superclasses a system control by naming it:
+    //   static constexpr const wchar_t* kBaseClassName = TOOLBARCLASSNAMEW;
+    static WNDPROC& BaseWindowProc() noexcept
+    {
+        static WNDPROC base = nullptr;
+        return base;
+    }
+
+    static bool RegisterClassOnce() noexcept
+    {
+        WNDCLASSEXW existing{sizeof(existing)};
+        if (::GetClassInfoExW(ModuleInstance(), Derived::kClassName, &existing)) return true;
+        WNDCLASSEXW wc{sizeof(wc)};
+        if constexpr (requires { Derived::kBaseClassName; }) {
+            if (!::GetClassInfoExW(nullptr, Derived::kBaseClassName, &wc)) return false;
+            wc.cbSize = sizeof(wc);
+            BaseWindowProc() = wc.lpfnWndProc;
+        } else {
+            wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+            wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        }
+        wc.style |= CS_DBLCLKS;
+        wc.lpfnWndProc = &Window::WindowProc;
+        wc.hInstance = ModuleInstance();
+        wc.lpszClassName = Derived::kClassName;
+        return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }
+
+    void Unbind() noexcept
+    {
+        if (m_hwnd) ::RemovePropW(m_hwnd, PropertyName());
+        m_hwnd = nullptr;
+    }
+
+    static const wchar_t* PropertyName() noexcept { return L"Marlin.WindowObject"; }
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+    {
+        auto* self = static_cast<Window*>(::GetPropW(window, PropertyName()));
+        if (!self && message == WM_NCCREATE) {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            self = static_cast<Window*>(create->lpCreateParams);
+            if (self) {
+                self->m_hwnd = window;
+                ::SetPropW(window, PropertyName(), self);
+            }
+        }
+        if (!self) {
+            WNDPROC base = BaseWindowProc();
+            return base ? ::CallWindowProcW(base, window, message, wParam, lParam)
+                        : ::DefWindowProcW(window, message, wParam, lParam);
+        }
+        LRESULT result = 0;
+        bool handled = false;
+        try {
+            handled = detail::DispatchMessageMap(static_cast<Derived&>(*self), message, wParam, lParam, result);
+        } catch (...) {
+            ReportFailure(Derived::kClassName);
+            handled = false;
+        }
+        if (!handled) result = self->DefaultProc(message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            self->Unbind();
+            static_cast<Derived*>(self)->OnFinalMessage();
+        }
+        return result;
+    }
+
+    HWND m_hwnd = nullptr;
+};
+
+template <typename Derived>
+class Dialog {
+public:
+    Dialog() = default;
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+    ~Dialog() { DestroyModeless(); }
+
+    // Runs the dialog modally (through the environment seam) and answers the
+    // value passed to End.
+    INT_PTR DoModal(HWND parent)
+    {
+        m_modal = true;
+        return Env().RunModalDialog(ModuleInstance(), MAKEINTRESOURCEW(Derived::kDialogId), parent,
+                                    &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    }
+
+    HWND CreateModeless(HWND parent)
+    {
+        m_modal = false;
+        return ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(Derived::kDialogId), parent,
+                                    &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    }
+
+    void End(INT_PTR result) noexcept
+    {
+        if (!m_hwnd) return;
+        if (m_modal) {
+            ::EndDialog(m_hwnd, result);
+        } else {
+            DestroyModeless();
+        }
+    }
+
+    HWND hwnd() const noexcept { return m_hwnd; }
+    HWND Item(int id) const noexcept { return ::GetDlgItem(m_hwnd, id); }
+
+private:
+    void DestroyModeless() noexcept
+    {
+        HWND window = m_hwnd;
+        if (!window || m_modal) return;
+        ::SetWindowLongPtrW(window, DWLP_USER, 0);
+        m_hwnd = nullptr;
+        ::DestroyWindow(window);
+    }
+
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+    {
+        auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(window, DWLP_USER));
+        if (!self && message == WM_INITDIALOG) {
+            self = reinterpret_cast<Dialog*>(lParam);
+            if (self) {
+                self->m_hwnd = window;
+                ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+            }
+        }
+        if (!self) return FALSE;
+        if (message == WM_NCDESTROY) {
+            ::SetWindowLongPtrW(window, DWLP_USER, 0);
+            self->m_hwnd = nullptr;
+        }
+        LRESULT result = 0;
+        bool handled = false;
+        try {
+            handled = detail::DispatchMessageMap(static_cast<Derived&>(*self), message, wParam, lParam, result);
+        } catch (...) {
+            ReportFailure(L"Dialog");
+            return FALSE;
+        }
+        if (!handled) return FALSE;
+        if (message == WM_INITDIALOG) return static_cast<INT_PTR>(result);
+        if (result != 0) ::SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+
+    HWND m_hwnd = nullptr;
+    bool m_modal = false;
+};
+
+} // namespace marlin

@@ -1,0 +1,166 @@
+#include "ScriptedEnvironment.h"
+
+#include <cstring>
+#include <utility>
+
+namespace marlin::test {
+
+namespace {
+
+// Runs the test's script once the real modal dialog is up, from inside its
+// own message loop.
+constexpr UINT kRunDialogScript = WM_APP + 0x3A1;
+
+struct DialogScriptContext {
+    DLGPROC procedure;
+    LPARAM param;
+    std::function<void(HWND)> script;
+};
+
+thread_local DialogScriptContext* t_dialogContext = nullptr;
+
+INT_PTR CALLBACK ScriptedDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DialogScriptContext* context = t_dialogContext;
+    if (!context) return FALSE;
+    if (message == WM_INITDIALOG) {
+        INT_PTR result = context->procedure(window, message, wParam, context->param);
+        ::PostMessageW(window, kRunDialogScript, 0, 0);
+        return result;
+    }
+    if (message == kRunDialogScript) {
+        if (context->script) context->script(window);
+        return TRUE;
+    }
+    return context->procedure(window, message, wParam, lParam);
+}
+
+} // namespace
+
+ScriptedEnvironment::ScriptedEnvironment() = default;
+
+ScriptedEnvironment& ScriptedEnvironment::Instance()
+{
+    static ScriptedEnvironment instance;
+    return instance;
+}
+
+void ScriptedEnvironment::Reset()
+{
+    std::wstring windows = windowsDirectory;
+    std::lock_guard guard(m_lock);
+    messageBoxAnswers.clear();
+    chooseMenuCommand = nullptr;
+    dialogScript = nullptr;
+    osPlatform = VER_PLATFORM_WIN32_NT;
+    osMajor = 5;
+    osMinor = 1;
+    versionReadable = true;
+    protectedModeResult = E_NOTIMPL;
+    protectedModeAnswer = FALSE;
+    writeableFolderResult = E_NOTIMPL;
+    writeableFolder.clear();
+    localTime = SYSTEMTIME{2009, 3, 4, 5, 14, 7, 9, 0};
+    connected = TRUE;
+    shellExecuteResult = 42;
+    realShellExecute = false;
+    messageBoxes.clear();
+    shellExecutes.clear();
+    winExecs.clear();
+    sleeps.clear();
+    protectedModeQueries = 0;
+    windowsDirectory = windows;
+}
+
+int ScriptedEnvironment::ShowMessageBox(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) noexcept
+{
+    std::lock_guard guard(m_lock);
+    messageBoxes.push_back({text, caption, flags});
+    if (messageBoxAnswers.empty()) return IDOK;
+    int answer = messageBoxAnswers.front();
+    messageBoxAnswers.pop_front();
+    return answer;
+}
+
+UINT ScriptedEnvironment::TrackPopupMenu(HMENU menu, UINT, int, int, HWND) noexcept
+{
+    return chooseMenuCommand ? chooseMenuCommand(menu) : 0;
+}
+
+INT_PTR ScriptedEnvironment::RunModalDialog(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
+                                            LPARAM param) noexcept
+{
+    DialogScriptContext context{procedure, param, dialogScript};
+    DialogScriptContext* outer = std::exchange(t_dialogContext, &context);
+    INT_PTR result = ::DialogBoxParamW(instance, templateName, parent, ScriptedDialogProc, param);
+    t_dialogContext = outer;
+    return result;
+}
+
+BOOL ScriptedEnvironment::GetOpenFileName(OPENFILENAMEW&) noexcept { return FALSE; }
+
+BOOL ScriptedEnvironment::AnimateWindow(HWND window, DWORD, DWORD) noexcept
+{
+    return ::ShowWindow(window, SW_SHOW);
+}
+
+void ScriptedEnvironment::Sleep(DWORD milliseconds) noexcept
+{
+    std::lock_guard guard(m_lock);
+    sleeps.push_back(milliseconds);
+}
+
+HRESULT ScriptedEnvironment::IEIsProtectedModeProcess(BOOL* protectedMode) noexcept
+{
+    std::lock_guard guard(m_lock);
+    ++protectedModeQueries;
+    if (protectedModeResult == S_OK && protectedMode) *protectedMode = protectedModeAnswer;
+    return protectedModeResult;
+}
+
+HRESULT ScriptedEnvironment::IEGetWriteableFolderPath(REFGUID, LPWSTR* path) noexcept
+{
+    if (!path) return E_POINTER;
+    *path = nullptr;
+    if (FAILED(writeableFolderResult)) return writeableFolderResult;
+    const size_t bytes = (writeableFolder.size() + 1) * sizeof(wchar_t);
+    *path = static_cast<LPWSTR>(::CoTaskMemAlloc(bytes));
+    if (!*path) return E_OUTOFMEMORY;
+    std::memcpy(*path, writeableFolder.c_str(), bytes);
+    return S_OK;
+}
+
+std::wstring ScriptedEnvironment::WindowsDirectory() noexcept { return windowsDirectory; }
+
+BOOL ScriptedEnvironment::GetVersionEx(OSVERSIONINFOW* info) noexcept
+{
+    if (!versionReadable || !info) return FALSE;
+    info->dwPlatformId = osPlatform;
+    info->dwMajorVersion = osMajor;
+    info->dwMinorVersion = osMinor;
+    return TRUE;
+}
+
+void ScriptedEnvironment::GetLocalTime(SYSTEMTIME& time) noexcept { time = localTime; }
+
+BOOL ScriptedEnvironment::InternetGetConnectedState() noexcept { return connected; }
+
+HINSTANCE ScriptedEnvironment::ShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file,
+                                            const wchar_t* parameters, const wchar_t* directory, int show) noexcept
+{
+    {
+        std::lock_guard guard(m_lock);
+        shellExecutes.push_back({verb ? verb : L"", file ? file : L"", parameters ? parameters : L"", show});
+    }
+    if (realShellExecute) return ::ShellExecuteW(owner, verb, file, parameters, directory, show);
+    return reinterpret_cast<HINSTANCE>(shellExecuteResult);
+}
+
+UINT ScriptedEnvironment::WinExec(const char* commandLine, UINT) noexcept
+{
+    std::lock_guard guard(m_lock);
+    winExecs.emplace_back(commandLine ? commandLine : "");
+    return 33;
+}
+
+} // namespace marlin::test

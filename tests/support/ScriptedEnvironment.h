@@ -1,0 +1,86 @@
+#pragma once
+// The environment seam as a test scripts it: records what the product asked
+// for and answers what the test chose. Installed for the test program itself
+// and offered to a DLL the test loads (MarlinToolbarTestEnvironment).
+#include "platform/Environment.h"
+
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace marlin::test {
+
+struct MessageBoxCall {
+    std::wstring text;
+    std::wstring caption;
+    UINT flags = 0;
+};
+
+struct ShellExecuteCall {
+    std::wstring verb;
+    std::wstring file;
+    std::wstring parameters;
+    int show = 0;
+};
+
+class ScriptedEnvironment final : public IEnvironment {
+public:
+    ScriptedEnvironment();
+
+    // Answers, set by the test. Defaults: an NT 5.1 (XP) system, not in
+    // protected mode, connected, a fixed local time, the Windows folder a
+    // scratch folder, message boxes answered IDOK, menus dismissed.
+    std::deque<int> messageBoxAnswers;
+    std::function<UINT(HMENU)> chooseMenuCommand;
+    std::function<void(HWND)> dialogScript;
+    DWORD osPlatform = VER_PLATFORM_WIN32_NT;
+    DWORD osMajor = 5;
+    DWORD osMinor = 1;
+    bool versionReadable = true;
+    HRESULT protectedModeResult = E_NOTIMPL;
+    BOOL protectedModeAnswer = FALSE;
+    HRESULT writeableFolderResult = E_NOTIMPL;
+    std::wstring writeableFolder;
+    std::wstring windowsDirectory;
+    SYSTEMTIME localTime{2009, 3, 4, 5, 14, 7, 9, 0};
+    BOOL connected = TRUE;
+    // ShellExecute: answer with this value, or run the real call when set.
+    INT_PTR shellExecuteResult = 42;
+    bool realShellExecute = false;
+
+    // What the product asked for.
+    std::vector<MessageBoxCall> messageBoxes;
+    std::vector<ShellExecuteCall> shellExecutes;
+    std::vector<std::string> winExecs;
+    std::vector<DWORD> sleeps;
+    int protectedModeQueries = 0;
+
+    int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) noexcept override;
+    UINT TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) noexcept override;
+    INT_PTR RunModalDialog(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
+                           LPARAM param) noexcept override;
+    BOOL GetOpenFileName(OPENFILENAMEW& request) noexcept override;
+    BOOL AnimateWindow(HWND window, DWORD milliseconds, DWORD flags) noexcept override;
+    void Sleep(DWORD milliseconds) noexcept override;
+    HRESULT IEIsProtectedModeProcess(BOOL* protectedMode) noexcept override;
+    HRESULT IEGetWriteableFolderPath(REFGUID folder, LPWSTR* path) noexcept override;
+    std::wstring WindowsDirectory() noexcept override;
+    BOOL GetVersionEx(OSVERSIONINFOW* info) noexcept override;
+    void GetLocalTime(SYSTEMTIME& time) noexcept override;
+    BOOL InternetGetConnectedState() noexcept override;
+    HINSTANCE ShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                           const wchar_t* directory, int show) noexcept override;
+    UINT WinExec(const char* commandLine, UINT show) noexcept override;
+
+    // Back to the defaults, keeping the Windows folder.
+    void Reset();
+
+    static ScriptedEnvironment& Instance();
+
+private:
+    std::mutex m_lock;
+};
+
+} // namespace marlin::test

@@ -1,0 +1,142 @@
+#include "TestIsolation.h"
+
+#include "config/ApiHost.h"
+#include "config/InstallPaths.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Strings.h"
+
+#include <atomic>
+
+namespace marlin::test {
+
+namespace {
+
+std::atomic<int> g_testCounter{0};
+constexpr wchar_t kRegistryScratchBase[] = L"Software\\MarlinToolbarTests";
+
+std::wstring TempFolder()
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD length = ::GetTempPathW(MAX_PATH, buffer);
+    return WithTrailingBackslash(std::wstring(buffer, length));
+}
+
+} // namespace
+
+void RedirectRegistry(const std::wstring& root)
+{
+    struct Redirect {
+        HKEY predefined;
+        const wchar_t* name;
+    };
+    for (const Redirect& r : {Redirect{HKEY_LOCAL_MACHINE, L"HKLM"}, Redirect{HKEY_CLASSES_ROOT, L"HKCR"},
+                              Redirect{HKEY_CURRENT_USER, L"HKCU"}}) {
+        // HKCU goes last: the scratch keys live below the real one.
+        unique_hkey key = CreateRegistryKey(HKEY_CURRENT_USER, root + L"\\" + r.name, KEY_ALL_ACCESS);
+        ::RegOverridePredefKey(r.predefined, key.get());
+    }
+}
+
+void RestoreRegistry()
+{
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+}
+
+void IsolatedTest::SetUp()
+{
+    const int number = ++g_testCounter;
+    m_scratch = TempFolder() + Format(L"marlin-tests\\%lu-%d\\", ::GetCurrentProcessId(), number);
+    EnsureFolder(TempFolder() + L"marlin-tests");
+    RemoveTree(m_scratch);
+    ASSERT_TRUE(EnsureFolder(m_scratch));
+
+    env().Reset();
+    env().windowsDirectory = MakeFolder(L"Windows");
+    env().windowsDirectory.pop_back();
+    SetEnvironment(&env());
+
+    m_registryRoot = Format(L"%ls\\%lu-%d", kRegistryScratchBase, ::GetCurrentProcessId(), number);
+    RedirectRegistry(m_registryRoot);
+
+    ResetInstallPathsState();
+    ResetApiHostState();
+}
+
+void IsolatedTest::TearDown()
+{
+    RestoreRegistry();
+    DeleteRegistryTree(HKEY_CURRENT_USER, m_registryRoot);
+    ResetInstallPathsState();
+    ResetApiHostState();
+    SetEnvironment(nullptr);
+    RemoveTree(m_scratch);
+}
+
+std::wstring IsolatedTest::MakeFolder(const std::wstring& relative) const
+{
+    std::wstring path = m_scratch;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        size_t end = relative.find(L'\\', start);
+        if (end == std::wstring::npos) end = relative.size();
+        path += relative.substr(start, end - start) + L"\\";
+        EnsureFolder(path);
+        start = end + 1;
+    }
+    return path;
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& utf8)
+{
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
+           written == utf8.size();
+}
+
+std::string ReadTextFile(const std::wstring& path)
+{
+    return ReadFileBytes(path, 64 * 1024 * 1024).value_or(std::string());
+}
+
+void RemoveTree(const std::wstring& folder)
+{
+    std::wstring base = WithTrailingBackslash(folder);
+    WIN32_FIND_DATAW found;
+    unique_find search(::FindFirstFileW((base + L"*").c_str(), &found));
+    if (search) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(base + name);
+            } else {
+                ::SetFileAttributesW((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW((base + name).c_str());
+            }
+        } while (::FindNextFileW(search.get(), &found));
+    }
+    search.reset();
+    ::RemoveDirectoryW(base.c_str());
+}
+
+std::wstring WinePath(const char* unixPath)
+{
+    std::wstring path = L"Z:" + FromUtf8(unixPath);
+    for (auto& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
+
+std::wstring ProgramFolder()
+{
+    wchar_t buffer[MAX_PATH * 2] = {};
+    DWORD length = ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+    return FolderOf(std::wstring(buffer, length));
+}
+
+} // namespace marlin::test
