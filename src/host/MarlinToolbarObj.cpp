@@ -48,7 +48,7 @@ STDMETHODIMP CMarlinToolbarObj::GetSite(REFIID, void** site) noexcept
 STDMETHODIMP CMarlinToolbarObj::GetClassID(CLSID* classId) noexcept
 {
     if (!classId) return E_POINTER;
-    *classId = marlin::CLSID_MarlinToolbarObj;
+    *classId = CLSID_MarlinToolbarObj;
     return S_OK;
 }
 

@@ -87,8 +87,10 @@ public:
     template <typename... Args>
     static ComPtr<Derived> Make(Args&&... args)
     {
+        // mingw's ComPtr::Attach adds a reference (unlike the Windows SDK's), so
+        // the new object's first reference is handed over through the address.
         ComPtr<Derived> result;
-        result.Attach(new Derived(std::forward<Args>(args)...));
+        *result.GetAddressOf() = new Derived(std::forward<Args>(args)...);
         return result;
     }
 

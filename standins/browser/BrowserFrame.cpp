@@ -50,9 +50,9 @@ void BrowserFrame::CreateComponent()
 {
     // The browser creates the class twice per window: once as a helper object
     // and once as the band in its rebar.
-    HRESULT helper = ::CoCreateInstance(marlin::CLSID_MarlinToolbarObj, nullptr, CLSCTX_INPROC_SERVER,
+    HRESULT helper = ::CoCreateInstance(CLSID_MarlinToolbarObj, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_PPV_ARGS(&m_helper));
-    HRESULT band = ::CoCreateInstance(marlin::CLSID_MarlinToolbarObj, nullptr, CLSCTX_INPROC_SERVER,
+    HRESULT band = ::CoCreateInstance(CLSID_MarlinToolbarObj, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_PPV_ARGS(&m_band));
     marlin::ComPtr<IDeskBand> deskBand;
     if (m_band) m_band.As(&deskBand);
