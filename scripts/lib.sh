@@ -44,3 +44,29 @@ stop_all() {
         wait "$XVFB_PID" 2>/dev/null || true
     fi
 }
+
+# Lays out an installation in the Wine prefix as the installer would: the
+# installation folder with its data folders, the first settings in the
+# registry and in MarlinToolbar.ini, and the registered DLL.
+INSTALL_WIN='C:\Program Files\MarlinToolbar\'
+
+install_into_prefix() {
+    local install_unix="$WINEPREFIX/drive_c/Program Files/MarlinToolbar"
+    mkdir -p "$install_unix/XMLS" "$install_unix/Images" "$install_unix/Plugins" \
+             "$install_unix/Skins" "$install_unix/TempCache/XMLS"
+    cp "$BUILD/MarlinToolbar.dll" "$install_unix/"
+    cp "$BUILD/standins/api-host/MarlinToolbarAPI.exe" "$install_unix/"
+    cp "$BUILD/standins/browser/MarlinDemoBrowser.exe" "$install_unix/"
+
+    local key='HKLM\SOFTWARE\MarlinToolbar'
+    wine reg add "$key" /v ApplicationPath /t REG_SZ /d "$INSTALL_WIN" /f
+    wine reg add "$key" /v IsLogin /t REG_SZ /d 0 /f
+    wine reg add "$key" /v btbho /t REG_SZ /d 1 /f
+
+    local ini="$WINEPREFIX/drive_c/windows/MarlinToolbar.ini"
+    if [ ! -f "$ini" ]; then
+        printf '[MTSettings]\r\nApplicationPath=%s\r\nIsLogin=0\r\nbtbho=1\r\nPkey=\r\nBaseURL=\r\nSearchSite=\r\nDynamicIP=\r\nOsInfo=\r\n' \
+            "$INSTALL_WIN" > "$ini"
+    fi
+    wine regsvr32 /s "${INSTALL_WIN}MarlinToolbar.dll"
+} </dev/null >/dev/null 2>&1
