@@ -186,16 +186,21 @@ ToolbarPaths InitToolbarPaths()
     paths.visitedUrlLogPath = dataFolder + L"XMLS\\" + L"LogURL.xml";
     paths.signedIn = settings.GetRegistryValue(L"IsLogin") == L"1";
 
-    if (IsVistaNoCase()) {
-        std::wstring install;
-        GetIniApplicationPath(install);
-        paths.imageFolder = install + L"Images\\";
-    } else {
-        paths.imageFolder = dataFolder + L"Images\\";
-    }
+    paths.imageFolder = ImageFolder();
     paths.basicDocumentPath = dataFolder + L"XMLS\\MarlinToolbarBasic.xml";
     paths.loginDocumentPath = dataFolder + L"XMLS\\MarlinToolbarLogin.xml";
     return paths;
+}
+
+std::wstring ImageFolder()
+{
+    std::wstring base;
+    if (IsVistaNoCase()) {
+        GetIniApplicationPath(base);
+    } else {
+        base = g_ApplicationPath.get();
+    }
+    return base + L"Images\\";
 }
 
 std::wstring SkinFolder(int skin)

@@ -47,6 +47,9 @@ struct ToolbarPaths {
 };
 ToolbarPaths InitToolbarPaths();
 
+// The Images folder the toolbar's icons are looked up in.
+std::wstring ImageFolder();
+
 // Folder of skin number `skin`.
 std::wstring SkinFolder(int skin);
 

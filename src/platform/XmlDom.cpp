@@ -205,6 +205,37 @@ bool RemoveChild(IXMLDOMNode* parent, IXMLDOMNode* child)
     return parent && child && parent->removeChild(child, &removed) == S_OK;
 }
 
+bool InsertBefore(IXMLDOMNode* parent, IXMLDOMNode* child, IXMLDOMNode* reference)
+{
+    if (!parent || !child) return false;
+    Variant before;
+    if (reference) {
+        before.get().vt = VT_UNKNOWN;
+        before.get().punkVal = reference;
+        reference->AddRef();
+    }
+    ComPtr<IXMLDOMNode> inserted;
+    return parent->insertBefore(child, before.get(), &inserted) == S_OK;
+}
+
+XmlNode CloneNode(IXMLDOMNode* node)
+{
+    XmlNode clone;
+    if (!node || node->cloneNode(VARIANT_TRUE, &clone) != S_OK) clone.Reset();
+    return clone;
+}
+
+bool RemoveAllChildren(IXMLDOMNode* node)
+{
+    if (!node) return false;
+    for (;;) {
+        ComPtr<IXMLDOMNode> child;
+        HRESULT hr = node->get_firstChild(&child);
+        if (hr == S_FALSE || !child) return true;
+        if (hr != S_OK || !RemoveChild(node, child.Get())) return false;
+    }
+}
+
 std::wstring GetText(IXMLDOMNode* node)
 {
     UniqueBstr text;

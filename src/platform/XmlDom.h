@@ -58,6 +58,12 @@ bool SetAttributeValueAt(IXMLDOMNode* node, long index, const std::wstring& valu
 std::vector<XmlElement> ChildElements(IXMLDOMNode* node);
 bool AppendChild(IXMLDOMNode* parent, IXMLDOMNode* child);
 bool RemoveChild(IXMLDOMNode* parent, IXMLDOMNode* child);
+// Inserts `child` before `reference` (appends when reference is null).
+bool InsertBefore(IXMLDOMNode* parent, IXMLDOMNode* child, IXMLDOMNode* reference);
+// A deep copy of `node`, in the same document.
+XmlNode CloneNode(IXMLDOMNode* node);
+// Removes every child node.
+bool RemoveAllChildren(IXMLDOMNode* node);
 std::wstring GetText(IXMLDOMNode* node);
 bool SetText(IXMLDOMNode* node, const std::wstring& text);
 

@@ -1,0 +1,152 @@
+#include "ApplicationSettings.h"
+
+#include "ApiHost.h"
+#include "ErrorLog.h"
+#include "InstallPaths.h"
+#include "Messages.h"
+#include "Probes.h"
+#include "SettingsStore.h"
+#include "platform/ComTypes.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/Strings.h"
+#include "platform/XmlDom.h"
+
+#include <mutex>
+
+std::atomic<int> g_LogURL{0};
+std::atomic<int> g_AutoUpdate{0};
+std::atomic<int> g_Skin{0};
+std::atomic<int> g_PopupMgr{0};
+
+namespace marlin {
+
+namespace {
+
+std::mutex g_skinLoaderLock;
+SkinLoader g_skinLoader;
+
+int LoadSkins()
+{
+    SkinLoader loader;
+    {
+        std::lock_guard guard(g_skinLoaderLock);
+        loader = g_skinLoader;
+    }
+    return loader ? loader() : 1;
+}
+
+void NotifyHostOfSave()
+{
+    if (g_bProtectedMode == 1) SendToApiHost(kApiMessageDocumentSaved, L"ApplicationSettings.xml");
+}
+
+struct StoredValues {
+    int popup;
+    int logUrl;
+    int autoUpdate;
+    int skin;
+};
+
+// Writes the values by attribute name into the children of MTRoot; under the
+// document's lock, saved atomically.
+bool WriteValues(const std::wstring& path, const StoredValues& values)
+{
+    CrossProcessLock lock(path);
+    auto document = XmlDocument::Create();
+    if (!document || !document->Load(path)) return false;
+    XmlElement root = document->Root();
+    if (root && NodeName(root.Get()) == L"MTRoot") {
+        for (const XmlElement& child : ChildElements(root.Get())) {
+            const std::wstring name = NodeName(child.Get());
+            if (name == L"Popup") SetAttribute(child.Get(), L"Status", Format(L"%d", values.popup));
+            else if (name == L"LogURL") SetAttribute(child.Get(), L"Yes", Format(L"%d", values.logUrl));
+            else if (name == L"AutoUpdate") SetAttribute(child.Get(), L"Plugin", Format(L"%d", values.autoUpdate));
+            else if (name == L"Skin") SetAttribute(child.Get(), L"ID", Format(L"%d", values.skin));
+        }
+    }
+    if (!document->SaveAtomically(path)) return false;
+    NotifyHostOfSave();
+    return true;
+}
+
+} // namespace
+
+std::wstring ApplicationSettingsPath() { return g_ApplicationPath.get() + L"XMLS\\ApplicationSettings.xml"; }
+
+void SetSkinLoader(SkinLoader loader)
+{
+    std::lock_guard guard(g_skinLoaderLock);
+    g_skinLoader = std::move(loader);
+}
+
+int InitializeApplicationSettings()
+{
+    ComInitScope com;
+    InitApplicationFolders();
+    CReadRegistryValues().SetMTSettingsFromIniFile(L"OsInfo", GetOSName());
+
+    const std::wstring path = ApplicationSettingsPath();
+    CrossProcessLock lock(path);
+    auto document = XmlDocument::Create();
+    if (!document) return 0;
+    if (g_ApplicationPath.get().empty() || !document->Load(path)) {
+        LogError(kRiskLow, ErrorMessages::kApplicationSettingsFailed);
+        return 0;
+    }
+
+    int result = 0;
+    XmlElement root = document->Root();
+    if (root && NodeName(root.Get()) == L"MTRoot") {
+        for (const XmlElement& child : ChildElements(root.Get())) {
+            auto attribute = AttributeAt(child.Get(), 0);
+            if (!attribute) continue;
+            const std::wstring name = NodeName(child.Get());
+            if (name == L"Popup") {
+                // The browser's own switch wins; the document follows it.
+                int on = 0;
+                CReadRegistryValues().GetPopupMgr(on);
+                g_PopupMgr = on;
+                SetAttributeValueAt(child.Get(), 0, Format(L"%d", on));
+            } else if (name == L"LogURL") {
+                g_LogURL = ParseInt(attribute->second);
+            } else if (name == L"Skin") {
+                g_Skin = ParseInt(attribute->second);
+            } else if (name == L"AutoUpdate") {
+                g_AutoUpdate = ParseInt(attribute->second);
+            }
+            result = 1;
+        }
+    }
+    if (document->SaveAtomically(path)) NotifyHostOfSave();
+    if (result == 1) result = LoadSkins();
+    return result;
+}
+
+void SaveApplicationSettings()
+{
+    ComInitScope com;
+    WriteValues(ApplicationSettingsPath(), {g_PopupMgr, g_LogURL, g_AutoUpdate, g_Skin});
+}
+
+void SaveSettingsPage(const SettingsPageValues& values)
+{
+    ComInitScope com;
+    const std::wstring path = ApplicationSettingsPath();
+    {
+        auto probe = XmlDocument::Create();
+        if (!probe || !probe->Load(path)) {
+            Env().ShowMessageBox(nullptr, L"Failed to Initialize Application Settings.", kCaption,
+                                 MB_OK | MB_ICONINFORMATION);
+            return;
+        }
+    }
+    const StoredValues stored{values.popupBlocker, values.logUrl, values.autoUpdate, values.skinPosition + 1};
+    g_PopupMgr = stored.popup;
+    g_LogURL = stored.logUrl;
+    g_AutoUpdate = stored.autoUpdate;
+    g_Skin = stored.skin;
+    WriteValues(path, stored);
+}
+
+} // namespace marlin

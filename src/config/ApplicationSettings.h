@@ -1,0 +1,40 @@
+#pragma once
+// ApplicationSettings.xml: the pop-up blocker switch, visited-URL logging,
+// plug-in auto-update and the skin number, read into process-wide values.
+#include <atomic>
+#include <functional>
+#include <string>
+
+extern std::atomic<int> g_LogURL;
+extern std::atomic<int> g_AutoUpdate;
+extern std::atomic<int> g_Skin;
+extern std::atomic<int> g_PopupMgr;
+
+namespace marlin {
+
+// Reads the document into the process-wide values (resolving the folders
+// first); answers 1 when it was read and the skins loaded, else 0.
+int InitializeApplicationSettings();
+
+// Writes the four process-wide values back into the document.
+void SaveApplicationSettings();
+
+// The states of the settings page's controls.
+struct SettingsPageValues {
+    int popupBlocker = 0;    // check box 719
+    int logUrl = 0;          // check box 723
+    int autoUpdate = 0;      // check box 724
+    int skinPosition = 0;    // selected position of combo box 722 (skin number - 1)
+};
+// Writes the page's values into the document and the process-wide values;
+// when the document does not load, tells the user and writes nothing.
+void SaveSettingsPage(const SettingsPageValues& values);
+
+// Loading the skins belongs to the skin code; until it is installed the
+// settings count as loaded.
+using SkinLoader = std::function<int()>;
+void SetSkinLoader(SkinLoader loader);
+
+std::wstring ApplicationSettingsPath();
+
+} // namespace marlin

@@ -1,0 +1,159 @@
+#include "DocumentStore.h"
+
+#include "SharedInstanceState.h"
+#include "config/ApiHost.h"
+#include "config/Messages.h"
+#include "platform/ComTypes.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/Strings.h"
+
+namespace marlin {
+
+namespace {
+
+// A toolbar document this large is not one the product wrote; reading it
+// would stall the browser.
+constexpr unsigned long long kMaxDocumentBytes = 32ull * 1024 * 1024;
+
+bool SignedIn() { return SharedState().IsLoggedIn != 0; }
+
+bool FileTooLarge(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size > kMaxDocumentBytes;
+}
+
+bool LoadFile(XmlDocument& document, const std::wstring& path)
+{
+    return !FileTooLarge(path) && document.Load(path);
+}
+
+std::wstring FileNameOf(const std::wstring& path)
+{
+    size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// Keeps a copy of a file that does not parse, so that saving over it loses nothing.
+bool PreserveBrokenFile(const std::wstring& path)
+{
+    SYSTEMTIME now{};
+    Env().GetLocalTime(now);
+    const std::wstring stem = path + Format(L".broken-%04d%02d%02d-%02d%02d%02d", now.wYear, now.wMonth, now.wDay,
+                                            now.wHour, now.wMinute, now.wSecond);
+    std::wstring backup = stem;
+    for (int n = 2; FileExists(backup) && n < 100; ++n) backup = stem + Format(L"-%d", n);
+    return ::CopyFileW(path.c_str(), backup.c_str(), TRUE) != FALSE;
+}
+
+} // namespace
+
+std::wstring BasicDocumentPath() { return g_ApplicationPath.get() + L"XMLS\\" + kBasicDocumentName; }
+std::wstring LoginDocumentPath() { return g_ApplicationPath.get() + L"XMLS\\" + kLoginDocumentName; }
+std::wstring CurrentDocumentPath() { return SignedIn() ? LoginDocumentPath() : BasicDocumentPath(); }
+
+std::optional<XmlDocument> LoadToolbarDocument(const std::wstring& path)
+{
+    auto document = XmlDocument::Create();
+    if (!document) return std::nullopt;
+    if (!LoadFile(*document, path)) {
+        document = XmlDocument::Create();
+        if (!document || !document->LoadXml(DocumentTemplate(SignedIn()))) return std::nullopt;
+    }
+    return document;
+}
+
+bool DocumentFileLoads(const std::wstring& path)
+{
+    auto document = XmlDocument::Create();
+    return document && LoadFile(*document, path);
+}
+
+bool CreateDocumentFile(const std::wstring& path)
+{
+    auto document = XmlDocument::Create();
+    return document && document->LoadXml(DocumentTemplate(SignedIn())) && document->SaveAtomically(path);
+}
+
+bool EnsureCurrentDocument(HWND owner)
+{
+    const std::wstring path = CurrentDocumentPath();
+    if (FileExists(path)) return true;
+    CrossProcessLock lock(path);
+    if (FileExists(path) || CreateDocumentFile(path)) return true;
+    Env().ShowMessageBox(owner,
+                         SignedIn() ? L"Unable to Create Login Marlin Toolbar XML"
+                                    : L"Unable to Create Basic Marlin Toolbar XML",
+                         kDocumentCaption, MB_OK | MB_ICONINFORMATION);
+    return false;
+}
+
+int GetDefaultToolbar()
+{
+    auto document = LoadToolbarDocument(LoginDocumentPath());
+    if (!document) return 0;
+    XmlElement root = document->Root();
+    const std::wstring value = root ? AttributeText(root.Get(), L"Default") : std::wstring();
+    return value.empty() ? -1 : ParseInt(value) - 1;
+}
+
+bool SetDefaultToolbar(int number)
+{
+    return EditToolbarDocument(LoginDocumentPath(), [number](XmlDocument& document) {
+        XmlElement root = document.Root();
+        return root && SetAttribute(root.Get(), L"Default", Format(L"%d", number));
+    });
+}
+
+bool EditToolbarDocument(const std::wstring& path, const std::function<bool(XmlDocument&)>& edit)
+{
+    ComInitScope com;
+    if (!com.usable() || g_ApplicationPath.get().empty()) return false;
+    CrossProcessLock lock(path);
+    // Without the lock another window's edit could be overwritten: give up instead.
+    if (!lock.held()) return false;
+
+    auto document = XmlDocument::Create();
+    if (!document) return false;
+    const bool fileExists = FileExists(path);
+    const bool fromFile = fileExists && LoadFile(*document, path);
+    if (!fromFile) {
+        document = XmlDocument::Create();
+        if (!document || !document->LoadXml(DocumentTemplate(SignedIn()))) return false;
+    }
+    if (!edit(*document)) return false;
+    if (fileExists && !fromFile && !PreserveBrokenFile(path)) return false;
+    if (!document->SaveAtomically(path)) return false;
+    if (g_bProtectedMode == 1) SendToApiHost(kApiMessageDocumentSaved, FileNameOf(path));
+    return true;
+}
+
+DocumentStartup InitializeToolbarDocuments(HWND owner)
+{
+    DocumentStartup startup;
+    startup.paths = InitToolbarPaths();
+    ::InterlockedExchange(&SharedState().IsLoggedIn, startup.paths.signedIn ? 1 : 0);
+    if (g_ApplicationPath.get().empty()) {
+        Env().ShowMessageBox(owner, L"Application Path not found", kCaption, MB_OK | MB_ICONINFORMATION);
+        return startup;
+    }
+    startup.pathFound = true;
+    EnsureFolder(g_ApplicationPath.get() + L"XMLS");
+    EnsureFolder(g_ApplicationPath.get() + L"Images");
+    startup.loginDocument = startup.paths.signedIn;
+    startup.currentDocumentPath =
+        startup.loginDocument ? startup.paths.loginDocumentPath : startup.paths.basicDocumentPath;
+    EnsureCurrentDocument(owner);
+    return startup;
+}
+
+void ApplyDefaultToolbar(int defaultIndex, int tabCount)
+{
+    if (defaultIndex < 0) return;
+    ::InterlockedExchange(&SharedState().CurrentToolbar, defaultIndex < tabCount ? defaultIndex : 0);
+}
+
+} // namespace marlin

@@ -1,0 +1,10 @@
+// Identifiers of the product's dialogs and their controls.
+#pragma once
+
+// Sign-in dialog.
+#define IDD_SIGNIN              201
+#define IDC_SIGNIN_USERID       705
+#define IDC_SIGNIN_PASSWORD     706
+#define IDC_SIGNIN_FORGOT       694
+#define IDC_SIGNIN_CANCEL       720
+#define IDC_SIGNIN_SIGNOUTCLOSE 704

@@ -1,0 +1,247 @@
+// The toolbar document format, loading with its fallbacks, and start-up.
+#include "DocumentFixture.h"
+
+#include "document/ButtonOperations.h"
+#include "platform/Files.h"
+
+using namespace marlin;
+using namespace marlin::test;
+
+namespace {
+
+constexpr wchar_t kEntries[] =
+    L"<Root><Tab Name=\"T\" TabID=\"1\"><Buttons ID=\"1\">"
+    L"<ButtDesc NAME=\"Search the web\" img=\"x.ico\" urlstring=\"http://a.example/?q=1&amp;amp;r=2\""
+    L" command=\"ignored\" newwindow=\"popup\" sliderWindow=\"yes\" Enable=\"maybe\">"
+    L"<Item caption=\"One\" name=\"not a caption\" img=\"C:\\icons\\one.ico\" sliderwindow=\"yes\" Enable=\"no\""
+    L" command=\"run&amp;amp;go\" newwindow=\"yes\" cid=\"7\" catId=\"8\" KeyWordSearchURL=\"k?a=1&amp;b=2\"/>"
+    L"<Item caption=\"Two\" newwindow=\"bogus\"/>"
+    L"</ButtDesc></Buttons></Tab></Root>";
+
+TEST_F(DocumentTest, OneReaderForButtonsAndEntries)
+{
+    WriteTextFile(data() + L"Images\\x.ico", "icon");
+    auto document = XmlDocument::Create();
+    ASSERT_TRUE(document->LoadXml(kEntries));
+    auto tab = TabElements(*document).front();
+    XmlElement description = FirstChildNamed(FirstChildNamed(tab.Get(), L"Buttons").Get(), L"ButtDesc");
+
+    SearchAddressTarget search;
+    EntryRecord button = ReadEntry(description.Get(), EntryKind::Button, data() + L"Images\\", &search);
+    EXPECT_EQ(button.caption, L"Search the web");
+    EXPECT_EQ(button.iconPath, data() + L"Images\\x.ico");
+    EXPECT_TRUE(button.iconExists);
+    EXPECT_EQ(button.url, L"http://a.example/?q=1&r=2");
+    EXPECT_EQ(search.searchAddress, button.url);
+    EXPECT_EQ(button.command, L"");
+    EXPECT_TRUE(button.popup);
+    EXPECT_FALSE(button.newWindow);
+    EXPECT_FALSE(button.sliderWindow) << "slide-out panels are for menu entries only";
+    EXPECT_TRUE(button.enabled) << "an unknown value keeps the default";
+
+    auto items = MenuItems(description.Get());
+    ASSERT_EQ(items.size(), 2u);
+    EntryRecord one = ReadEntry(items[0].Get(), EntryKind::Menu, data() + L"Images\\");
+    EXPECT_EQ(one.caption, L"One");
+    EXPECT_EQ(one.iconPath, L"C:\\icons\\one.ico");
+    EXPECT_FALSE(one.iconExists);
+    EXPECT_TRUE(one.sliderWindow);
+    EXPECT_FALSE(one.enabled);
+    EXPECT_TRUE(one.newWindow);
+    EXPECT_EQ(one.command, L"run&go");
+    EXPECT_EQ(one.keywordSearchUrl, L"k?a=1&b=2");
+    EXPECT_EQ(one.cid + one.catId, L"78");
+    EntryRecord two = ReadEntry(items[1].Get(), EntryKind::Menu, L"");
+    EXPECT_FALSE(two.newWindow);
+    EXPECT_TRUE(two.enabled);
+
+    // A toolbar that already knows its search address keeps it.
+    SearchAddressTarget known{true, L"kept"};
+    ReadEntry(description.Get(), EntryKind::Button, L"", &known);
+    EXPECT_EQ(known.searchAddress, L"kept");
+}
+
+TEST_F(DocumentTest, MenusLookAtTheFirstTwentyChildrenOnly)
+{
+    std::wstring xml = L"<ButtDesc name=\"b\">";
+    for (int i = 1; i <= 25; ++i) xml += Format(L"<Item caption=\"%d\"/>", i);
+    xml += L"</ButtDesc>";
+    auto document = XmlDocument::Create();
+    ASSERT_TRUE(document->LoadXml(xml));
+    auto items = MenuItems(document->Root().Get());
+    ASSERT_EQ(items.size(), 20u);
+    EXPECT_EQ(AttributeText(items.back().Get(), L"caption"), L"20");
+}
+
+TEST_F(DocumentTest, RenumberingGivesPositionsAndStopsAfterThePseudoToolbar)
+{
+    auto document = XmlDocument::Create();
+    ASSERT_TRUE(document->LoadXml(
+        L"<Root>"
+        L"<Tab Name=\"A\" TabID=\"7\" IDGen=\"9\"><Buttons ID=\"4\"/><Combo ID=\"-1\"/><Note ID=\"x\"/>"
+        L"<Buttons ID=\"9\"/><Buttons ID=\"2\"/></Tab>"
+        L"<Tab Name=\"B\" TabID=\"3\"/>"
+        L"<Tab Name=\"Add\" TabID=\"-1\" type=\"0\"/>"
+        L"<Tab Name=\"Stray\" TabID=\"42\"/>"
+        L"</Root>"));
+    RenumberDocument(*document);
+    EXPECT_EQ(Outline(*document), L"A:1/4[1,2,x,3,4] B:2/0[] Add:3/0[] Stray:42/[] ");
+}
+
+TEST_F(DocumentTest, TemplatesAreTheBuiltInDocuments)
+{
+    for (bool signedIn : {false, true}) {
+        SharedState().IsLoggedIn = signedIn ? 1 : 0;
+        const std::wstring path = data() + L"XMLS\\template.xml";
+        ASSERT_TRUE(CreateDocumentFile(path));
+        XmlDocument document = Saved(path);
+        auto tabs = TabElements(document);
+        ASSERT_EQ(tabs.size(), 2u);
+        EXPECT_TRUE(IsPseudoToolbar(tabs.back().Get()));
+        EXPECT_EQ(AttributeText(document.Root().Get(), L"Default"), signedIn ? L"1" : L"");
+        const std::vector<std::wstring> expected =
+            signedIn ? std::vector<std::wstring>{L"MarlinToolbar", L"Pop-up Blocker", L"EBay", L"YouTube"}
+                     : std::vector<std::wstring>{L"MarlinToolbar", L"Features"};
+        EXPECT_EQ(Captions(document, 0), expected);
+        EXPECT_EQ(AttributeOrder(tabs.front().Get()),
+                  signedIn ? L"Name img TabID IDGen IsActiveTab Privacy IsDefault IsImported IsAdded"
+                           : L"Name img TabID IDGen IsActiveTab Privacy IsDefault IsImported");
+        EXPECT_EQ(Outline(document), signedIn ? L"Marlin Toolbar:1/6[1,2,3,4,5] Add Toolbar:-1/2[] "
+                                              : L"Marlin Toolbar:1/2[1,-1,2] Add Tab:2/2[] ");
+    }
+}
+
+TEST_F(DocumentTest, AmpersandsReadBackAsWritten)
+{
+    WriteLogin(L"<Root><Tab Name=\"T\" TabID=\"1\"><Buttons ID=\"1\"><ButtDesc name=\"hand\""
+               L" UrlString=\"http://h.example/?a=1&amp;b=2\"/></Buttons></Tab><Tab Name=\"Add\" type=\"0\"/></Root>");
+    ASSERT_TRUE(CButtonOperations().AddButton({L"t", 1}, 9, {L"sys", L"", L"", L"http://s.example/?a=1&b=2"}));
+    const std::string bytes = ReadTextFile(login());
+    EXPECT_NE(bytes.find("a=1&amp;amp;b=2"), std::string::npos) << "the system escapes once more";
+
+    XmlDocument document = Saved();
+    std::vector<std::wstring> urls;
+    for (const XmlElement& button : ChildElements(TabElements(document).front().Get())) {
+        urls.push_back(ReadEntry(FirstChildNamed(button.Get(), L"ButtDesc").Get(), EntryKind::Button, L"").url);
+    }
+    EXPECT_EQ(urls, (std::vector<std::wstring>{L"http://h.example/?a=1&b=2", L"http://s.example/?a=1&b=2"}));
+}
+
+TEST_F(DocumentTest, MissingOrBrokenFilesLoadAsTheTemplateAndAreNotTouched)
+{
+    SharedState().IsLoggedIn = 0;
+    auto missing = LoadToolbarDocument(login());
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(Captions(*missing, 0), (std::vector<std::wstring>{L"MarlinToolbar", L"Features"}));
+    EXPECT_FALSE(FileExists(login())) << "loading never writes";
+
+    SharedState().IsLoggedIn = 1;
+    const std::string broken = "<Root><Tab Name=\"Mine\"><Buttons";
+    ASSERT_TRUE(WriteTextFile(login(), broken));
+    auto fallback = LoadToolbarDocument(login());
+    ASSERT_TRUE(fallback);
+    EXPECT_EQ(Captions(*fallback, 0).size(), 4u);
+    EXPECT_EQ(ReadTextFile(login()), broken);
+    EXPECT_EQ(GetDefaultToolbar(), 0) << "the signed-in template's Default is 1";
+}
+
+TEST_F(DocumentTest, AnEditOverABrokenFileKeepsTheUsersBytesBesideIt)
+{
+    const std::string broken = "<Root><Tab Name=\"Mine\" TabID=\"1\"><Buttons ID=\"1\">";
+    ASSERT_TRUE(WriteTextFile(login(), broken));
+    ASSERT_TRUE(SetDefaultToolbar(2));
+
+    EXPECT_EQ(AttributeText(Saved().Root().Get(), L"Default"), L"2");
+    WIN32_FIND_DATAW found;
+    unique_find search(::FindFirstFileW((login() + L".broken-*").c_str(), &found));
+    ASSERT_TRUE(search);
+    EXPECT_EQ(ReadTextFile(data() + L"XMLS\\" + found.cFileName), broken);
+    EXPECT_EQ(std::wstring(found.cFileName), L"MarlinToolbarLogin.xml.broken-20090305-140709");
+}
+
+TEST_F(DocumentTest, HostileDocumentsNeitherCrashNorHang)
+{
+    std::string deep;
+    for (int i = 0; i < 20000; ++i) deep += "<Tab>";
+    ASSERT_TRUE(WriteTextFile(login(), "<Root>" + deep));
+    EXPECT_TRUE(LoadToolbarDocument(login()));
+
+    std::string wide = "<Root><Tab Name=\"" + std::string(4 * 1024 * 1024, 'n') + "\" TabID=\"1\">";
+    for (int i = 0; i < 3000; ++i) wide += "<Buttons ID=\"1\"><ButtDesc name=\"b\"/></Buttons>";
+    wide += "</Tab><Tab Name=\"Add\" type=\"0\"/></Root>";
+    ASSERT_TRUE(WriteTextFile(login(), wide));
+    auto document = LoadToolbarDocument(login());
+    ASSERT_TRUE(document);
+    RenumberDocument(*document);
+    EXPECT_EQ(AttributeText(TabElements(*document).front().Get(), L"IDGen"), L"3000");
+}
+
+TEST_F(DocumentTest, StartUpCreatesOnlyTheCurrentDocumentAndPicksTheDefaultToolbar)
+{
+    SharedState().IsLoggedIn = 0;
+    unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
+    WriteRegistryString(settings.get(), L"ApplicationPath", data());
+    WriteRegistryString(settings.get(), L"IsLogin", L"1");
+    RemoveTree(data() + L"XMLS");
+
+    DocumentStartup startup = InitializeToolbarDocuments(nullptr);
+    EXPECT_TRUE(startup.pathFound);
+    EXPECT_TRUE(startup.loginDocument);
+    EXPECT_EQ(SharedState().IsLoggedIn, 1);
+    EXPECT_TRUE(FileExists(login()));
+    EXPECT_FALSE(FileExists(BasicDocumentPath()));
+    EXPECT_TRUE(FolderExists(data() + L"Images"));
+    EXPECT_TRUE(env().messageBoxes.empty());
+
+    SharedState().CurrentToolbar = 5;
+    ApplyDefaultToolbar(-1, 3);
+    EXPECT_EQ(SharedState().CurrentToolbar, 5) << "no default keeps the shared toolbar";
+    ApplyDefaultToolbar(1, 3);
+    EXPECT_EQ(SharedState().CurrentToolbar, 1);
+    ApplyDefaultToolbar(3, 3);
+    EXPECT_EQ(SharedState().CurrentToolbar, 0);
+
+    WriteLogin(L"<Root Default=\"\"><Tab Name=\"A\"/></Root>");
+    EXPECT_EQ(GetDefaultToolbar(), -1);
+    WriteLogin(L"<Root Default=\"2\"><Tab Name=\"A\"/></Root>");
+    EXPECT_EQ(GetDefaultToolbar(), 1);
+}
+
+TEST_F(DocumentTest, StartUpWithoutADataFolderTellsTheUserOnceAndWritesNothing)
+{
+    g_ApplicationPath = std::wstring();
+    CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
+    DocumentStartup startup = InitializeToolbarDocuments(nullptr);
+    EXPECT_FALSE(startup.pathFound);
+    ASSERT_EQ(env().messageBoxes.size(), 1u);
+    EXPECT_EQ(env().messageBoxes[0].text, L"Application Path not found");
+    EXPECT_EQ(env().messageBoxes[0].caption, L"Marlin Toolbar");
+    EXPECT_EQ(env().messageBoxes[0].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+}
+
+TEST_F(DocumentTest, ACurrentDocumentThatCannotBeCreatedIsReported)
+{
+    // A folder where the file should be: no file can be written there.
+    ASSERT_TRUE(EnsureFolder(login()));
+    EXPECT_FALSE(EnsureCurrentDocument(nullptr));
+    ASSERT_EQ(env().messageBoxes.size(), 1u);
+    EXPECT_EQ(env().messageBoxes[0].text, L"Unable to Create Login Marlin Toolbar XML");
+    EXPECT_EQ(env().messageBoxes[0].caption, L"Marlin ToolBar");
+}
+
+// Child: sets the shared current toolbar to its argument.
+int SetSharedToolbarChild(const std::vector<std::wstring>& args)
+{
+    SharedState().CurrentToolbar = args.empty() ? -1 : ParseInt(args[0]);
+    return SharedState().IsLoggedIn == 1 ? 0 : 1;
+}
+ChildRegistration g_setSharedToolbar(L"set-shared-toolbar", &SetSharedToolbarChild);
+
+TEST_F(DocumentTest, SharedInstanceStateIsOneCopyForEveryProcess)
+{
+    SharedState().IsLoggedIn = 1;
+    EXPECT_EQ(WaitChild(StartChild(CurrentProgram(), L"set-shared-toolbar", L"7")), 0);
+    EXPECT_EQ(SharedState().CurrentToolbar, 7);
+}
+
+} // namespace
