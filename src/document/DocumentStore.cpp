@@ -14,22 +14,11 @@ namespace {
 
 // A toolbar document this large is not one the product wrote; reading it
 // would stall the browser.
-constexpr unsigned long long kMaxDocumentBytes = 32ull * 1024 * 1024;
+constexpr size_t kMaxDocumentBytes = 32 * 1024 * 1024;
 
 bool SignedIn() { return SharedState().IsLoggedIn != 0; }
 
-bool FileTooLarge(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
-    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return size > kMaxDocumentBytes;
-}
-
-bool LoadFile(XmlDocument& document, const std::wstring& path)
-{
-    return !FileTooLarge(path) && document.Load(path);
-}
+bool LoadFile(XmlDocument& document, const std::wstring& path) { return document.Load(path, kMaxDocumentBytes); }
 
 std::wstring FileNameOf(const std::wstring& path)
 {

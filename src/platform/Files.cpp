@@ -6,6 +6,11 @@
 
 namespace marlin {
 
+namespace {
+constexpr int kReplaceAttempts = 100;
+constexpr DWORD kReplaceRetryMs = 10;
+} // namespace
+
 bool FileExists(const std::wstring& path)
 {
     DWORD attributes = ::GetFileAttributesW(path.c_str());
@@ -59,9 +64,17 @@ bool ReplaceFileAtomically(const std::wstring& path, const std::function<bool(co
     } catch (...) {
         written = false;
     }
-    if (written && FileExists(tempPath) &&
-        ::MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
+    if (written && FileExists(tempPath)) {
+        // A reader in another window may hold the old file open for a moment;
+        // the move waits for it rather than losing the new content.
+        for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
+            if (::MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                return true;
+            }
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+            ::Sleep(kReplaceRetryMs);
+        }
     }
     ::DeleteFileW(tempPath.c_str());
     return false;

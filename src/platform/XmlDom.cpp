@@ -4,6 +4,8 @@
 #include "Files.h"
 #include "Strings.h"
 
+#include <shlwapi.h>
+
 namespace marlin {
 
 namespace {
@@ -47,9 +49,19 @@ std::optional<XmlDocument> XmlDocument::Create()
     return XmlDocument(std::move(document));
 }
 
-bool XmlDocument::Load(const std::wstring& path)
+bool XmlDocument::Load(const std::wstring& path, size_t maxBytes)
 {
-    Variant source = Variant::FromString(path);
+    // The bytes are read with every sharing mode and handed to the parser as a
+    // stream: a reader never blocks another window's atomic save (a rename over
+    // the file), and the parser still detects the encoding itself.
+    auto bytes = ReadFileBytes(path, maxBytes);
+    if (!bytes) return false;
+    IStream* stream =
+        ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes->data()), static_cast<UINT>(bytes->size()));
+    if (!stream) return false;
+    Variant source; // owns the stream's one reference from here on
+    source.get().vt = VT_UNKNOWN;
+    source.get().punkVal = stream;
     VARIANT_BOOL ok = VARIANT_FALSE;
     return m_document->load(source.get(), &ok) == S_OK && ok == VARIANT_TRUE;
 }

@@ -24,7 +24,9 @@ public:
     // resources resolved); nothing when MSXML cannot be created.
     static std::optional<XmlDocument> Create();
 
-    bool Load(const std::wstring& path);
+    // Loads a file of at most maxBytes; larger files do not load.
+    static constexpr size_t kDefaultMaxBytes = 64 * 1024 * 1024;
+    bool Load(const std::wstring& path, size_t maxBytes = kDefaultMaxBytes);
     bool LoadXml(const std::wstring& text);
     // Saves in place; prefer SaveAtomically for files the user depends on.
     bool Save(const std::wstring& path);

@@ -1,0 +1,237 @@
+// Toolbar and button edits of the login document, as saved on disk.
+#include "DocumentFixture.h"
+
+#include "document/ButtonOperations.h"
+#include "document/ToolbarOperations.h"
+#include "platform/ComTypes.h"
+#include "platform/Files.h"
+
+using namespace marlin;
+using namespace marlin::test;
+
+namespace {
+
+// Three toolbars: A with buttons 1 (built-in), 2, 3; B with 1; C empty.
+constexpr wchar_t kThreeToolbars[] =
+    L"<Root Default=\"2\">"
+    L"<Tab Name=\"A\" TabID=\"1\" IDGen=\"3\">"
+    L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
+    L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"Two\"/></Buttons>"
+    L"<Buttons ID=\"3\" PluginType=\"1\" PluginId=\"p7\"><ButtDesc name=\"Plug\"><Item caption=\"old\"/></ButtDesc></Buttons>"
+    L"</Tab>"
+    L"<Tab Name=\"B\" TabID=\"2\" IDGen=\"1\"><Buttons ID=\"1\" PluginType=\"0\"><ButtDesc name=\"B1\"/></Buttons></Tab>"
+    L"<Tab Name=\"C\" TabID=\"3\" IDGen=\"0\"/>"
+    L"<Tab Name=\"Add Toolbar\" TabID=\"4\" type=\"0\" UrlString=\"\"/>"
+    L"</Root>";
+
+const std::vector<std::wstring> kTabNames = {L"A", L"B", L"C", L"Add Toolbar"};
+
+class OperationsTest : public DocumentTest {};
+
+TEST_F(OperationsTest, AddingToolbarsFromTheMenuAndFromTheTabStrip)
+{
+    CToolbarOperations toolbars;
+    ASSERT_TRUE(toolbars.AddToolbarFromMenu(L"News", L""));
+    XmlDocument afterMenu = Saved();
+    EXPECT_EQ(Outline(afterMenu), L"Marlin Toolbar:1/6[1,2,3,4,5] News:2/0[1] Add Toolbar:-1/2[] ");
+    auto news = TabElements(afterMenu)[1];
+    EXPECT_EQ(AttributeOrder(news.Get()), L"Name img TabID IsActiveTab Privacy IsDefault IsImported IsAdded IDGen");
+    EXPECT_EQ(AttributeText(news.Get(), L"img"), data() + L"Images\\DefToolbar.ico");
+    auto first = FirstChildNamed(news.Get(), L"Buttons");
+    EXPECT_EQ(AttributeOrder(first.Get()), L"ID Privacy IsImported IsActiveTablet Cols PluginType PluginId PlugInPath");
+    EXPECT_EQ(AttributeText(first.Get(), L"PluginType"), L"9");
+    EXPECT_EQ(AttributeText(FirstChildNamed(first.Get(), L"ButtDesc").Get(), L"UrlString"), kProductHomePage);
+    EXPECT_EQ(SharedState().TabsChanged, 1);
+
+    ASSERT_TRUE(toolbars.AddToolbarFromTabStrip(L"Work"));
+    XmlDocument afterStrip = Saved();
+    EXPECT_EQ(Outline(afterStrip), L"Marlin Toolbar:1/5[1,2,3,4,5] News:2/1[1] Work:3/1[1] Add Toolbar:4/0[] ");
+    EXPECT_EQ(Captions(afterStrip, 0).front(), L"MarlinToolbar") << "the first toolbar keeps its button";
+    EXPECT_EQ(Captions(afterStrip, 2), std::vector<std::wstring>{L"MarlinToolbar"});
+
+    // After renumbering, the pseudo-toolbar and a menu-added toolbar share a number;
+    // lookups find the real one first.
+    ASSERT_TRUE(toolbars.AddToolbarFromMenu(L"Late", L""));
+    ASSERT_TRUE(toolbars.RenameToolbar(4, L"Later"));
+    EXPECT_EQ(Outline(Saved()), L"Marlin Toolbar:1/5[1,2,3,4,5] News:2/1[1] Work:3/1[1] Later:4/0[1] Add Toolbar:4/0[] ");
+}
+
+TEST_F(OperationsTest, ModifyRenameRemoveAndDefault)
+{
+    WriteLogin(kThreeToolbars);
+    CToolbarOperations toolbars;
+    ASSERT_TRUE(toolbars.ModifyToolbar(2, L"Bee", L"C:\\missing\\icon.ico"));
+    XmlDocument modified = Saved();
+    auto bee = TabElements(modified)[1];
+    const std::wstring defaultIcon = data() + L"Images\\DefToolbar.ico";
+    EXPECT_EQ(AttributeText(bee.Get(), L"img"), defaultIcon);
+    auto description = FirstChildNamed(FirstChildNamed(bee.Get(), L"Buttons").Get(), L"ButtDesc");
+    EXPECT_EQ(AttributeText(description.Get(), L"img"), defaultIcon);
+    EXPECT_EQ(AttributeText(description.Get(), L"name"), L"Bee");
+    EXPECT_EQ(AttributeText(description.Get(), L"ToolTipText"), L"Bee");
+
+    // Nothing to change: nothing is written.
+    const std::string before = ReadTextFile(login());
+    EXPECT_FALSE(toolbars.RenameToolbar(9, L"Nobody"));
+    EXPECT_FALSE(toolbars.RemoveToolbar(3)) << "the pseudo-toolbar stays";
+    EXPECT_EQ(ReadTextFile(login()), before);
+
+    SharedState().CurrentToolbar = 2;
+    ASSERT_TRUE(toolbars.RemoveToolbarFromMenu(1));
+    XmlDocument removed = Saved();
+    EXPECT_EQ(Outline(removed), L"A:1/3[1,2,3] C:2/0[] Add Toolbar:3/0[] ");
+    EXPECT_EQ(AttributeText(removed.Root().Get(), L"Default"), L"1") << "the removed toolbar was the default";
+    EXPECT_EQ(SharedState().CurrentToolbar, 1) << "still showing C";
+
+    ASSERT_TRUE(toolbars.SetAsDefault(1));
+    EXPECT_EQ(AttributeText(Saved().Root().Get(), L"Default"), L"2");
+    ASSERT_TRUE(toolbars.RemoveToolbar(1));
+    EXPECT_EQ(AttributeText(Saved().Root().Get(), L"Default"), L"2") << "the tab strip leaves the default alone";
+}
+
+TEST_F(OperationsTest, ConfirmationsKeepTheirTwoBlanksAndOnlyYesProceeds)
+{
+    EXPECT_EQ(CToolbarOperations::RemoveTabQuestion(L"News"), L"Are you sure you want to delete  News Tab?");
+    EXPECT_EQ(CToolbarOperations::RemoveToolbarQuestion(L"News"), L"Are you sure you want to delete  News Toolbar?");
+    EXPECT_EQ(CToolbarOperations::RemoveButtonQuestion(L"Go"), L"Are you sure you want to delete  Go Button?");
+    env().messageBoxAnswers = {IDNO, IDYES};
+    EXPECT_FALSE(CToolbarOperations::Confirm(nullptr, L"q"));
+    EXPECT_TRUE(CToolbarOperations::Confirm(nullptr, L"q"));
+    EXPECT_EQ(env().messageBoxes[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION));
+    EXPECT_EQ(env().messageBoxes[0].caption, L"Marlin Toolbar");
+}
+
+TEST_F(OperationsTest, AddingAndDeletingButtonsRenumbers)
+{
+    WriteLogin(kThreeToolbars);
+    CButtonOperations buttons;
+    ASSERT_TRUE(buttons.AddButton({L"a", 1}, 2, {L"New", L"n.ico", L"tip", L"http://n.example/"}));
+    std::string bytes = ReadTextFile(login());
+    EXPECT_EQ(bytes.find("\"111\""), std::string::npos) << "the provisional number never reaches the file";
+    XmlDocument added = Saved();
+    EXPECT_EQ(Captions(added, 0), (std::vector<std::wstring>{L"Home", L"New", L"Two", L"Plug"}));
+    EXPECT_EQ(Outline(added), L"A:1/4[1,2,3,4] B:2/1[1] C:3/0[] Add Toolbar:4/0[] ");
+    auto newButton = ChildElements(TabElements(added)[0].Get())[1];
+    EXPECT_EQ(AttributeOrder(newButton.Get()), L"ID Privacy IsImported IsActiveTablet Cols PluginType PluginId PlugInPath");
+    EXPECT_EQ(AttributeOrder(FirstChildNamed(newButton.Get(), L"ButtDesc").Get()),
+              L"name img ToolTipText UrlString newwindow");
+
+    ASSERT_TRUE(buttons.AddButton({L"C", 3}, 1, {L"Only", L"", L"", L""}));
+    EXPECT_EQ(Captions(Saved(), 2), std::vector<std::wstring>{L"Only"});
+
+    // Built-in and plug-in buttons are never deleted, and a miss writes nothing.
+    bytes = ReadTextFile(login());
+    EXPECT_FALSE(buttons.DeleteButton({L"A", 1}, 1));
+    EXPECT_FALSE(buttons.DeleteButton({L"A", 1}, 4));
+    EXPECT_FALSE(buttons.DeleteButton({L"A", 2}, 2)) << "name and number must both match";
+    EXPECT_EQ(ReadTextFile(login()), bytes);
+
+    ASSERT_TRUE(buttons.DeleteButton({L"A", 1}, 3));
+    EXPECT_EQ(Captions(Saved(), 0), (std::vector<std::wstring>{L"Home", L"New", L"Plug"}));
+    EXPECT_EQ(Outline(Saved()), L"A:1/3[1,2,3] B:2/1[1] C:3/1[1] Add Toolbar:4/0[] ");
+}
+
+TEST_F(OperationsTest, MovingButtons)
+{
+    WriteLogin(kThreeToolbars);
+    CButtonOperations buttons;
+    ASSERT_TRUE(buttons.MoveButtonWithinToolbar({L"A", 1}, 1, 99));
+    EXPECT_EQ(Captions(Saved(), 0), (std::vector<std::wstring>{L"Two", L"Plug", L"Home"}));
+    ASSERT_TRUE(buttons.MoveButtonWithinToolbar({L"A", 1}, 3, 1));
+    EXPECT_EQ(Captions(Saved(), 0), (std::vector<std::wstring>{L"Home", L"Two", L"Plug"}));
+
+    ASSERT_TRUE(buttons.MoveButtonToToolbar({L"A", 1}, 2, 3, kTabNames));
+    XmlDocument moved = Saved();
+    EXPECT_EQ(Captions(moved, 0), (std::vector<std::wstring>{L"Home", L"Plug"}));
+    EXPECT_EQ(Captions(moved, 2), std::vector<std::wstring>{L"Two"});
+    EXPECT_EQ(SharedState().MoveToChanged, 1);
+
+    // A built-in button stays where it is instead of being copied.
+    const std::string bytes = ReadTextFile(login());
+    EXPECT_FALSE(buttons.MoveButtonToToolbar({L"A", 1}, 1, 2, kTabNames));
+    EXPECT_EQ(ReadTextFile(login()), bytes);
+
+    // Out of range: logged, and the button is not lost on the way.
+    EXPECT_FALSE(buttons.MoveButtonToToolbar({L"B", 2}, 1, 5, kTabNames));
+    EXPECT_FALSE(buttons.InsertButtonIntoToolbar(0, TabElements(moved)[0].Get(), kTabNames));
+    EXPECT_EQ(ReadTextFile(login()), bytes);
+    const std::string log = ReadTextFile(data() + L"XMLS\\MarlinToolbarErrorLog.xml");
+    EXPECT_NE(log.find("[InsertButtonToSpecifiedTab][Out of bound]"), std::string::npos);
+
+    auto source = XmlDocument::Create();
+    ASSERT_TRUE(source->LoadXml(L"<Buttons ID=\"5\" PluginType=\"0\"><ButtDesc name=\"Ext\"/></Buttons>"));
+    ASSERT_TRUE(buttons.InsertButtonIntoToolbar(2, source->Root().Get(), kTabNames));
+    EXPECT_EQ(Captions(Saved(), 1), (std::vector<std::wstring>{L"B1", L"Ext"}));
+}
+
+TEST_F(OperationsTest, PropertiesIconAndPluginEntries)
+{
+    WriteLogin(kThreeToolbars);
+    CButtonOperations buttons;
+    ASSERT_TRUE(buttons.SetButtonProperties({L"A", 1}, 2, L"Renamed", L"http://r.example/?x=1&y=2", L"Tip"));
+    ASSERT_TRUE(buttons.ChangeButtonIcon({L"A", 1}, 2, L"C:\\i\\new.ico"));
+    auto description = FirstChildNamed(ChildElements(TabElements(Saved())[0].Get())[1].Get(), L"ButtDesc");
+    EntryRecord record = ReadEntry(description.Get(), EntryKind::Button, L"");
+    EXPECT_EQ(record.caption, L"Renamed");
+    EXPECT_EQ(record.url, L"http://r.example/?x=1&y=2");
+    EXPECT_EQ(record.toolTip, L"Tip");
+    EXPECT_EQ(record.iconPath, L"C:\\i\\new.ico");
+
+    PluginSubEntry sub{L"Deal & more", L"d.ico", L"t", L"http://d.example/?a=1&b=2", true, true, true, false, L"c1", L"k1"};
+    PluginEntry entry{L"Deals", L"e.ico", L"tt", L"http://s.example/?q=%s&n=1", {sub}};
+    ASSERT_TRUE(buttons.SetPluginData({L"A", 1}, L"p7", {entry}));
+    auto plugin = FirstChildNamed(ChildElements(TabElements(Saved())[0].Get())[2].Get(), L"ButtDesc");
+    auto items = MenuItems(plugin.Get());
+    ASSERT_EQ(items.size(), 1u) << "old entries are replaced";
+    EXPECT_EQ(ReadEntry(items[0].Get(), EntryKind::Menu, L"").keywordSearchUrl, L"http://s.example/?q=%s&n=1");
+    auto subItem = FirstChildNamed(items[0].Get(), L"SubItem");
+    EXPECT_EQ(AttributeOrder(subItem.Get()), L"caption img ToolTipText UrlString newwindow sliderWindow Enable cid catId");
+    EntryRecord read = ReadEntry(subItem.Get(), EntryKind::SubMenu, L"");
+    EXPECT_EQ(read.caption, L"Deal & more");
+    EXPECT_EQ(read.url, L"http://d.example/?a=1&b=2");
+    EXPECT_TRUE(read.popup);
+    EXPECT_FALSE(read.newWindow);
+    EXPECT_TRUE(read.sliderWindow);
+    EXPECT_FALSE(read.enabled);
+
+    EXPECT_FALSE(buttons.SetPluginData({L"A", 1}, L"", {entry})) << "an empty identifier matches no plug-in";
+    EXPECT_FALSE(buttons.SetPluginData({L"A", 1}, L"nobody", {entry}));
+}
+
+// Child: adds `count` buttons to the first toolbar of the login document in `folder`.
+int AddButtonsChild(const std::vector<std::wstring>& args)
+{
+    if (args.size() < 3) return 3;
+    ComInitScope com;
+    g_ApplicationPath = WithTrailingBackslash(args[0]);
+    SharedState().IsLoggedIn = 1;
+    CButtonOperations buttons;
+    for (int i = 0; i < ParseInt(args[2]); ++i) {
+        if (!buttons.AddButton({L"A", 1}, 1, {args[1] + Format(L"%d", i), L"", L"", L"http://x.example/"})) return 1;
+    }
+    return 0;
+}
+ChildRegistration g_addButtons(L"add-buttons", &AddButtonsChild);
+
+TEST_F(OperationsTest, TwoProcessesEditingAtOnceKeepEveryEdit)
+{
+    WriteLogin(kThreeToolbars);
+    // No trailing backslash: it would escape the closing quote on the command line.
+    const std::wstring folder = data().substr(0, data().size() - 1);
+    void* first = StartChild(CurrentProgram(), L"add-buttons", L"\"" + folder + L"\" left 50");
+    void* second = StartChild(CurrentProgram(), L"add-buttons", L"\"" + folder + L"\" right 50");
+    // Meanwhile the file must load as a whole document at every moment.
+    int wellFormedReads = 0;
+    for (int i = 0; i < 40; ++i) {
+        wellFormedReads += DocumentFileLoads(login()) ? 1 : 0;
+        ::Sleep(5);
+    }
+    EXPECT_EQ(WaitChild(first), 0);
+    EXPECT_EQ(WaitChild(second), 0);
+    EXPECT_EQ(wellFormedReads, 40);
+    XmlDocument result = Saved();
+    EXPECT_EQ(Captions(result, 0).size(), 103u);
+    EXPECT_EQ(AttributeText(TabElements(result)[0].Get(), L"IDGen"), L"103");
+}
+
+} // namespace
