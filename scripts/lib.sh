@@ -37,6 +37,16 @@ start_wine() {
     wine wineboot </dev/null >/dev/null 2>&1
 }
 
+# On a private X server there is no window manager: Wine must not wait for one
+# to confirm that a window was hidden (two seconds a window otherwise).
+unmanaged_windows() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+}
+
+managed_windows() {
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f </dev/null >/dev/null 2>&1 || true
+}
+
 stop_all() {
     wineserver -k </dev/null >/dev/null 2>&1 || true
     if [ -n "$XVFB_PID" ]; then
