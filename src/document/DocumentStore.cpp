@@ -8,6 +8,9 @@
 #include "platform/Files.h"
 #include "platform/Strings.h"
 
+#include <map>
+#include <mutex>
+
 namespace marlin {
 
 namespace {
@@ -19,6 +22,76 @@ constexpr size_t kMaxDocumentBytes = 32 * 1024 * 1024;
 bool SignedIn() { return SharedState().IsLoggedIn != 0; }
 
 bool LoadFile(XmlDocument& document, const std::wstring& path) { return document.Load(path, kMaxDocumentBytes); }
+
+// What identifies a file's content: a save renames a new file over the old
+// one (new file index), and any other write changes the time or the size.
+struct FileStamp {
+    BY_HANDLE_FILE_INFORMATION info{};
+    bool operator==(const FileStamp& other) const noexcept
+    {
+        return info.dwVolumeSerialNumber == other.info.dwVolumeSerialNumber &&
+               info.nFileIndexHigh == other.info.nFileIndexHigh && info.nFileIndexLow == other.info.nFileIndexLow &&
+               info.nFileSizeHigh == other.info.nFileSizeHigh && info.nFileSizeLow == other.info.nFileSizeLow &&
+               ::CompareFileTime(&info.ftLastWriteTime, &other.info.ftLastWriteTime) == 0;
+    }
+};
+
+std::optional<FileStamp> StampOf(const std::wstring& path)
+{
+    unique_file file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileStamp stamp;
+    if (!file || !::GetFileInformationByHandle(file.get(), &stamp.info)) return std::nullopt;
+    return stamp;
+}
+
+// The document this thread saved last, per path. Parsing a large toolbar
+// document costs far more than the edit itself; as long as the file is still
+// the one this thread wrote, the parsed copy is the same document. Kept per
+// thread because a DOM document belongs to the apartment that made it, and
+// only for threads whose COM outlives the edit. Never destroyed: releasing
+// DOM objects after COM has shut down at process exit would be unsafe.
+class SavedDocumentCache {
+public:
+    static SavedDocumentCache& Instance()
+    {
+        static SavedDocumentCache* cache = new SavedDocumentCache();
+        return *cache;
+    }
+
+    // The cached document when the file is still the one it was saved as; the
+    // entry leaves the cache, so a failed edit cannot leave a changed copy behind.
+    std::optional<XmlDocument> Take(const std::wstring& path, const FileStamp& stamp)
+    {
+        std::lock_guard guard(m_lock);
+        auto found = m_entries.find(Key(path));
+        if (found == m_entries.end()) return std::nullopt;
+        Entry entry = std::move(found->second);
+        m_entries.erase(found);
+        if (!(entry.stamp == stamp)) return std::nullopt;
+        return std::move(entry.document);
+    }
+
+    void Put(const std::wstring& path, const FileStamp& stamp, XmlDocument document)
+    {
+        std::lock_guard guard(m_lock);
+        m_entries.insert_or_assign(Key(path), Entry{stamp, std::move(document)});
+    }
+
+private:
+    struct Entry {
+        FileStamp stamp;
+        XmlDocument document;
+    };
+    static std::pair<DWORD, std::wstring> Key(const std::wstring& path)
+    {
+        return {::GetCurrentThreadId(), ToLowerAscii(path)};
+    }
+
+    std::mutex m_lock;
+    std::map<std::pair<DWORD, std::wstring>, Entry> m_entries;
+};
 
 std::wstring FileNameOf(const std::wstring& path)
 {
@@ -105,10 +178,16 @@ bool EditToolbarDocument(const std::wstring& path, const std::function<bool(XmlD
     // Without the lock another window's edit could be overwritten: give up instead.
     if (!lock.held()) return false;
 
-    auto document = XmlDocument::Create();
-    if (!document) return false;
-    const bool fileExists = FileExists(path);
-    const bool fromFile = fileExists && LoadFile(*document, path);
+    const std::optional<FileStamp> stamp = StampOf(path);
+    std::optional<XmlDocument> document;
+    if (stamp && com.outlivesScope()) document = SavedDocumentCache::Instance().Take(path, *stamp);
+    const bool fileExists = stamp.has_value();
+    bool fromFile = document.has_value();
+    if (!document) {
+        document = XmlDocument::Create();
+        if (!document) return false;
+        fromFile = fileExists && LoadFile(*document, path);
+    }
     if (!fromFile) {
         document = XmlDocument::Create();
         if (!document || !document->LoadXml(DocumentTemplate(SignedIn()))) return false;
@@ -116,6 +195,9 @@ bool EditToolbarDocument(const std::wstring& path, const std::function<bool(XmlD
     if (!edit(*document)) return false;
     if (fileExists && !fromFile && !PreserveBrokenFile(path)) return false;
     if (!document->SaveAtomically(path)) return false;
+    if (com.outlivesScope()) {
+        if (auto saved = StampOf(path)) SavedDocumentCache::Instance().Put(path, *saved, std::move(*document));
+    }
     if (g_bProtectedMode == 1) SendToApiHost(kApiMessageDocumentSaved, FileNameOf(path));
     return true;
 }

@@ -107,6 +107,9 @@ public:
     ComInitScope(const ComInitScope&) = delete;
     ComInitScope& operator=(const ComInitScope&) = delete;
     bool usable() const noexcept { return SUCCEEDED(m_hr) || m_hr == RPC_E_CHANGED_MODE; }
+    // True when COM was already running on this thread before the scope, so
+    // it outlives the scope.
+    bool outlivesScope() const noexcept { return m_hr == S_FALSE || m_hr == RPC_E_CHANGED_MODE; }
 
 private:
     HRESULT m_hr;

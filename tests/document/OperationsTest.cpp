@@ -198,6 +198,19 @@ TEST_F(OperationsTest, PropertiesIconAndPluginEntries)
     EXPECT_FALSE(buttons.SetPluginData({L"A", 1}, L"nobody", {entry}));
 }
 
+TEST_F(OperationsTest, AnEditSeesChangesMadeOutsideThisWindow)
+{
+    WriteLogin(kThreeToolbars);
+    CButtonOperations buttons;
+    ASSERT_TRUE(buttons.AddButton({L"B", 2}, 1, {L"Mine", L"", L"", L""}));
+    // Rewritten in place by someone else: same file, new content.
+    WriteLogin(L"<Root><Tab Name=\"B\" TabID=\"1\"><Buttons ID=\"1\"><ButtDesc name=\"Theirs\"/></Buttons></Tab>"
+               L"<Tab Name=\"Add\" type=\"0\"/></Root>");
+    EXPECT_FALSE(buttons.AddButton({L"B", 2}, 1, {L"Again", L"", L"", L""})) << "B is no longer the second toolbar";
+    ASSERT_TRUE(buttons.AddButton({L"B", 1}, 1, {L"Again", L"", L"", L""}));
+    EXPECT_EQ(Captions(Saved(), 0), (std::vector<std::wstring>{L"Again", L"Theirs"}));
+}
+
 // Child: adds `count` buttons to the first toolbar of the login document in `folder`.
 int AddButtonsChild(const std::vector<std::wstring>& args)
 {

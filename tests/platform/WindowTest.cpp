@@ -1,0 +1,169 @@
+#include "TestDialog.h"
+
+#include "platform/Window.h"
+#include "support/TestIsolation.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace marlin;
+
+namespace {
+
+constexpr UINT kPing = WM_APP + 1;
+constexpr UINT kPassOn = WM_APP + 2;
+
+class Recorder : public Window<Recorder> {
+public:
+    static constexpr const wchar_t* kClassName = L"MarlinTestRecorder";
+
+    LRESULT OnCreate(WPARAM, LPARAM, bool&) { return refuseCreation ? -1 : 0; }
+    LRESULT OnPing(WPARAM wParam, LPARAM, bool&) { return Record(kPing, static_cast<LRESULT>(wParam) * 2); }
+    LRESULT OnDecline(WPARAM, LPARAM, bool& handled)
+    {
+        handled = false;
+        return 1;
+    }
+    LRESULT OnPassedOn(WPARAM, LPARAM, bool&) { return Record(kPassOn, 2); }
+    LRESULT OnSetText(WPARAM, LPARAM, bool&) { throw std::runtime_error("handler failed"); }
+    LRESULT OnDestroy(WPARAM, LPARAM, bool&) { return Record(WM_DESTROY, 0); }
+    void OnFinalMessage() noexcept { ++finalMessages; }
+
+    static constexpr MessageEntry<Recorder> kMessageMap[] = {
+        {WM_CREATE, &Recorder::OnCreate},   {kPing, &Recorder::OnPing},
+        {kPassOn, &Recorder::OnDecline},    {kPassOn, &Recorder::OnPassedOn},
+        {WM_SETTEXT, &Recorder::OnSetText}, {WM_DESTROY, &Recorder::OnDestroy},
+    };
+
+    bool refuseCreation = false;
+    std::vector<UINT> messages;
+    int finalMessages = 0;
+
+private:
+    LRESULT Record(UINT message, LRESULT result)
+    {
+        messages.push_back(message);
+        return result;
+    }
+};
+
+class NameDialog : public Dialog<NameDialog> {
+public:
+    static constexpr int kDialogId = IDD_TEST_NAME;
+
+    LRESULT OnInitDialog(WPARAM, LPARAM, bool&)
+    {
+        ::SetDlgItemTextW(hwnd(), IDC_TEST_NAME_EDIT, L"initial");
+        return TRUE;
+    }
+    void OnOk(UINT, HWND)
+    {
+        wchar_t text[64] = {};
+        ::GetWindowTextW(Item(IDC_TEST_NAME_EDIT), text, 64);
+        name = text;
+        End(IDOK);
+    }
+    void OnCancel(UINT, HWND) { End(IDCANCEL); }
+
+    static constexpr MessageEntry<NameDialog> kMessageMap[] = {{WM_INITDIALOG, &NameDialog::OnInitDialog}};
+    static constexpr CommandEntry<NameDialog> kCommandMap[] = {{IDOK, &NameDialog::OnOk}, {IDCANCEL, &NameDialog::OnCancel}};
+
+    std::wstring name;
+};
+
+std::vector<std::wstring> g_reportedPlaces;
+void RecordFailure(const wchar_t* place) noexcept { g_reportedPlaces.emplace_back(place ? place : L""); }
+
+class WindowTest : public test::IsolatedTest {
+protected:
+    void SetUp() override
+    {
+        IsolatedTest::SetUp();
+        g_reportedPlaces.clear();
+        SetFailureReporter(&RecordFailure);
+    }
+    void TearDown() override
+    {
+        SetFailureReporter(nullptr);
+        IsolatedTest::TearDown();
+    }
+    static constexpr RECT kRect{0, 0, 200, 100};
+};
+
+} // namespace
+
+TEST_F(WindowTest, TableHandlersReceiveTheirMessagesAndFailuresStayInside)
+{
+    Recorder window;
+    ASSERT_TRUE(window.Create(nullptr, kRect, L"before", WS_OVERLAPPEDWINDOW));
+    EXPECT_EQ(::SendMessageW(window.hwnd(), kPing, 21, 0), 42);
+    // A handler that declines passes the message on to the next entry.
+    EXPECT_EQ(::SendMessageW(window.hwnd(), kPassOn, 0, 0), 2);
+    EXPECT_EQ(window.messages, (std::vector<UINT>{kPing, kPassOn}));
+
+    // The throwing handler is reported, and the message still gets its default.
+    EXPECT_TRUE(::SetWindowTextW(window.hwnd(), L"after"));
+    wchar_t title[32] = {};
+    ::GetWindowTextW(window.hwnd(), title, 32);
+    EXPECT_STREQ(title, L"after");
+    EXPECT_EQ(g_reportedPlaces, std::vector<std::wstring>{Recorder::kClassName});
+
+    // The class stays registered; a second window of it works on its own object.
+    WNDCLASSEXW info{sizeof(info)};
+    EXPECT_TRUE(::GetClassInfoExW(ModuleInstance(), Recorder::kClassName, &info));
+    Recorder second;
+    ASSERT_TRUE(second.Create(nullptr, kRect, L"second", WS_OVERLAPPEDWINDOW));
+    EXPECT_EQ(::SendMessageW(second.hwnd(), kPing, 1, 0), 2);
+    EXPECT_EQ(second.messages.size(), 1u);
+    EXPECT_EQ(window.messages.size(), 2u);
+}
+
+TEST_F(WindowTest, DestroyedWindowsSendNothingMore)
+{
+    Recorder window;
+    ASSERT_TRUE(window.Create(nullptr, kRect, L"", WS_OVERLAPPEDWINDOW));
+    HWND hwnd = window.hwnd();
+    window.Destroy();
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(window.hwnd(), nullptr);
+    EXPECT_TRUE(window.messages.empty()); // WM_DESTROY went to the default procedure
+
+    // Destroyed from outside: the object sees WM_DESTROY, then lets go of the handle.
+    Recorder other;
+    ASSERT_TRUE(other.Create(nullptr, kRect, L"", WS_OVERLAPPEDWINDOW));
+    ASSERT_TRUE(::DestroyWindow(other.hwnd()));
+    EXPECT_EQ(other.messages, std::vector<UINT>{WM_DESTROY});
+    EXPECT_EQ(other.finalMessages, 1);
+    EXPECT_EQ(other.hwnd(), nullptr);
+
+    // Creation refused in WM_CREATE: no window, and no handle left behind.
+    Recorder refused;
+    refused.refuseCreation = true;
+    EXPECT_EQ(refused.Create(nullptr, kRect, L"", WS_OVERLAPPEDWINDOW), nullptr);
+    EXPECT_EQ(refused.hwnd(), nullptr);
+}
+
+TEST_F(WindowTest, ModalDialogRunsThroughTheEnvironment)
+{
+    NameDialog dialog;
+    HWND seen = nullptr;
+    wchar_t initialText[64] = {};
+    env().dialogScript = [&](HWND window) {
+        seen = window;
+        ::GetDlgItemTextW(window, IDC_TEST_NAME_EDIT, initialText, 64);
+        ::SetDlgItemTextW(window, IDC_TEST_NAME_EDIT, L"Marlin");
+        ::SendMessageW(::GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+    };
+    EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
+    ASSERT_NE(seen, nullptr);
+    EXPECT_FALSE(::IsWindow(seen));
+    EXPECT_STREQ(initialText, L"initial");
+    EXPECT_EQ(dialog.name, L"Marlin");
+    EXPECT_EQ(dialog.hwnd(), nullptr);
+
+    dialog.name.clear();
+    env().dialogScript = [](HWND window) { ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); };
+    EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
+    EXPECT_EQ(dialog.name, L"");
+}
