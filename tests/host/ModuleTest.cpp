@@ -2,6 +2,7 @@
 // the browser and the registration tool do.
 #include "host/ClassIds.h"
 #include "platform/ComObject.h"
+#include "platform/ComTypes.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
@@ -196,6 +197,41 @@ TEST_F(ModuleTest, BandAnswersTheBrowsersInterfacesWithOneIdentity)
     ComPtr<IOleWindow> window;
     ASSERT_EQ(band.As(&window), S_OK);
     EXPECT_EQ(window->GetWindow(nullptr), E_INVALIDARG);
+}
+
+TEST_F(ModuleTest, TheModuleCarriesItsTypeLibraryAndVersion)
+{
+    ComPtr<ITypeLib> library;
+    ASSERT_EQ(::LoadTypeLibEx(DllPath().c_str(), REGKIND_NONE, &library), S_OK);
+    TLIBATTR* attributes = nullptr;
+    ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+    EXPECT_EQ(attributes->guid, LIBID_MarlinToolbarLib);
+    EXPECT_EQ(attributes->wMajorVerNum, 1);
+    EXPECT_EQ(attributes->wMinorVerNum, 0);
+    library->ReleaseTLibAttr(attributes);
+    UniqueBstr name, help;
+    ASSERT_EQ(library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr), S_OK);
+    EXPECT_EQ(name.str(), L"MarlinToolbarLib");
+    EXPECT_EQ(help.str(), L"MarlinToolbar 1.0 Type Library");
+    ComPtr<ITypeInfo> band;
+    ASSERT_EQ(library->GetTypeInfoOfGuid(CLSID_MarlinToolbarObj, &band), S_OK);
+
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(DllPath().c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(DllPath().c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(8, 1));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(2008, 7));
+    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(0, 1));
+    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(1, 0));
+
+    // The manifest for common controls 6 is resource 2.
+    unique_hmodule module(::LoadLibraryExW(DllPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    EXPECT_TRUE(::FindResourceW(module.get(), MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24)));
 }
 
 // Child: loads the module into this process and answers 0 when it loaded.
