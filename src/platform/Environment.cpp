@@ -94,6 +94,8 @@ public:
     }
 
     UINT WinExec(const char* commandLine, UINT show) noexcept override { return ::WinExec(commandLine, show); }
+
+    SHORT GetAsyncKeyState(int key) noexcept override { return ::GetAsyncKeyState(key); }
 };
 
 std::atomic<IEnvironment*> g_installed{nullptr};

@@ -40,6 +40,8 @@ public:
     virtual HINSTANCE ShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                                    const wchar_t* directory, int show) noexcept = 0;
     virtual UINT WinExec(const char* commandLine, UINT show) noexcept = 0;
+    // The keyboard as the user holds it now (Shift, Ctrl...).
+    virtual SHORT GetAsyncKeyState(int key) noexcept = 0;
 
 protected:
     ~IEnvironment() = default;

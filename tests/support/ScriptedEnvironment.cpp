@@ -64,6 +64,7 @@ void ScriptedEnvironment::Reset()
     connected = TRUE;
     shellExecuteResult = 42;
     realShellExecute = false;
+    keysDown.clear();
     messageBoxes.clear();
     shellExecutes.clear();
     winExecs.clear();
@@ -161,6 +162,19 @@ UINT ScriptedEnvironment::WinExec(const char* commandLine, UINT) noexcept
     std::lock_guard guard(m_lock);
     winExecs.emplace_back(commandLine ? commandLine : "");
     return 33;
+}
+
+} // namespace marlin::test
+
+namespace marlin::test {
+
+SHORT ScriptedEnvironment::GetAsyncKeyState(int key) noexcept
+{
+    std::lock_guard guard(m_lock);
+    for (int down : keysDown) {
+        if (down == key) return static_cast<SHORT>(0x8000);
+    }
+    return 0;
 }
 
 } // namespace marlin::test

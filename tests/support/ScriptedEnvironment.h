@@ -49,6 +49,8 @@ public:
     // ShellExecute: answer with this value, or run the real call when set.
     INT_PTR shellExecuteResult = 42;
     bool realShellExecute = false;
+    // Keys held down (VK_SHIFT, VK_CONTROL...).
+    std::vector<int> keysDown;
 
     // What the product asked for.
     std::vector<MessageBoxCall> messageBoxes;
@@ -73,6 +75,7 @@ public:
     HINSTANCE ShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                            const wchar_t* directory, int show) noexcept override;
     UINT WinExec(const char* commandLine, UINT show) noexcept override;
+    SHORT GetAsyncKeyState(int key) noexcept override;
 
     // Back to the defaults, keeping the Windows folder.
     void Reset();
