@@ -1,14 +1,118 @@
 #include "MarlinToolbarObj.h"
 
 #include "ClassIds.h"
+#include "EventHandlers.h"
+#include "config/ApplicationSettings.h"
+#include "config/InstallPaths.h"
+#include "config/SettingsStore.h"
+#include "document/SharedInstanceState.h"
+#include "monitors/VisitedUrlLog.h"
+#include "platform/ComTypes.h"
+#include "platform/Registry.h"
+#include "platform/Strings.h"
+#include "toolbar/ToolbarGlobals.h"
+
+#include <exdispid.h>
+#include <mshtml.h>
+#include <shlguid.h>
+
+using namespace marlin;
+
+namespace {
+
+constexpr UINT kModeFlags = DBIMF_USECHEVRON | DBIMF_BREAK;
+
+// The text of an event argument, whether passed directly or by reference.
+std::wstring ArgumentText(const VARIANT& argument)
+{
+    if (argument.vt == VT_BSTR) return argument.bstrVal ? std::wstring(argument.bstrVal, ::SysStringLen(argument.bstrVal)) : L"";
+    if (argument.vt == (VT_BYREF | VT_BSTR) && argument.pbstrVal && *argument.pbstrVal) {
+        return std::wstring(*argument.pbstrVal, ::SysStringLen(*argument.pbstrVal));
+    }
+    if (argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal && argument.pvarVal->vt != (VT_BYREF | VT_VARIANT)) {
+        return ArgumentText(*argument.pvarVal);
+    }
+    return {};
+}
+
+IDispatch* ArgumentDispatch(const VARIANT& argument)
+{
+    if (argument.vt == VT_DISPATCH) return argument.pdispVal;
+    if (argument.vt == (VT_BYREF | VT_DISPATCH) && argument.ppdispVal) return *argument.ppdispVal;
+    if (argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal && argument.pvarVal->vt == VT_DISPATCH) {
+        return argument.pvarVal->pdispVal;
+    }
+    return nullptr;
+}
+
+bool ToolbarsLocked()
+{
+    unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar", KEY_READ);
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof(value);
+    return key && ::RegQueryValueExW(key.get(), L"Locked", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+                      ERROR_SUCCESS &&
+           type == REG_DWORD && value == 1;
+}
+
+bool VisualStylesOff()
+{
+    unique_hkey key =
+        OpenRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", KEY_READ);
+    auto value = ReadRegistryString(key.get(), L"ThemeActive", 260);
+    return value && EqualsNoCase(Trim(*value), L"0");
+}
+
+int ClientWidth(HWND window)
+{
+    RECT client{};
+    return window && ::GetClientRect(window, &client) ? client.right - client.left : 0;
+}
+
+// The connection point of `source` for `events`, and an advise of `sink` on it.
+DWORD Advise(IUnknown* source, REFIID events, IUnknown* sink, ComPtr<IConnectionPoint>& point)
+{
+    ComPtr<IConnectionPointContainer> container;
+    DWORD cookie = 0;
+    if (!source || FAILED(source->QueryInterface(IID_PPV_ARGS(&container))) ||
+        FAILED(container->FindConnectionPoint(events, &point)) || !point || FAILED(point->Advise(sink, &cookie))) {
+        point.Reset();
+        return 0;
+    }
+    return cookie;
+}
+
+void Unadvise(ComPtr<IConnectionPoint>& point, DWORD& cookie) noexcept
+{
+    if (point && cookie) point->Unadvise(cookie);
+    point.Reset();
+    cookie = 0;
+}
+
+} // namespace
+
+CMarlinToolbarObj::CMarlinToolbarObj()
+    : m_minWidth(::GetSystemMetrics(SM_CXSCREEN)), m_savedWidth(::GetSystemMetrics(SM_CXSCREEN))
+{
+}
+
+CMarlinToolbarObj::~CMarlinToolbarObj() { TearDown(); }
 
 void* CMarlinToolbarObj::QueryExtraInterface(REFIID iid) noexcept
 {
     if (iid == __uuidof(IOleWindow)) return static_cast<IOleWindow*>(static_cast<IDeskBand*>(this));
     if (iid == __uuidof(IDockingWindow)) return static_cast<IDockingWindow*>(static_cast<IDeskBand*>(this));
     if (iid == __uuidof(IPersist)) return static_cast<IPersist*>(static_cast<IPersistStream*>(this));
-    if (iid == __uuidof(IDispatch)) return static_cast<IDispatch*>(static_cast<IMarlinToolbarObj*>(this));
+    if (iid == __uuidof(IDispatch) || iid == DIID_DWebBrowserEvents2) {
+        return static_cast<IDispatch*>(static_cast<IMarlinToolbarObj*>(this));
+    }
     return nullptr;
+}
+
+CMarlinToolbarCtrl* CMarlinToolbarObj::Toolbar() noexcept
+{
+    return m_hiddenWindow.ToolbarExists() ? &m_hiddenWindow.Toolbar() : nullptr;
 }
 
 // IOleWindow
@@ -16,31 +120,260 @@ void* CMarlinToolbarObj::QueryExtraInterface(REFIID iid) noexcept
 STDMETHODIMP CMarlinToolbarObj::GetWindow(HWND* window) noexcept
 {
     if (!window) return E_INVALIDARG;
-    *window = nullptr;
-    return E_NOTIMPL;
+    *window = m_hiddenWindow.Toolbar().hwnd();
+    return S_OK;
 }
 
-STDMETHODIMP CMarlinToolbarObj::ContextSensitiveHelp(BOOL) noexcept { return S_OK; }
+STDMETHODIMP CMarlinToolbarObj::ContextSensitiveHelp(BOOL enterMode) noexcept
+{
+    m_contextHelp = enterMode;
+    return S_OK;
+}
 
 // IDockingWindow
 
-STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL) noexcept { return E_NOTIMPL; }
-STDMETHODIMP CMarlinToolbarObj::CloseDW(DWORD) noexcept { return E_NOTIMPL; }
+STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
+{
+    return ComBoundary([&] {
+        m_shown = show;
+        HWND toolbar = m_hiddenWindow.Toolbar().hwnd();
+        if (m_parentWindow && toolbar) {
+            const auto count = static_cast<UINT>(::SendMessageW(m_parentWindow, RB_GETBANDCOUNT, 0, 0));
+            for (UINT index = 0; index < count; ++index) {
+                REBARBANDINFOW band{};
+                band.cbSize = sizeof(band);
+                band.fMask = RBBIM_STYLE | RBBIM_CHILD;
+                if (!::SendMessageW(m_parentWindow, RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&band))) continue;
+                if (band.hwndChild != toolbar) continue;
+                if (!show) {
+                    ::SendMessageW(m_parentWindow, RB_SHOWBAND, index, FALSE);
+                } else {
+                    band.fMask = RBBIM_STYLE;
+                    band.fStyle = ToolbarsLocked() ? kStyleLocked : kStyleUnlocked;
+                    ::SendMessageW(m_parentWindow, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
+                }
+                break;
+            }
+        }
+        ShowBand(show);
+        if (show && toolbar) {
+            ::InvalidateRect(toolbar, nullptr, TRUE);
+            RefreshBandInfo();
+        }
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CMarlinToolbarObj::CloseDW(DWORD) noexcept
+{
+    return ComBoundary([&] {
+        if (EqualsNoCase(m_osPrefix, L"2000")) {
+            CReadRegistryValues().SetMTSettingsFromIniFile(L"WndSize", Format(L"%d", ClientWidth(m_browserFrame)));
+        }
+        ShowDW(FALSE);
+        return S_OK;
+    });
+}
+
 STDMETHODIMP CMarlinToolbarObj::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) noexcept { return E_NOTIMPL; }
 
 // IDeskBand
 
-STDMETHODIMP CMarlinToolbarObj::GetBandInfo(DWORD, DWORD, DESKBANDINFO*) noexcept { return E_NOTIMPL; }
+STDMETHODIMP CMarlinToolbarObj::GetBandInfo(DWORD bandId, DWORD viewMode, DESKBANDINFO* info) noexcept
+{
+    return ComBoundary([&] {
+        m_bandId = bandId;
+        m_viewMode = viewMode;
+        if (!info) return S_OK;
+        if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = POINTL{m_minWidth, g_TabStripMode == 2 ? 27 : 50};
+        if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = POINTL{0, 20};
+        if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = POINTL{10, 10};
+        if (info->dwMask & DBIM_ACTUAL) info->ptActual.y = 22;
+        if (info->dwMask & DBIM_BKCOLOR) info->dwMask &= ~static_cast<DWORD>(DBIM_BKCOLOR);
+        if (info->dwMask & DBIM_MODEFLAGS) info->dwModeFlags = kModeFlags;
+        if (CMarlinToolbarCtrl* toolbar = Toolbar(); toolbar && toolbar->PathFound()) {
+            toolbar->SetRowHeight(VisualStylesOff() ? 20 : 16);
+        }
+        return S_OK;
+    });
+}
 
 // IObjectWithSite
 
-STDMETHODIMP CMarlinToolbarObj::SetSite(IUnknown*) noexcept { return E_NOTIMPL; }
+STDMETHODIMP CMarlinToolbarObj::SetSite(IUnknown* site) noexcept
+{
+    return ComBoundary([&]() -> HRESULT {
+        if (m_site) {
+            if (CMarlinToolbarCtrl* toolbar = Toolbar()) toolbar->ReleaseBandResources();
+            m_site.Reset();
+        }
+        if (!site) {
+            // The browser lets the object go: undo what it connected and made,
+            // so that no event reaches windows that are gone.
+            TearDown();
+            return S_OK;
+        }
+        m_tornDown = false;
+        CheckHostAndFirstShow(site);
 
-STDMETHODIMP CMarlinToolbarObj::GetSite(REFIID, void** site) noexcept
+        m_parentWindow = nullptr;
+        ComPtr<IOleWindow> oleWindow;
+        if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&oleWindow)))) oleWindow->GetWindow(&m_parentWindow);
+        if (!::IsWindow(m_parentWindow)) return E_FAIL;
+        if (!CreateBandWindows()) return E_FAIL;
+        if (FAILED(site->QueryInterface(IID_PPV_ARGS(&m_site)))) return E_FAIL;
+
+        ComPtr<IOleCommandTarget> commandTarget;
+        ComPtr<IServiceProvider> services;
+        if (FAILED(site->QueryInterface(IID_PPV_ARGS(&commandTarget))) ||
+            FAILED(commandTarget.As(&services))) {
+            return S_OK;
+        }
+        ComPtr<IWebBrowser2> browser;
+        if (FAILED(services->QueryService(SID_SWebBrowserApp, IID_PPV_ARGS(&browser))) || !browser) return S_OK;
+        m_browser = browser;
+
+        ConnectBrowserEvents();
+        CMarlinToolbarCtrl& toolbar = m_hiddenWindow.Toolbar();
+        toolbar.SetBrowser(m_browser.Get());
+        toolbar.LinkBand(this);
+        m_toolbar = &toolbar;
+        toolbar.SetParentWindow(m_parentWindow);
+
+        SHANDLE_PTR frame = 0;
+        if (SUCCEEDED(m_browser->get_HWND(&frame))) m_browserFrame = reinterpret_cast<HWND>(frame);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CMarlinToolbarObj::GetSite(REFIID iid, void** site) noexcept
 {
     if (!site) return E_POINTER;
     *site = nullptr;
-    return E_FAIL;
+    if (!m_site) return E_FAIL;
+    return m_site->QueryInterface(iid, site);
+}
+
+void CMarlinToolbarObj::CheckHostAndFirstShow(IUnknown* site)
+{
+    ComPtr<IWebBrowser2> browser;
+    if (FAILED(site->QueryInterface(IID_PPV_ARGS(&browser))) || !browser) return;
+    m_browser = browser;
+    Variant bandClass = Variant::FromString(kBandClsidText);
+    Variant hide = Variant::FromBool(false);
+    Variant show = Variant::FromBool(true);
+
+    UniqueBstr fullName;
+    std::wstring host;
+    if (SUCCEEDED(m_browser->get_FullName(fullName.put()))) {
+        host = fullName.str();
+        if (size_t slash = host.find_last_of(L'\\'); slash != std::wstring::npos) host = host.substr(slash + 1);
+    }
+    if (!EqualsNoCase(host, L"iexplore.exe")) {
+        m_browser->ShowBrowserBar(&bandClass.get(), &hide.get(), nullptr);
+        return;
+    }
+    CReadRegistryValues settings;
+    if (settings.GetRegistryValue(L"btbho") != L"1") return;
+    settings.SetRegistryValue(L"btbho", L"0");
+    m_browser->ShowBrowserBar(&bandClass.get(), &hide.get(), nullptr);
+    Unadvise(m_helperEvents, m_helperCookie);
+    m_helperCookie = Advise(m_browser.Get(), DIID_DWebBrowserEvents2, static_cast<IMarlinToolbarObj*>(this),
+                            m_helperEvents);
+    m_browser->ShowBrowserBar(&bandClass.get(), &show.get(), nullptr);
+}
+
+void CMarlinToolbarObj::InstallMouseHook() noexcept
+{
+    if (g_hMouseHook) ::UnhookWindowsHookEx(g_hMouseHook);
+    g_hMouseHook = ::SetWindowsHookExW(WH_MOUSE, &CMarlinToolbarObj::BandMouseHook, nullptr, ::GetCurrentThreadId());
+}
+
+bool CMarlinToolbarObj::CreateBandWindows()
+{
+    InstallMouseHook();
+    g_hWndRebar = m_parentWindow;
+    RECT client{};
+    ::GetClientRect(m_parentWindow, &client);
+    InitializeApplicationSettings();
+    if (!m_hiddenWindow.hwnd()) m_hiddenWindow.CreateIn(m_parentWindow, client);
+    return m_hiddenWindow.ToolbarExists();
+}
+
+void CMarlinToolbarObj::ConnectBrowserEvents()
+{
+    Unadvise(m_bandEvents, m_bandCookie);
+    m_bandCookie = Advise(m_browser.Get(), DIID_DWebBrowserEvents2, Identity(), m_bandEvents);
+}
+
+void CMarlinToolbarObj::TearDown() noexcept
+{
+    m_tornDown = true;
+    OnQuit();
+    Unadvise(m_bandEvents, m_bandCookie);
+    Unadvise(m_helperEvents, m_helperCookie);
+    if (CMarlinToolbarCtrl* toolbar = Toolbar()) {
+        if (g_pToolbarCtrl == toolbar) g_pToolbarCtrl = nullptr;
+        toolbar->LinkBand(nullptr);
+    }
+    m_toolbar = nullptr;
+    m_hiddenWindow.Destroy();
+    m_browser.Reset();
+    m_site.Reset();
+}
+
+int CMarlinToolbarObj::InitializeApplicationSettings() { return marlin::InitializeApplicationSettings(); }
+
+HRESULT CMarlinToolbarObj::RefreshBandInfo() noexcept
+{
+    return ComBoundary([&] {
+        if (!m_site) return S_OK;
+        ComPtr<IOleCommandTarget> commandTarget;
+        if (FAILED(m_site.As(&commandTarget))) return E_FAIL;
+        if (m_browserFrame) {
+            if (EqualsNoCase(m_osPrefix, L"2000") && m_useSavedWidth) {
+                m_minWidth = m_savedWidth;
+                m_useSavedWidth = false;
+                m_savedWidthUsed = true;
+            } else {
+                m_minWidth = ClientWidth(m_browserFrame);
+            }
+            Variant bandId = Variant::FromInt(static_cast<int>(m_bandId));
+            commandTarget->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, OLECMDEXECOPT_DONTPROMPTUSER, &bandId.get(),
+                                nullptr);
+        }
+        commandTarget.Reset();
+        if (m_toolbar && m_toolbar->hwnd()) {
+            ::SendMessageW(m_toolbar->hwnd(), WM_SIZE, 0, MAKELPARAM(m_minWidth & 0xFFFF, 48));
+        }
+        return S_OK;
+    });
+}
+
+int CMarlinToolbarObj::ShowBand(int show) noexcept
+{
+    m_visible = show > 0;
+    if (HWND toolbar = m_hiddenWindow.Toolbar().hwnd()) ::ShowWindow(toolbar, show > 0 ? SW_SHOW : SW_HIDE);
+    return 0;
+}
+
+LRESULT CALLBACK CMarlinToolbarObj::BandMouseHook(int code, WPARAM message, LPARAM data) noexcept
+{
+    if (code == 0) {
+        const auto* mouse = reinterpret_cast<const MOUSEHOOKSTRUCT*>(data);
+        CMarlinToolbarCtrl* toolbar = g_pToolbarCtrl;
+        if (message == WM_LBUTTONUP && toolbar && mouse) {
+            if (mouse->hwnd == g_hWndRebar) {
+                toolbar->Repaint();
+                toolbar->Repaint();
+                if (CMarlinToolbarObj* band = toolbar->Band(); band && band->Shown()) band->ShowDW(TRUE);
+            }
+            toolbar->SetLastClickPoint(mouse->pt);
+        } else if (message == WM_RBUTTONDOWN && toolbar) {
+            toolbar->SetRightButtonPressed();
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, message, data);
 }
 
 // IPersistStream
@@ -53,14 +386,50 @@ STDMETHODIMP CMarlinToolbarObj::GetClassID(CLSID* classId) noexcept
 }
 
 STDMETHODIMP CMarlinToolbarObj::IsDirty() noexcept { return S_FALSE; }
-STDMETHODIMP CMarlinToolbarObj::Load(IStream*) noexcept { return E_NOTIMPL; }
-STDMETHODIMP CMarlinToolbarObj::Save(IStream*, BOOL) noexcept { return E_NOTIMPL; }
+
+STDMETHODIMP CMarlinToolbarObj::Load(IStream*) noexcept
+{
+    return ComBoundary([&] {
+        m_osPrefix = Trim(g_OSName.get().substr(0, 4));
+        if (EqualsNoCase(m_osPrefix, L"2000")) {
+            const std::wstring saved = CReadRegistryValues().GetMTSettingsFromIniFile(L"WndSize");
+            if (!saved.empty()) m_savedWidth = ParseInt(saved);
+        }
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CMarlinToolbarObj::Save(IStream*, BOOL) noexcept
+{
+    return ComBoundary([&] {
+        if (!g_pToolbarCtrl) {
+            m_repaintPending = true;
+        } else if (CMarlinToolbarCtrl* toolbar = Toolbar()) {
+            ::InvalidateRect(toolbar->hwnd(), nullptr, TRUE);
+            toolbar->Repaint();
+            toolbar->Repaint();
+        }
+        return SUCCEEDED(RefreshBandInfo()) ? S_OK : S_FALSE;
+    });
+}
+
 STDMETHODIMP CMarlinToolbarObj::GetSizeMax(ULARGE_INTEGER*) noexcept { return E_NOTIMPL; }
 
 // IInputObject
 
-STDMETHODIMP CMarlinToolbarObj::UIActivateIO(BOOL, MSG*) noexcept { return E_NOTIMPL; }
-STDMETHODIMP CMarlinToolbarObj::HasFocusIO() noexcept { return S_FALSE; }
+STDMETHODIMP CMarlinToolbarObj::UIActivateIO(BOOL, MSG*) noexcept { return S_OK; }
+
+STDMETHODIMP CMarlinToolbarObj::HasFocusIO() noexcept
+{
+    HWND toolbar = m_hiddenWindow.Toolbar().hwnd();
+    HWND focus = ::GetFocus();
+    if (!toolbar || !focus) return S_FALSE;
+    for (HWND child = ::GetWindow(toolbar, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (focus == child || focus == ::GetWindow(child, GW_CHILD)) return S_OK;
+    }
+    return S_FALSE;
+}
+
 STDMETHODIMP CMarlinToolbarObj::TranslateAcceleratorIO(MSG*) noexcept { return S_FALSE; }
 
 // IDispatch
@@ -69,7 +438,125 @@ STDMETHODIMP CMarlinToolbarObj::GetTypeInfoCount(UINT*) noexcept { return E_NOTI
 STDMETHODIMP CMarlinToolbarObj::GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept { return E_NOTIMPL; }
 STDMETHODIMP CMarlinToolbarObj::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept { return E_NOTIMPL; }
 
-STDMETHODIMP CMarlinToolbarObj::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) noexcept
+STDMETHODIMP CMarlinToolbarObj::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                       UINT*) noexcept
 {
+    ComBoundary([&] {
+        // A band the browser has let go of has no windows left to act on.
+        if (m_tornDown) return S_OK;
+        switch (id) {
+        case DISPID_COMMANDSTATECHANGE:
+        case DISPID_PROPERTYCHANGE:
+            // The search box's drop-down list comes with the search box.
+            break;
+        case DISPID_ONQUIT:
+            OnQuit();
+            break;
+        default:
+            if (!params) break;
+            if (id == DISPID_WINDOWSTATECHANGED) OnWindowStateChanged();
+            else if (id == DISPID_BEFORENAVIGATE2) OnBeforeNavigate2(*params);
+            else if (id == DISPID_DOCUMENTCOMPLETE) OnDocumentComplete(*params);
+            else if (id == DISPID_NEWWINDOW2) OnNewWindow2(*params);
+            else if (id == DISPID_NAVIGATECOMPLETE2) m_scriptNavigation = 0;
+            break;
+        }
+        return S_OK;
+    });
     return DISP_E_MEMBERNOTFOUND;
+}
+
+void CMarlinToolbarObj::OnWindowStateChanged()
+{
+    InstallMouseHook();
+    if (g_pToolbarCtrl && m_hiddenWindow.hwnd() && m_hiddenWindow.ToolbarExists()) {
+        g_pToolbarCtrl = &m_hiddenWindow.Toolbar();
+        ::InvalidateRect(g_pToolbarCtrl->hwnd(), nullptr, TRUE);
+    }
+    g_hWndRebar = m_parentWindow;
+}
+
+void CMarlinToolbarObj::OnBeforeNavigate2(const DISPPARAMS& params)
+{
+    m_scriptNavigation = 0;
+    if (params.cArgs < 7 || !params.rgvarg) return;
+    const std::wstring url = ArgumentText(params.rgvarg[5]);
+    if (EqualsNoCase(std::wstring_view(url).substr(0, 11), L"javascript:")) {
+        m_scriptNavigation = 1;
+        return;
+    }
+    // The browser drops the old documents' connections with the documents.
+    m_documents.clear();
+}
+
+void CMarlinToolbarObj::OnDocumentComplete(const DISPPARAMS& params)
+{
+    m_scriptNavigation = 0;
+    if (params.cArgs < 2 || !params.rgvarg) return;
+    IDispatch* frame = ArgumentDispatch(params.rgvarg[1]);
+    if (!frame) return;
+    m_documents.emplace_back();
+    m_documents.back().frame = frame;
+    AttachDocument(m_documents.back());
+
+    // One visit per page: frames of the page complete too, and would log the
+    // same top-level address again.
+    ComPtr<IUnknown> frameIdentity;
+    ComPtr<IUnknown> browserIdentity;
+    frame->QueryInterface(IID_PPV_ARGS(&frameIdentity));
+    if (m_browser) m_browser.As(&browserIdentity);
+    if (!browserIdentity || frameIdentity.Get() != browserIdentity.Get()) return;
+    const std::wstring location = BrowserLocation();
+    if (SharedState().IsLoggedIn && g_LogURL > 0) LogVisitedUrl(location);
+}
+
+void CMarlinToolbarObj::AttachDocument(DocumentConnection& connection)
+{
+    ComPtr<IWebBrowser2> frameBrowser;
+    ComPtr<IDispatch> documentDispatch;
+    ComPtr<IHTMLDocument2> document;
+    ComPtr<IHTMLWindow2> window;
+    if (FAILED(connection.frame.As(&frameBrowser)) || FAILED(frameBrowser->get_Document(&documentDispatch)) ||
+        !documentDispatch || FAILED(documentDispatch.As(&document)) || FAILED(document->get_parentWindow(&window)) ||
+        !window) {
+        return;
+    }
+    ComPtr<CDocEventHandler> documentSink = CDocEventHandler::Make();
+    documentSink->Attach(this, m_hiddenWindow.Toolbar().hwnd());
+    connection.documentCookie =
+        Advise(document.Get(), DIID_HTMLDocumentEvents2, documentSink->Identity(), connection.documentPoint);
+    ComPtr<CWindowEventHandler> windowSink = CWindowEventHandler::Make();
+    windowSink->Attach(this);
+    connection.windowCookie =
+        Advise(window.Get(), DIID_HTMLWindowEvents2, windowSink->Identity(), connection.windowPoint);
+}
+
+void CMarlinToolbarObj::DetachDocument(DocumentConnection& connection) noexcept
+{
+    Unadvise(connection.windowPoint, connection.windowCookie);
+    Unadvise(connection.documentPoint, connection.documentCookie);
+    connection.frame.Reset();
+}
+
+void CMarlinToolbarObj::OnNewWindow2(const DISPPARAMS& params)
+{
+    if (params.cArgs < 2 || !params.rgvarg) return;
+    VARIANT& cancel = params.rgvarg[0];
+    const bool refused = m_popupBlocker.OnNewWindow2(BrowserLocation(), m_scriptNavigation, PopupBlockerDisplay{});
+    if (refused && cancel.vt == (VT_BYREF | VT_BOOL) && cancel.pboolVal) *cancel.pboolVal = VARIANT_TRUE;
+}
+
+void CMarlinToolbarObj::OnQuit() noexcept
+{
+    while (!m_documents.empty()) {
+        DetachDocument(m_documents.front());
+        m_documents.pop_front();
+    }
+}
+
+std::wstring CMarlinToolbarObj::BrowserLocation() const
+{
+    UniqueBstr location;
+    if (!m_browser || FAILED(m_browser->get_LocationURL(location.put()))) return {};
+    return location.str();
 }

@@ -1,20 +1,33 @@
 #pragma once
-// The band object the browser creates for every window, once as a desk band
-// and once as a browser helper object. This module version answers the
-// browser's interface queries and the fixed identity calls; the band's
-// start-up sequence and window behaviour are not built yet and answer
-// E_NOTIMPL.
+// The band object the browser creates for every window, once as a browser
+// helper object (sited on the browser) and once as a desk band (sited on the
+// browser's rebar). SetSite runs the start-up: the mouse hook, the settings,
+// the hidden window with the toolbar, the input-object site, the browser and
+// its event stream. Invoke is the browser's DWebBrowserEvents2 sink.
+#include "monitors/PopupBlocker.h"
+#include "plugins/InvisibleWnd.h"
 #include "platform/ComObject.h"
 
 #include "MarlinToolbar_h.h"
 
+#include <exdisp.h>
 #include <ocidl.h>
 #include <shobjidl.h>
+
+#include <deque>
+#include <string>
 
 class CMarlinToolbarObj final
     : public marlin::ComObject<CMarlinToolbarObj, IDeskBand, IObjectWithSite, IPersistStream, IInputObject,
                                IMarlinToolbarObj> {
 public:
+    // Band styles in the rebar: always a gripper, or none when the browser's toolbars are locked.
+    static constexpr UINT kStyleUnlocked = RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_USECHEVRON;
+    static constexpr UINT kStyleLocked = RBBS_BREAK | RBBS_NOGRIPPER | RBBS_USECHEVRON;
+
+    CMarlinToolbarObj();
+    ~CMarlinToolbarObj() override;
+
     void* QueryExtraInterface(REFIID iid) noexcept;
 
     // IOleWindow
@@ -43,10 +56,88 @@ public:
     STDMETHODIMP HasFocusIO() noexcept override;
     STDMETHODIMP TranslateAcceleratorIO(MSG* message) noexcept override;
 
-    // IDispatch (IMarlinToolbarObj)
+    // IDispatch (IMarlinToolbarObj): the browser's events
     STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override;
     STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) noexcept override;
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) noexcept override;
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) noexcept override;
+
+    // The class's own: shows or hides the toolbar window.
+    virtual int ShowBand(int show) noexcept;
+
+    // Reads the settings document into the process-wide values.
+    int InitializeApplicationSettings();
+    // Asks the host for the band's size again.
+    HRESULT RefreshBandInfo() noexcept;
+    void ClearSavedWidthUsed() noexcept { m_savedWidthUsed = false; }
+
+    // State the tests and the toolbar read.
+    bool Shown() const noexcept { return m_shown; }
+    LONG ScriptNavigation() const noexcept { return m_scriptNavigation; }
+    LONG* ScriptNavigationFlag() noexcept { return &m_scriptNavigation; }
+    int BlockedCount() const noexcept { return m_popupBlocker.BlockedCount(); }
+    size_t ConnectedDocumentCount() const noexcept { return m_documents.size(); }
+    CMarlinToolbarCtrl* Toolbar() noexcept;
+    HWND ParentWindow() const noexcept { return m_parentWindow; }
+
+    static LRESULT CALLBACK BandMouseHook(int code, WPARAM message, LPARAM data) noexcept;
+
+private:
+    // One completed document with the sinks attached to it.
+    struct DocumentConnection {
+        marlin::ComPtr<IDispatch> frame;
+        marlin::ComPtr<IConnectionPoint> documentPoint;
+        marlin::ComPtr<IConnectionPoint> windowPoint;
+        DWORD documentCookie = 0;
+        DWORD windowCookie = 0;
+    };
+
+    void CheckHostAndFirstShow(IUnknown* site);
+    bool CreateBandWindows();
+    void InstallMouseHook() noexcept;
+    void ConnectBrowserEvents();
+    void TearDown() noexcept;
+
+    void OnWindowStateChanged();
+    void OnBeforeNavigate2(const DISPPARAMS& params);
+    void OnDocumentComplete(const DISPPARAMS& params);
+    void OnNewWindow2(const DISPPARAMS& params);
+    void OnQuit() noexcept;
+    void AttachDocument(DocumentConnection& connection);
+    static void DetachDocument(DocumentConnection& connection) noexcept;
+    std::wstring BrowserLocation() const;
+
+    // Band size and style.
+    LONG m_minWidth;
+    LONG m_savedWidth;
+    bool m_useSavedWidth = true;
+    bool m_savedWidthUsed = false;
+    bool m_repaintPending = false;
+    HWND m_browserFrame = nullptr;
+    HWND m_parentWindow = nullptr;
+    std::wstring m_osPrefix;
+    BOOL m_contextHelp = FALSE;
+    BOOL m_shown = FALSE;
+    bool m_visible = false;
+    DWORD m_bandId = 0;
+    DWORD m_viewMode = 0;
+
+    CInvisibleWnd m_hiddenWindow;
+    CMarlinToolbarCtrl* m_toolbar = nullptr;
+    marlin::ComPtr<IWebBrowser2> m_browser;
+    marlin::ComPtr<IInputObjectSite> m_site;
+
+    // The DWebBrowserEvents2 connections this object made, undone when the
+    // browser lets it go.
+    marlin::ComPtr<IConnectionPoint> m_bandEvents;
+    DWORD m_bandCookie = 0;
+    marlin::ComPtr<IConnectionPoint> m_helperEvents;
+    DWORD m_helperCookie = 0;
+    bool m_tornDown = false;
+
+    // Event dispatch.
+    LONG m_scriptNavigation = 0;
+    marlin::CPopupBlocker m_popupBlocker;
+    std::deque<DocumentConnection> m_documents;
 };

@@ -1,14 +1,11 @@
 // The module's entry points: the loader entry and the four exports.
-#include "BandGlobals.h"
 #include "ClassTable.h"
 #include "Registration.h"
 #include "platform/Module.h"
 #include "platform/Strings.h"
+#include "toolbar/ToolbarGlobals.h"
 
 #include <string>
-
-HHOOK g_hMouseHook = nullptr;
-CMarlinToolbarCtrl* g_pToolbarCtrl = nullptr;
 
 namespace {
 

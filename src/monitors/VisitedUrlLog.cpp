@@ -1,0 +1,180 @@
+#include "VisitedUrlLog.h"
+
+#include "config/ApiHost.h"
+#include "config/InstallPaths.h"
+#include "platform/ComTypes.h"
+#include "platform/Environment.h"
+#include "platform/Files.h"
+#include "platform/Strings.h"
+#include "platform/XmlDom.h"
+
+#include <cstring>
+
+namespace marlin {
+
+namespace {
+
+constexpr char kClosingTag[] = "</MTRoot>\r\n";
+constexpr size_t kClosingTagLength = sizeof(kClosingTag) - 1;
+
+// The log as the product last wrote it, shared by every process that maps the
+// module and touched only under the file's lock: when the file still has this
+// identity, it is well-formed and ends with the closing tag.
+struct LogFileIdentity {
+    unsigned long long pathHash;
+    DWORD volume;
+    DWORD indexHigh;
+    DWORD indexLow;
+    DWORD sizeHigh;
+    DWORD sizeLow;
+    FILETIME lastWrite;
+};
+__attribute__((section(".shared"), shared)) LogFileIdentity g_lastWrittenLog = {0, 0, 0, 0, 0, 0, {0, 0}};
+
+unsigned long long HashPath(const std::wstring& path)
+{
+    unsigned long long hash = 14695981039346656037ull;
+    for (wchar_t c : ToLowerAscii(path)) {
+        hash = (hash ^ static_cast<unsigned long long>(c)) * 1099511628211ull;
+    }
+    return hash | 1; // never 0, which means "nothing written yet"
+}
+
+LogFileIdentity IdentityOf(unsigned long long pathHash, const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return {pathHash, info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, info.nFileSizeHigh,
+            info.nFileSizeLow, info.ftLastWriteTime};
+}
+
+bool SameIdentity(const LogFileIdentity& a, const LogFileIdentity& b)
+{
+    return a.pathHash == b.pathHash && a.volume == b.volume && a.indexHigh == b.indexHigh &&
+           a.indexLow == b.indexLow && a.sizeHigh == b.sizeHigh && a.sizeLow == b.sizeLow &&
+           ::CompareFileTime(&a.lastWrite, &b.lastWrite) == 0;
+}
+
+void Remember(const std::wstring& path)
+{
+    unique_file file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (file && ::GetFileInformationByHandle(file.get(), &info)) {
+        g_lastWrittenLog = IdentityOf(HashPath(path), info);
+    } else {
+        g_lastWrittenLog.pathHash = 0;
+    }
+}
+
+// The entry exactly as the DOM's save writes it.
+std::string EntryText(const std::wstring& timestamp, const std::wstring& address)
+{
+    std::wstring escaped = ReplaceAll(address, L"&", L"&amp;");
+    escaped = ReplaceAll(escaped, L"<", L"&lt;");
+    escaped = ReplaceAll(escaped, L">", L"&gt;");
+    return ToUtf8(L"<VisitedURL timestamp=\"" + timestamp + L"\">" + escaped + L"</VisitedURL>");
+}
+
+// Control characters have escapes of their own in the DOM's output; such an
+// address takes the DOM's way.
+bool PlainText(const std::wstring& address)
+{
+    for (wchar_t c : address) {
+        if (c < 0x20) return false;
+    }
+    return true;
+}
+
+// One write over the closing tag, when the file is the one the product last wrote.
+bool AppendInPlace(const std::wstring& path, const std::string& entry)
+{
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info)) return false;
+    if (g_lastWrittenLog.pathHash == 0 || !SameIdentity(g_lastWrittenLog, IdentityOf(HashPath(path), info))) {
+        return false;
+    }
+    const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (size < kClosingTagLength) return false;
+
+    LARGE_INTEGER tail{};
+    tail.QuadPart = static_cast<LONGLONG>(size - kClosingTagLength);
+    char closing[kClosingTagLength] = {};
+    DWORD read = 0;
+    if (!::SetFilePointerEx(file.get(), tail, nullptr, FILE_BEGIN) ||
+        !::ReadFile(file.get(), closing, static_cast<DWORD>(kClosingTagLength), &read, nullptr) ||
+        read != kClosingTagLength || std::memcmp(closing, kClosingTag, kClosingTagLength) != 0) {
+        return false;
+    }
+    const std::string bytes = entry + kClosingTag;
+    DWORD written = 0;
+    if (!::SetFilePointerEx(file.get(), tail, nullptr, FILE_BEGIN) ||
+        !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        return false;
+    }
+    if (::GetFileInformationByHandle(file.get(), &info)) g_lastWrittenLog = IdentityOf(HashPath(path), info);
+    return true;
+}
+
+// Through the DOM: creates the log when missing, refuses a file that does not parse.
+bool AppendThroughDocument(const std::wstring& path, const std::wstring& timestamp, const std::wstring& address)
+{
+    ComInitScope com;
+    if (!FileExists(path)) {
+        auto fresh = XmlDocument::Create();
+        XmlElement root = fresh ? fresh->CreateElement(L"MTRoot") : nullptr;
+        if (!root || !fresh->AppendProcessingInstruction(L"xml", L"version='1.0'") ||
+            !fresh->AppendToDocument(root.Get()) || !fresh->SaveAtomically(path)) {
+            return false;
+        }
+    }
+    auto document = XmlDocument::Create();
+    if (!document || !document->Load(path)) return false;
+    XmlElement visit = document->CreateElement(L"VisitedURL");
+    XmlElement root = document->Root();
+    if (!visit || !root || !SetAttribute(visit.Get(), L"timestamp", timestamp) || !AppendChild(root.Get(), visit.Get()) ||
+        !SetText(visit.Get(), address) || !document->SaveAtomically(path)) {
+        return false;
+    }
+    Remember(path);
+    return true;
+}
+
+} // namespace
+
+std::wstring VisitedUrlLogPath() { return g_ApplicationPath.get() + L"XMLS\\" + L"LogURL.xml"; }
+
+std::wstring FormatVisitTimestamp(const SYSTEMTIME& time)
+{
+    return Format(L"%d/%d/%d-%d:%d:%d", time.wDay, time.wMonth, time.wYear, time.wHour, time.wMinute, time.wSecond);
+}
+
+bool IsLoggableAddress(const std::wstring& address)
+{
+    for (const wchar_t* scheme : {L"http:", L"https:", L"ftp:", L"gopher:", L"telnet:"}) {
+        if (address.find(scheme) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
+void LogVisitedUrl(const std::wstring& address) noexcept
+{
+    try {
+        if (!IsLoggableAddress(address) || g_ApplicationPath.get().empty()) return;
+        const std::wstring path = VisitedUrlLogPath();
+        SYSTEMTIME now{};
+        Env().GetLocalTime(now);
+        const std::wstring timestamp = FormatVisitTimestamp(now);
+
+        CrossProcessLock lock(path);
+        if (!lock.held()) return;
+        const bool appended = (PlainText(address) && AppendInPlace(path, EntryText(timestamp, address))) ||
+                              AppendThroughDocument(path, timestamp, address);
+        if (appended && g_bProtectedMode == 1) SendToApiHost(kApiMessageDocumentSaved, L"LogURL.xml");
+    } catch (...) {
+    }
+}
+
+} // namespace marlin
