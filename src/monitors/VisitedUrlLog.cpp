@@ -8,14 +8,15 @@
 #include "platform/Strings.h"
 #include "platform/XmlDom.h"
 
-#include <cstring>
+#include <string_view>
 
 namespace marlin {
 
 namespace {
 
-constexpr char kClosingTag[] = "</MTRoot>\r\n";
-constexpr size_t kClosingTagLength = sizeof(kClosingTag) - 1;
+// How the DOM ends the file; the line break is whichever it writes.
+constexpr std::string_view kClosingTags[] = {"</MTRoot>\r\n", "</MTRoot>\n"};
+constexpr size_t kLongestClosingTag = 11;
 
 // The log as the product last wrote it, shared by every process that maps the
 // module and touched only under the file's lock: when the file still has this
@@ -96,18 +97,28 @@ bool AppendInPlace(const std::wstring& path, const std::string& entry)
         return false;
     }
     const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    if (size < kClosingTagLength) return false;
+    if (size < kLongestClosingTag) return false;
 
-    LARGE_INTEGER tail{};
-    tail.QuadPart = static_cast<LONGLONG>(size - kClosingTagLength);
-    char closing[kClosingTagLength] = {};
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size - kLongestClosingTag);
+    char last[kLongestClosingTag] = {};
     DWORD read = 0;
-    if (!::SetFilePointerEx(file.get(), tail, nullptr, FILE_BEGIN) ||
-        !::ReadFile(file.get(), closing, static_cast<DWORD>(kClosingTagLength), &read, nullptr) ||
-        read != kClosingTagLength || std::memcmp(closing, kClosingTag, kClosingTagLength) != 0) {
+    if (!::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) ||
+        !::ReadFile(file.get(), last, static_cast<DWORD>(kLongestClosingTag), &read, nullptr) ||
+        read != kLongestClosingTag) {
         return false;
     }
-    const std::string bytes = entry + kClosingTag;
+    const std::string_view tailText(last, kLongestClosingTag);
+    std::string_view closing;
+    for (std::string_view candidate : kClosingTags) {
+        if (tailText.ends_with(candidate)) closing = candidate;
+        if (!closing.empty()) break;
+    }
+    if (closing.empty()) return false;
+
+    LARGE_INTEGER tail{};
+    tail.QuadPart = static_cast<LONGLONG>(size - closing.size());
+    const std::string bytes = entry + std::string(closing);
     DWORD written = 0;
     if (!::SetFilePointerEx(file.get(), tail, nullptr, FILE_BEGIN) ||
         !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||

@@ -1,0 +1,54 @@
+// One visit appended to a log of 10 and of 10,000 visits, with the ratio.
+// Prints figures; asserts nothing.
+#include "config/InstallPaths.h"
+#include "monitors/VisitedUrlLog.h"
+#include "platform/ComTypes.h"
+#include "platform/Files.h"
+#include "platform/Strings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace marlin;
+
+namespace {
+
+double MedianAppendMs(int existingVisits)
+{
+    ::DeleteFileW(VisitedUrlLogPath().c_str());
+    for (int i = 0; i < existingVisits; ++i) LogVisitedUrl(Format(L"http://seed%d.example/page?a=1&b=2", i));
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    std::vector<double> times;
+    for (int i = 0; i < 51; ++i) {
+        LARGE_INTEGER start, end;
+        ::QueryPerformanceCounter(&start);
+        LogVisitedUrl(Format(L"http://visit%d.example/", i));
+        ::QueryPerformanceCounter(&end);
+        times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main()
+{
+    ComInitScope com;
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = WithTrailingBackslash(temp) + L"marlin-bench\\";
+    EnsureFolder(folder);
+    EnsureFolder(folder + L"XMLS");
+    g_ApplicationPath = folder;
+
+    const double small = MedianAppendMs(10);
+    const double large = MedianAppendMs(10000);
+    std::printf("visited-URL log append (median of 51 visits, ms)\n");
+    std::printf("%-20s %10.3f\n%-20s %10.3f\n%-20s %10.2f\n", "10 visits", small, "10,000 visits", large, "ratio",
+                large / small);
+    ::DeleteFileW(VisitedUrlLogPath().c_str());
+    return 0;
+}
