@@ -1,50 +1,90 @@
 #pragma once
-// The browser stand-in's frame: a top-level window with a rebar holding an
-// address bar, a plain page area below, and the component created through its
-// registered COM class, twice, as the browser does (helper object and band).
+// One browser window of the stand-in: a frame with a rebar holding the
+// address bar and the component's band, a page area that shows the current
+// address and the last events fired, the browser object and the band site.
+// Opening and closing the window load and unload the component exactly as
+// the browser does (see ComponentHost). Several frames may be open at once.
+#include "AddressBar.h"
+#include "BandSite.h"
+#include "ComponentHost.h"
+#include "StandInBrowser.h"
+
 #include "platform/ComObject.h"
-#include "platform/UniqueHandle.h"
 #include "platform/Window.h"
 
+#include <cstddef>
 #include <string>
 
 namespace standin {
 
+struct BrowserOptions {
+    ComponentFactory factory = RegisteredComponent();
+    BandSiteOptions site;
+    std::wstring fullName = StandInBrowser::kDefaultFullName;
+    // The demo ends its message loop when its only window closes.
+    bool quitOnClose = false;
+};
+
+// Sinks the component left connected when the window closed (it should have
+// left none: the browser then drops them itself).
+struct SinksLeftAtClose {
+    std::size_t browser = 0;
+    std::size_t documents = 0; // the page's and its frames'
+    std::size_t windows = 0;
+};
+
 class BrowserFrame : public marlin::Window<BrowserFrame> {
 public:
     static constexpr const wchar_t* kClassName = L"MarlinStandInBrowserFrame";
+    static constexpr UINT kAddressBandId = 1;
+    static constexpr UINT kComponentBandId = 2;
 
-    // Creates the frame and the component; false when the window cannot be made.
-    bool Open(const std::wstring& startAddress);
+    explicit BrowserFrame(BrowserOptions options = {});
+    ~BrowserFrame();
 
-    // What the frame knows of the component: shown in the page area.
-    const std::wstring& Status() const noexcept { return m_status; }
+    // Opens the window, loads the component and, when an address is given,
+    // navigates to it. False only when the window cannot be made.
+    bool Open(const std::wstring& startAddress = {});
+    // OnQuit, the component unloaded, the browser shut down, the window destroyed.
+    void Close() noexcept;
+
+    // While the window is open.
+    StandInBrowser& Browser() noexcept { return *m_browser.Get(); }
+    BandSite& Site() noexcept { return *m_site.Get(); }
     HWND Rebar() const noexcept { return m_rebar; }
-    bool ComponentCreated() const noexcept { return m_band && m_helper; }
-    // Releases the component's objects (as the browser does when it closes).
-    void ReleaseComponent() noexcept;
+    AddressBar& Address() noexcept { return m_address; }
+
+    const ComponentHost& Component() const noexcept { return m_component; }
+    const SinksLeftAtClose& LeftAtClose() const noexcept { return m_leftAtClose; }
+
+    // For the message loop: a keystroke the band used is not dispatched.
+    bool TranslateAccelerator(MSG& message) noexcept;
 
     LRESULT OnCreate(WPARAM, LPARAM, bool&);
     LRESULT OnSize(WPARAM, LPARAM, bool&);
+    LRESULT OnNotify(WPARAM, LPARAM, bool&);
     LRESULT OnPaint(WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
 
     static constexpr marlin::MessageEntry<BrowserFrame> kMessageMap[] = {
-        {WM_CREATE, &BrowserFrame::OnCreate},
-        {WM_SIZE, &BrowserFrame::OnSize},
-        {WM_PAINT, &BrowserFrame::OnPaint},
+        {WM_CREATE, &BrowserFrame::OnCreate},   {WM_SIZE, &BrowserFrame::OnSize},
+        {WM_NOTIFY, &BrowserFrame::OnNotify},   {WM_PAINT, &BrowserFrame::OnPaint},
         {WM_DESTROY, &BrowserFrame::OnDestroy},
     };
 
 private:
-    void CreateComponent();
+    void Unload() noexcept;
+    void OnBrowserEvent();
+    std::wstring PageText() const;
 
+    BrowserOptions m_options;
+    ComponentHost m_component;
+    marlin::ComPtr<StandInBrowser> m_browser;
+    marlin::ComPtr<BandSite> m_site;
     HWND m_rebar = nullptr;
-    HWND m_address = nullptr;
-    std::wstring m_startAddress;
-    std::wstring m_status;
-    marlin::ComPtr<IUnknown> m_helper;
-    marlin::ComPtr<IUnknown> m_band;
+    AddressBar m_address;
+    std::wstring m_shownUrl;
+    SinksLeftAtClose m_leftAtClose;
 };
 
 } // namespace standin

@@ -1,6 +1,6 @@
-// The demo browser: opens a frame with the component and runs until closed.
-// "--screenshot FILE" saves the window as a bitmap after it has painted and
-// exits, for unattended runs.
+// The demo browser: opens a frame with the component, navigates to the start
+// page and runs until closed. "--screenshot FILE" saves the window as a bitmap
+// after it has painted and exits, for unattended runs.
 #include "BrowserFrame.h"
 
 #include "platform/ComTypes.h"
@@ -10,7 +10,7 @@
 #include <shellapi.h>
 
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -78,17 +78,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     if (argv) ::LocalFree(argv);
 
     marlin::ComInitScope com;
-    standin::BrowserFrame frame;
+    standin::BrowserOptions options;
+    options.quitOnClose = true;
+    standin::BrowserFrame frame(std::move(options));
     if (!frame.Open(L"http://www.marlintoolbar.example/")) return 1;
 
     if (!screenshot.empty()) {
         PumpFor(1500);
         bool saved = SaveWindowBitmap(frame.hwnd(), screenshot);
-        frame.Destroy();
-        return saved && frame.ComponentCreated() ? 0 : 2;
+        const bool created = frame.Component().Created();
+        frame.Close();
+        return saved && created ? 0 : 2;
     }
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (frame.TranslateAccelerator(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
