@@ -3,6 +3,7 @@
 #include "Registration.h"
 #include "platform/Module.h"
 #include "platform/Strings.h"
+#include "platform/Window.h"
 #include "toolbar/ToolbarGlobals.h"
 
 #include <string>
@@ -30,7 +31,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         g_hMouseHook = nullptr;
         g_pToolbarCtrl = nullptr;
         // At process exit other modules may already be gone: leave the factories.
-        if (!reserved) marlin::ReleaseClassFactories();
+        if (!reserved) {
+            marlin::ReleaseClassFactories();
+            marlin::UnregisterWindowClasses();
+        }
     }
     return HostIsWindowsShell() ? FALSE : TRUE;
 }

@@ -23,6 +23,12 @@
 
 namespace marlin {
 
+// Window classes this module registered. A DLL's classes outlive it unless it
+// removes them: after an unload and a reload elsewhere in memory, a stale class
+// would send messages to code that is gone.
+void RememberWindowClass(const wchar_t* name) noexcept;
+void UnregisterWindowClasses() noexcept;
+
 template <typename Derived>
 struct MessageEntry {
     UINT message;
@@ -133,7 +139,9 @@ private:
         wc.lpfnWndProc = &Window::WindowProc;
         wc.hInstance = ModuleInstance();
         wc.lpszClassName = Derived::kClassName;
-        return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        if (::RegisterClassExW(&wc) == 0) return ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        RememberWindowClass(Derived::kClassName);
+        return true;
     }
 
     void Unbind() noexcept

@@ -99,6 +99,9 @@ HRESULT BandSite::ApplyToRebar(const DESKBANDINFO& info, HWND window)
 
     const LRESULT index = ::SendMessageW(m_rebar, RB_IDTOINDEX, m_bandId, 0);
     if (index >= 0) {
+        // A band that asks again changes its sizes; its style is its own
+        // business from then on (it sets it through the rebar when shown).
+        band.fMask &= ~static_cast<UINT>(RBBIM_STYLE | RBBIM_TEXT);
         return ::SendMessageW(m_rebar, RB_SETBANDINFOW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&band))
                    ? S_OK
                    : E_FAIL;

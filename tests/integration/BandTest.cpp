@@ -1,0 +1,350 @@
+// The real MarlinToolbar.dll in the browser stand-in, created, sited, driven
+// by browser events and closed exactly as the browser does.
+#include "BrowserFrame.h"
+#include "StandInDocument.h"
+#include "StandInHtmlWindow.h"
+
+#include "platform/ComTypes.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Strings.h"
+#include "platform/XmlDom.h"
+#include "support/TestIsolation.h"
+
+#include "MarlinToolbar_h.h"
+
+#include <exdispid.h>
+#include <shobjidl.h>
+
+#include <memory>
+
+using namespace marlin;
+using namespace marlin::test;
+using standin::BrowserFrame;
+using standin::BrowserOptions;
+
+namespace {
+
+class BandTest : public IsolatedTest {
+protected:
+    void SetUp() override
+    {
+        IsolatedTest::SetUp();
+        m_data = MakeFolder(L"Data");
+        MakeFolder(L"Data\\XMLS");
+        Settings(L"ApplicationPath", m_data);
+        Settings(L"IsLogin", L"1");
+        Settings(L"btbho", L"0");
+        WriteTextFile(env().windowsDirectory + L"\\MarlinToolbar.ini", "[MTSettings]\r\nbtbho=0\r\n");
+        WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml",
+                      "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"1\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"1\"/></MTRoot>");
+        PopupManager(L"yes");
+
+        // CoCreateInstance does not see the redirected HKCR under Wine, so the
+        // DLL's own factory is registered for this process instead.
+        m_module.reset(::LoadLibraryW(WinePath(MARLIN_DLL_PATH).c_str()));
+        ASSERT_TRUE(m_module);
+        auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "DllGetClassObject")));
+        ComPtr<IUnknown> factory;
+        ASSERT_EQ(getClassObject(CLSID_MarlinToolbarObj, IID_PPV_ARGS(&factory)), S_OK);
+        ASSERT_EQ(::CoRegisterClassObject(CLSID_MarlinToolbarObj, factory.Get(), CLSCTX_INPROC_SERVER,
+                                          REGCLS_MULTIPLEUSE, &m_registration),
+                  S_OK);
+    }
+
+    void TearDown() override
+    {
+        m_windows.clear();
+        ::CoRevokeClassObject(m_registration);
+        m_module.reset();
+        IsolatedTest::TearDown();
+    }
+
+    void Settings(const wchar_t* name, const std::wstring& value)
+    {
+        unique_hkey key = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
+        WriteRegistryString(key.get(), name, value);
+    }
+    static void PopupManager(const wchar_t* value)
+    {
+        unique_hkey key = CreateRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\New Windows",
+                                            KEY_ALL_ACCESS);
+        WriteRegistryString(key.get(), L"PopupMgr", value);
+    }
+
+    BrowserFrame& Open(BrowserOptions options = {})
+    {
+        m_windows.push_back(std::make_unique<BrowserFrame>(std::move(options)));
+        EXPECT_TRUE(m_windows.back()->Open());
+        return *m_windows.back();
+    }
+
+    HRESULT CanUnloadNow() const
+    {
+        return reinterpret_cast<HRESULT(WINAPI*)()>(
+            reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "DllCanUnloadNow")))();
+    }
+
+    ComPtr<IDeskBand> Band(BrowserFrame& frame) const
+    {
+        ComPtr<IDeskBand> band;
+        if (frame.Component().Band()) frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&band));
+        return band;
+    }
+
+    static UINT ComponentBandStyle(BrowserFrame& frame)
+    {
+        const auto index = ::SendMessageW(frame.Rebar(), RB_IDTOINDEX, BrowserFrame::kComponentBandId, 0);
+        REBARBANDINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = RBBIM_STYLE;
+        ::SendMessageW(frame.Rebar(), RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&info));
+        return info.fStyle;
+    }
+
+    // Opens a window and offers one new window from the current page: true when it was refused.
+    static bool PopupRefused(BrowserFrame& frame) { return frame.Browser().Events().NewWindow2(); }
+
+    std::vector<std::wstring> LoggedVisits() const
+    {
+        auto document = XmlDocument::Create();
+        std::vector<std::wstring> visits;
+        if (!document->Load(m_data + L"XMLS\\LogURL.xml")) return visits;
+        for (const XmlElement& visit : ChildElements(document->Root().Get())) visits.push_back(GetText(visit.Get()));
+        return visits;
+    }
+
+    std::wstring m_data;
+    unique_hmodule m_module;
+    DWORD m_registration = 0;
+    std::vector<std::unique_ptr<BrowserFrame>> m_windows;
+};
+
+TEST_F(BandTest, TheBandLoadsIntoTheRebarAndLeavesNothingBehind)
+{
+    BrowserFrame& frame = Open();
+    const auto& loaded = frame.Component().Loaded();
+    EXPECT_EQ(loaded.bandSetSite, S_OK);
+    EXPECT_EQ(loaded.bandWindow, S_OK);
+    EXPECT_EQ(loaded.showBand, S_OK);
+    EXPECT_EQ(ComponentBandStyle(frame), 0x281u);
+    EXPECT_EQ(frame.Browser().EventSinkCount(), 1u);
+    EXPECT_TRUE(FileExists(m_data + L"XMLS\\MarlinToolbarLogin.xml")) << "signed in: the login document is made";
+    EXPECT_EQ(CanUnloadNow(), S_FALSE);
+
+    unique_hkey toolbar = CreateRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar",
+                                            KEY_ALL_ACCESS);
+    DWORD locked = 1;
+    ::RegSetValueExW(toolbar.get(), L"Locked", 0, REG_DWORD, reinterpret_cast<BYTE*>(&locked), sizeof(locked));
+    ASSERT_EQ(Band(frame)->ShowDW(TRUE), S_OK);
+    EXPECT_EQ(ComponentBandStyle(frame), 0x301u);
+
+    frame.Browser().Navigate(L"http://page.example/");
+    frame.Close();
+    EXPECT_EQ(frame.LeftAtClose().browser, 0u);
+    EXPECT_EQ(frame.LeftAtClose().documents, 0u);
+    EXPECT_EQ(frame.LeftAtClose().windows, 0u);
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+TEST_F(BandTest, BandInfoAnswersEachMaskBit)
+{
+    BrowserFrame& frame = Open();
+    ComPtr<IDeskBand> band = Band(frame);
+    ASSERT_TRUE(band);
+    EXPECT_EQ(band->GetBandInfo(7, 0, nullptr), S_OK);
+    DESKBANDINFO info{};
+    info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_BKCOLOR | DBIM_MODEFLAGS;
+    info.ptActual.x = 333;
+    ASSERT_EQ(band->GetBandInfo(7, 0, &info), S_OK);
+    RECT client{};
+    ::GetClientRect(frame.hwnd(), &client);
+    EXPECT_EQ(info.ptMinSize.x, client.right - client.left) << "a whole row of the rebar";
+    EXPECT_EQ(info.ptMinSize.y, 27);
+    EXPECT_EQ(info.ptMaxSize.x, 0);
+    EXPECT_EQ(info.ptMaxSize.y, 20);
+    EXPECT_EQ(info.ptIntegral.x, 10);
+    EXPECT_EQ(info.ptIntegral.y, 10);
+    EXPECT_EQ(info.ptActual.x, 333);
+    EXPECT_EQ(info.ptActual.y, 22);
+    EXPECT_FALSE(info.dwMask & DBIM_BKCOLOR);
+    EXPECT_TRUE(info.dwMask & DBIM_TITLE);
+    EXPECT_EQ(info.dwModeFlags, static_cast<DWORD>(DBIMF_USECHEVRON | DBIMF_BREAK));
+}
+
+TEST_F(BandTest, TheHelperObjectChecksItsHostAndShowsTheBandOnce)
+{
+    BrowserOptions other;
+    other.fullName = L"C:\\Tools\\Other.exe";
+    BrowserFrame& foreign = Open(other);
+    ASSERT_EQ(foreign.Browser().BrowserBarCalls().size(), 1u);
+    EXPECT_FALSE(foreign.Browser().BrowserBarCalls()[0].show);
+
+    Settings(L"btbho", L"1");
+    BrowserOptions browser;
+    browser.fullName = L"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE";
+    BrowserFrame& first = Open(browser);
+    ASSERT_EQ(first.Browser().BrowserBarCalls().size(), 2u);
+    EXPECT_FALSE(first.Browser().BrowserBarCalls()[0].show);
+    EXPECT_TRUE(first.Browser().BrowserBarCalls()[1].show);
+    EXPECT_EQ(first.Browser().BrowserBarCalls()[1].clsid, L"{72D5F972-7F68-44FA-9029-CC178AEA3780}");
+    unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_READ);
+    EXPECT_EQ(ReadRegistryString(key.get(), L"btbho", 10).value_or(L""), L"0");
+    EXPECT_EQ(first.Browser().EventSinkCount(), 2u) << "the helper object listens too";
+
+    BrowserFrame& second = Open(browser);
+    EXPECT_TRUE(second.Browser().BrowserBarCalls().empty());
+    first.Close();
+    EXPECT_EQ(first.LeftAtClose().browser, 0u);
+}
+
+TEST_F(BandTest, DegradedSitesFailOrRunWithoutEvents)
+{
+    struct Case {
+        const char* name;
+        standin::BandSiteOptions site;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {"no window", {.window = false}, E_FAIL},
+        {"no input-object site", {.inputObjectSite = false}, E_FAIL},
+        {"no command target", {.commandTarget = false}, S_OK},
+        {"no browser service", {.browserService = false}, S_OK},
+    };
+    for (const Case& c : cases) {
+        BrowserOptions options;
+        options.site = c.site;
+        BrowserFrame& frame = Open(options);
+        EXPECT_EQ(frame.Component().Loaded().bandSetSite, c.expected) << c.name;
+        EXPECT_EQ(frame.Browser().EventSinkCount(), 0u) << c.name;
+        frame.Close();
+    }
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+TEST_F(BandTest, UnsitingTwiceReleasesTheSiteOnce)
+{
+    BrowserFrame& frame = Open();
+    ComPtr<IObjectWithSite> band;
+    ASSERT_EQ(frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&band)), S_OK);
+    IUnknown* site = static_cast<IOleWindow*>(&frame.Site());
+    site->AddRef();
+    const ULONG before = site->Release();
+    ASSERT_EQ(band->SetSite(nullptr), S_OK);
+    ASSERT_EQ(band->SetSite(nullptr), S_OK);
+    site->AddRef();
+    EXPECT_EQ(site->Release(), before - 1);
+    ComPtr<IUnknown> none;
+    EXPECT_EQ(band->GetSite(IID_PPV_ARGS(&none)), E_FAIL);
+}
+
+ULONG References(IUnknown* object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
+TEST_F(BandTest, NavigationsAttachDocumentsAndScriptNavigationsKeepThem)
+{
+    BrowserFrame& frame = Open();
+    standin::StandInBrowser& browser = frame.Browser();
+    ASSERT_TRUE(browser.NavigateWithFrames(L"http://frames.example/", {L"http://a.example/", L"http://b.example/"}));
+    ComPtr<standin::StandInDocument> page = browser.Document();
+    ASSERT_EQ(browser.Frames().size(), 2u);
+    ComPtr<standin::StandInBrowser> firstFrame = browser.Frames()[0];
+    ComPtr<standin::StandInDocument> frameDocument = firstFrame->Document();
+    EXPECT_EQ(page->EventSinkCount(), 1u);
+    EXPECT_EQ(page->Window().EventSinkCount(), 1u);
+    EXPECT_EQ(frameDocument->EventSinkCount(), 1u);
+    EXPECT_EQ(frameDocument->Window().EventSinkCount(), 1u);
+
+    // A script navigation keeps the entries (each holds its frame)...
+    const ULONG held = References(firstFrame->AsDispatch());
+    browser.Events().BeforeNavigate2(browser.AsDispatch(), L"JavaScript:void(0)");
+    EXPECT_EQ(References(firstFrame->AsDispatch()), held);
+    EXPECT_FALSE(PopupRefused(frame)) << "a script navigation's window opens";
+    // ...and quitting undoes their connections.
+    browser.Events().OnQuit();
+    EXPECT_EQ(page->EventSinkCount(), 0u);
+    EXPECT_EQ(frameDocument->EventSinkCount(), 0u);
+    EXPECT_EQ(frameDocument->Window().EventSinkCount(), 0u);
+
+    ASSERT_TRUE(browser.NavigateWithFrames(L"http://frames2.example/", {L"http://c.example/"}));
+    ComPtr<standin::StandInBrowser> secondFrame = browser.Frames()[0];
+    // An ordinary navigation lets every entry go: only this test holds the old frame.
+    ASSERT_TRUE(browser.Navigate(L"http://one.example/"));
+    EXPECT_EQ(References(secondFrame->AsDispatch()), 1u);
+    EXPECT_EQ(browser.Document()->EventSinkCount(), 1u);
+    EXPECT_EQ(LoggedVisits(), (std::vector<std::wstring>{L"http://frames.example/", L"http://frames2.example/",
+                                                         L"http://one.example/"}))
+        << "one visit per page, frames or not";
+}
+
+TEST_F(BandTest, PopupsAreRefusedCountedAndLetThroughByTheRules)
+{
+    BrowserFrame& frame = Open();
+    standin::StandInBrowser& browser = frame.Browser();
+    EXPECT_FALSE(PopupRefused(frame)) << "no page yet: nothing to block";
+    ASSERT_TRUE(browser.Navigate(L"http://ads.example/"));
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(PopupRefused(frame)) << "empty allow list, blocker on";
+    env().keysDown = {VK_SHIFT};
+    EXPECT_FALSE(PopupRefused(frame));
+    env().keysDown.clear();
+
+    unique_hkey allow = CreateRegistryKey(HKEY_CURRENT_USER,
+                                          L"Software\\Microsoft\\Internet Explorer\\New Windows\\Allow", KEY_ALL_ACCESS);
+    ::RegSetValueExW(allow.get(), L"ads.example", 0, REG_BINARY, nullptr, 0);
+    EXPECT_FALSE(PopupRefused(frame));
+    ASSERT_TRUE(browser.Navigate(L"about:blank"));
+    ::RegDeleteValueW(allow.get(), L"ads.example");
+    EXPECT_FALSE(PopupRefused(frame)) << "not a web page";
+
+    PopupManager(L"no");
+    BrowserFrame& off = Open();
+    ASSERT_TRUE(off.Browser().Navigate(L"http://ads.example/"));
+    EXPECT_FALSE(PopupRefused(off)) << "the blocker is off";
+}
+
+TEST_F(BandTest, VisitsAreLoggedOnlyWhileSignedInWithLoggingOn)
+{
+    Settings(L"IsLogin", L"0");
+    BrowserFrame& signedOut = Open();
+    ASSERT_TRUE(signedOut.Browser().Navigate(L"https://secure.example/"));
+    EXPECT_FALSE(FileExists(m_data + L"XMLS\\LogURL.xml"));
+    signedOut.Close();
+
+    Settings(L"IsLogin", L"1");
+    BrowserFrame& signedIn = Open();
+    ASSERT_TRUE(signedIn.Browser().Navigate(L"https://secure.example/"));
+    EXPECT_EQ(LoggedVisits(), std::vector<std::wstring>{L"https://secure.example/"});
+    EXPECT_NE(ReadTextFile(m_data + L"XMLS\\LogURL.xml").find("timestamp=\"5/3/2009-14:7:9\""), std::string::npos);
+}
+
+TEST_F(BandTest, MalformedEventsAndEventsAfterUnsitingAreHarmless)
+{
+    BrowserFrame& frame = Open();
+    standin::BrowserEvents& events = frame.Browser().Events();
+    for (DISPID id : {DISPID_BEFORENAVIGATE2, DISPID_DOCUMENTCOMPLETE, DISPID_NEWWINDOW2, DISPID_NAVIGATECOMPLETE2,
+                      DISPID_WINDOWSTATECHANGED, DISPID_COMMANDSTATECHANGE, DISPID_PROPERTYCHANGE, DISPID_ONQUIT}) {
+        events.WithoutParameters(id);
+        events.WithTooFewArguments(id, 1);
+    }
+    // A completed frame that has no document yet.
+    ComPtr<standin::StandInBrowser> bare = standin::StandInBrowser::Make(nullptr, standin::StandInBrowser::Kind::Frame);
+    events.DocumentComplete(bare->AsDispatch(), L"http://bare.example/");
+
+    ComPtr<IDispatch> sink;
+    ASSERT_EQ(frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&sink)), S_OK);
+    EXPECT_EQ(sink->Invoke(DISPID_ONQUIT, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+    ComPtr<IObjectWithSite> band;
+    ASSERT_EQ(sink.As(&band), S_OK);
+    ASSERT_EQ(band->SetSite(nullptr), S_OK);
+    EXPECT_EQ(frame.Browser().EventSinkCount(), 0u) << "an unsited band stops listening";
+    DISPPARAMS none{};
+    EXPECT_EQ(sink->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+}
+
+} // namespace
