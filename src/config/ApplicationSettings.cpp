@@ -84,7 +84,9 @@ int InitializeApplicationSettings()
 {
     ComInitScope com;
     InitApplicationFolders();
-    CReadRegistryValues().SetMTSettingsFromIniFile(L"OsInfo", GetOSName());
+    CReadRegistryValues settings;
+    const std::wstring osName = GetOSName();
+    if (settings.GetMTSettingsFromIniFile(L"OsInfo") != osName) settings.SetMTSettingsFromIniFile(L"OsInfo", osName);
 
     const std::wstring path = ApplicationSettingsPath();
     CrossProcessLock lock(path);
@@ -96,6 +98,7 @@ int InitializeApplicationSettings()
     }
 
     int result = 0;
+    bool changed = false;
     XmlElement root = document->Root();
     if (root && NodeName(root.Get()) == L"MTRoot") {
         for (const XmlElement& child : ChildElements(root.Get())) {
@@ -107,7 +110,8 @@ int InitializeApplicationSettings()
                 int on = 0;
                 CReadRegistryValues().GetPopupMgr(on);
                 g_PopupMgr = on;
-                SetAttributeValueAt(child.Get(), 0, Format(L"%d", on));
+                const std::wstring text = Format(L"%d", on);
+                if (attribute->second != text) changed = SetAttributeValueAt(child.Get(), 0, text) || changed;
             } else if (name == L"LogURL") {
                 g_LogURL = ParseInt(attribute->second);
             } else if (name == L"Skin") {
@@ -118,7 +122,8 @@ int InitializeApplicationSettings()
             result = 1;
         }
     }
-    if (document->SaveAtomically(path)) NotifyHostOfSave();
+    // Saving what was read would rewrite the same bytes at every start-up.
+    if (changed && document->SaveAtomically(path)) NotifyHostOfSave();
     if (result == 1) result = LoadSkins();
     return result;
 }

@@ -23,29 +23,6 @@ bool SignedIn() { return SharedState().IsLoggedIn != 0; }
 
 bool LoadFile(XmlDocument& document, const std::wstring& path) { return document.Load(path, kMaxDocumentBytes); }
 
-// What identifies a file's content: a save renames a new file over the old
-// one (new file index), and any other write changes the time or the size.
-struct FileStamp {
-    BY_HANDLE_FILE_INFORMATION info{};
-    bool operator==(const FileStamp& other) const noexcept
-    {
-        return info.dwVolumeSerialNumber == other.info.dwVolumeSerialNumber &&
-               info.nFileIndexHigh == other.info.nFileIndexHigh && info.nFileIndexLow == other.info.nFileIndexLow &&
-               info.nFileSizeHigh == other.info.nFileSizeHigh && info.nFileSizeLow == other.info.nFileSizeLow &&
-               ::CompareFileTime(&info.ftLastWriteTime, &other.info.ftLastWriteTime) == 0;
-    }
-};
-
-std::optional<FileStamp> StampOf(const std::wstring& path)
-{
-    unique_file file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    FileStamp stamp;
-    if (!file || !::GetFileInformationByHandle(file.get(), &stamp.info)) return std::nullopt;
-    return stamp;
-}
-
 // The document this thread saved last, per path. Parsing a large toolbar
 // document costs far more than the edit itself; as long as the file is still
 // the one this thread wrote, the parsed copy is the same document. Kept per
@@ -62,7 +39,7 @@ public:
 
     // The cached document when the file is still the one it was saved as; the
     // entry leaves the cache, so a failed edit cannot leave a changed copy behind.
-    std::optional<XmlDocument> Take(const std::wstring& path, const FileStamp& stamp)
+    std::optional<XmlDocument> Take(const std::wstring& path, const FileIdentity& stamp)
     {
         std::lock_guard guard(m_lock);
         auto found = m_entries.find(Key(path));
@@ -73,7 +50,7 @@ public:
         return std::move(entry.document);
     }
 
-    void Put(const std::wstring& path, const FileStamp& stamp, XmlDocument document)
+    void Put(const std::wstring& path, const FileIdentity& stamp, XmlDocument document)
     {
         std::lock_guard guard(m_lock);
         m_entries.insert_or_assign(Key(path), Entry{stamp, std::move(document)});
@@ -81,7 +58,7 @@ public:
 
 private:
     struct Entry {
-        FileStamp stamp;
+        FileIdentity stamp;
         XmlDocument document;
     };
     static std::pair<DWORD, std::wstring> Key(const std::wstring& path)
@@ -156,8 +133,12 @@ bool EnsureCurrentDocument(HWND owner)
 int GetDefaultToolbar()
 {
     auto document = LoadToolbarDocument(LoginDocumentPath());
-    if (!document) return 0;
-    XmlElement root = document->Root();
+    return document ? DefaultToolbarOf(*document) : 0;
+}
+
+int DefaultToolbarOf(const XmlDocument& loginDocument)
+{
+    XmlElement root = loginDocument.Root();
     const std::wstring value = root ? AttributeText(root.Get(), L"Default") : std::wstring();
     return value.empty() ? -1 : ParseInt(value) - 1;
 }
@@ -178,7 +159,7 @@ bool EditToolbarDocument(const std::wstring& path, const std::function<bool(XmlD
     // Without the lock another window's edit could be overwritten: give up instead.
     if (!lock.held()) return false;
 
-    const std::optional<FileStamp> stamp = StampOf(path);
+    const std::optional<FileIdentity> stamp = QueryFileIdentity(path);
     std::optional<XmlDocument> document;
     if (stamp && com.outlivesScope()) document = SavedDocumentCache::Instance().Take(path, *stamp);
     const bool fileExists = stamp.has_value();
@@ -196,7 +177,7 @@ bool EditToolbarDocument(const std::wstring& path, const std::function<bool(XmlD
     if (fileExists && !fromFile && !PreserveBrokenFile(path)) return false;
     if (!document->SaveAtomically(path)) return false;
     if (com.outlivesScope()) {
-        if (auto saved = StampOf(path)) SavedDocumentCache::Instance().Put(path, *saved, std::move(*document));
+        if (auto saved = QueryFileIdentity(path)) SavedDocumentCache::Instance().Put(path, *saved, std::move(*document));
     }
     if (g_bProtectedMode == 1) SendToApiHost(kApiMessageDocumentSaved, FileNameOf(path));
     return true;

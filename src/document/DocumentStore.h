@@ -31,6 +31,8 @@ bool EnsureCurrentDocument(HWND owner);
 // Root's Default of the login document minus one (-1 when missing or empty,
 // 0 when no DOM document can be created).
 int GetDefaultToolbar();
+// The same, read from a login document already loaded.
+int DefaultToolbarOf(const XmlDocument& loginDocument);
 // Writes Root's Default = number into the login document.
 bool SetDefaultToolbar(int number);
 

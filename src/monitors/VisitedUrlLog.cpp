@@ -23,14 +23,9 @@ constexpr size_t kLongestClosingTag = 11;
 // identity, it is well-formed and ends with the closing tag.
 struct LogFileIdentity {
     unsigned long long pathHash;
-    DWORD volume;
-    DWORD indexHigh;
-    DWORD indexLow;
-    DWORD sizeHigh;
-    DWORD sizeLow;
-    FILETIME lastWrite;
+    FileIdentity file;
 };
-__attribute__((section(".shared"), shared)) LogFileIdentity g_lastWrittenLog = {0, 0, 0, 0, 0, 0, {0, 0}};
+__attribute__((section(".shared"), shared)) LogFileIdentity g_lastWrittenLog = {0, {0, 0, 0}};
 
 unsigned long long HashPath(const std::wstring& path)
 {
@@ -41,27 +36,10 @@ unsigned long long HashPath(const std::wstring& path)
     return hash | 1; // never 0, which means "nothing written yet"
 }
 
-LogFileIdentity IdentityOf(unsigned long long pathHash, const BY_HANDLE_FILE_INFORMATION& info)
-{
-    return {pathHash, info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, info.nFileSizeHigh,
-            info.nFileSizeLow, info.ftLastWriteTime};
-}
-
-bool SameIdentity(const LogFileIdentity& a, const LogFileIdentity& b)
-{
-    return a.pathHash == b.pathHash && a.volume == b.volume && a.indexHigh == b.indexHigh &&
-           a.indexLow == b.indexLow && a.sizeHigh == b.sizeHigh && a.sizeLow == b.sizeLow &&
-           ::CompareFileTime(&a.lastWrite, &b.lastWrite) == 0;
-}
-
 void Remember(const std::wstring& path)
 {
-    unique_file file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (file && ::GetFileInformationByHandle(file.get(), &info)) {
-        g_lastWrittenLog = IdentityOf(HashPath(path), info);
+    if (auto identity = QueryFileIdentity(path)) {
+        g_lastWrittenLog = LogFileIdentity{HashPath(path), *identity};
     } else {
         g_lastWrittenLog.pathHash = 0;
     }
@@ -91,12 +69,11 @@ bool AppendInPlace(const std::wstring& path, const std::string& entry)
 {
     unique_file file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !::GetFileInformationByHandle(file.get(), &info)) return false;
-    if (g_lastWrittenLog.pathHash == 0 || !SameIdentity(g_lastWrittenLog, IdentityOf(HashPath(path), info))) {
-        return false;
-    }
-    const unsigned long long size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (!file) return false;
+    const auto identity = QueryFileIdentity(file.get());
+    const unsigned long long pathHash = HashPath(path);
+    if (!identity || g_lastWrittenLog.pathHash != pathHash || !(g_lastWrittenLog.file == *identity)) return false;
+    const auto size = static_cast<unsigned long long>(identity->size);
     if (size < kLongestClosingTag) return false;
 
     LARGE_INTEGER end{};
@@ -125,7 +102,7 @@ bool AppendInPlace(const std::wstring& path, const std::string& entry)
         written != bytes.size()) {
         return false;
     }
-    if (::GetFileInformationByHandle(file.get(), &info)) g_lastWrittenLog = IdentityOf(HashPath(path), info);
+    if (auto written = QueryFileIdentity(file.get())) g_lastWrittenLog = LogFileIdentity{pathHash, *written};
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "Strings.h"
 
+#include <map>
+#include <mutex>
 #include <vector>
 
 namespace marlin {
@@ -45,6 +47,35 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path, size_t maxByt
     }
     bytes.resize(read);
     return bytes;
+}
+
+std::optional<FileIdentity> QueryFileIdentity(HANDLE file)
+{
+    using QueryInformationFile = LONG(WINAPI*)(HANDLE, void* status, void* information, ULONG length, int kind);
+    static const auto query = reinterpret_cast<QueryInformationFile>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+    constexpr int kFileInternalInformation = 6;
+    struct {
+        void* pointer;
+        ULONG_PTR information;
+    } status{};
+    LARGE_INTEGER index{};
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    if (!query || query(file, &status, &index, sizeof(index), kFileInternalInformation) < 0 ||
+        !::GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof(standard)) ||
+        !::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic))) {
+        return std::nullopt;
+    }
+    return FileIdentity{index.QuadPart, standard.EndOfFile.QuadPart, basic.LastWriteTime.QuadPart};
+}
+
+std::optional<FileIdentity> QueryFileIdentity(const std::wstring& path)
+{
+    unique_file file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file ? QueryFileIdentity(file.get()) : std::nullopt;
 }
 
 std::wstring FolderOf(const std::wstring& path)
@@ -105,17 +136,35 @@ std::wstring CrossProcessLock::MutexNameFor(const std::wstring& guardedPath)
     return name;
 }
 
+namespace {
+
+// One mutex handle per lock name for the life of the process: opening and
+// closing a named kernel object on every edit costs more than the edit.
+HANDLE MutexFor(const std::wstring& name)
+{
+    static std::mutex lock;
+    static auto* handles = new std::map<std::wstring, HANDLE>();
+    std::lock_guard guard(lock);
+    auto found = handles->find(name);
+    if (found != handles->end()) return found->second;
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    if (mutex) handles->emplace(name, mutex);
+    return mutex;
+}
+
+} // namespace
+
 CrossProcessLock::CrossProcessLock(const std::wstring& guardedPath, DWORD timeoutMs)
-    : m_mutex(::CreateMutexW(nullptr, FALSE, MutexNameFor(guardedPath).c_str()))
+    : m_mutex(MutexFor(MutexNameFor(guardedPath)))
 {
     if (!m_mutex) return;
-    DWORD wait = ::WaitForSingleObject(m_mutex.get(), timeoutMs);
+    DWORD wait = ::WaitForSingleObject(m_mutex, timeoutMs);
     m_held = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
 CrossProcessLock::~CrossProcessLock()
 {
-    if (m_held) ::ReleaseMutex(m_mutex.get());
+    if (m_held) ::ReleaseMutex(m_mutex);
 }
 
 } // namespace marlin

@@ -21,7 +21,10 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
         if (m_startup.pathFound) {
             auto document = LoadToolbarDocument(m_startup.currentDocumentPath);
             const int tabs = document ? static_cast<int>(TabElements(*document).size()) : 0;
-            ApplyDefaultToolbar(GetDefaultToolbar(), tabs);
+            // Signed in, the current document is the login document: no second parse.
+            const int defaultToolbar = document && m_startup.loginDocument ? DefaultToolbarOf(*document)
+                                                                          : GetDefaultToolbar();
+            ApplyDefaultToolbar(defaultToolbar, tabs);
         }
         g_pToolbarCtrl = this;
     } catch (...) {

@@ -1,0 +1,130 @@
+// The band in the browser stand-in: band load (SetSite on the band site, which
+// creates the hidden window and the toolbar window) and one navigation (the
+// three navigation events, including the visited-URL log) with a log of 10
+// and of 10,000 visits. Prints figures with ratios; asserts nothing.
+#include "BrowserFrame.h"
+
+#include "platform/ComTypes.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Strings.h"
+#include "support/ScriptedEnvironment.h"
+#include "support/TestIsolation.h"
+
+#include "MarlinToolbar_h.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace marlin;
+
+extern "C" __declspec(dllexport) IEnvironment* MarlinToolbarTestEnvironment()
+{
+    return &test::ScriptedEnvironment::Instance();
+}
+
+namespace {
+
+double MedianMs(int runs, const std::function<void()>& work, const std::function<void()>& between = {})
+{
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        LARGE_INTEGER start, end;
+        ::QueryPerformanceCounter(&start);
+        work();
+        ::QueryPerformanceCounter(&end);
+        times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+        if (between) between();
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void SeedLog(const std::wstring& path, int visits)
+{
+    std::string xml = "<?xml version=\"1.0\"?>\n<MTRoot>";
+    for (int i = 0; i < visits; ++i) {
+        xml += "<VisitedURL timestamp=\"5/3/2009-14:7:9\">http://seed" + std::to_string(i) + ".example/</VisitedURL>";
+    }
+    xml += "</MTRoot>\n";
+    test::WriteTextFile(path, xml);
+}
+
+} // namespace
+
+int main()
+{
+    ComInitScope com;
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = WithTrailingBackslash(temp) + L"marlin-band-bench\\";
+    test::RemoveTree(root);
+    const std::wstring data = root + L"Data\\";
+    for (const std::wstring& folder : {root, data, data + L"XMLS", root + L"Windows"}) EnsureFolder(folder);
+
+    auto& env = test::ScriptedEnvironment::Instance();
+    env.windowsDirectory = root + L"Windows";
+    SetEnvironment(&env);
+    test::RedirectRegistry(L"Software\\MarlinToolbarBench");
+    {
+        unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
+        WriteRegistryString(settings.get(), L"ApplicationPath", data);
+        WriteRegistryString(settings.get(), L"IsLogin", L"1");
+    }
+    test::WriteTextFile(env.windowsDirectory + L"\\MarlinToolbar.ini", "[MTSettings]\r\nIsLogin=1\r\n");
+    test::WriteTextFile(data + L"XMLS\\ApplicationSettings.xml",
+                        "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"1\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"1\"/></MTRoot>");
+
+    unique_hmodule module(::LoadLibraryW(test::WinePath(MARLIN_DLL_PATH).c_str()));
+    auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(::GetProcAddress(module.get(), "DllGetClassObject")));
+    ComPtr<IClassFactory> factory;
+    if (!getClassObject || FAILED(getClassObject(CLSID_MarlinToolbarObj, IID_PPV_ARGS(&factory)))) return 1;
+    DWORD registration = 0;
+    ::CoRegisterClassObject(CLSID_MarlinToolbarObj, factory.Get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                            &registration);
+
+    double bandLoad = 0;
+    {
+        // A frame without the component: the band is sited by hand and timed.
+        standin::BrowserOptions options;
+        options.factory = [](standin::ComponentRole, ComPtr<IUnknown>&) { return E_FAIL; };
+        standin::BrowserFrame frame(options);
+        frame.Open();
+        bandLoad = MedianMs(21, [&] {
+            ComPtr<IObjectWithSite> band;
+            factory->CreateInstance(nullptr, IID_PPV_ARGS(&band));
+            band->SetSite(static_cast<IOleWindow*>(&frame.Site()));
+            band->SetSite(nullptr);
+        });
+        frame.Close();
+    }
+
+    standin::BrowserFrame frame;
+    frame.Open();
+    const std::wstring log = data + L"XMLS\\LogURL.xml";
+    double navigation[2] = {};
+    const int sizes[2] = {10, 10000};
+    for (int i = 0; i < 2; ++i) {
+        SeedLog(log, sizes[i]);
+        frame.Browser().Navigate(L"http://warm.example/");
+        navigation[i] = MedianMs(51, [&] { frame.Browser().Navigate(L"http://page.example/"); });
+    }
+    frame.Close();
+
+    std::printf("band in the browser stand-in (median, ms)\n");
+    std::printf("%-36s %10.3f\n", "band load (SetSite to toolbar window)", bandLoad);
+    std::printf("%-36s %10.3f\n", "navigation, log of 10 visits", navigation[0]);
+    std::printf("%-36s %10.3f\n", "navigation, log of 10,000 visits", navigation[1]);
+    std::printf("%-36s %10.2f\n", "ratio", navigation[1] / navigation[0]);
+
+    ::CoRevokeClassObject(registration);
+    test::RestoreRegistry();
+    DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\MarlinToolbarBench");
+    test::RemoveTree(root);
+    return 0;
+}
