@@ -13,6 +13,8 @@
 
 #include "MarlinToolbar_h.h"
 
+#include "BenchTiming.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -27,22 +29,6 @@ extern "C" __declspec(dllexport) IEnvironment* MarlinToolbarTestEnvironment()
 
 namespace {
 
-double MedianMs(int runs, const std::function<void()>& work, const std::function<void()>& between = {})
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER start, end;
-        ::QueryPerformanceCounter(&start);
-        work();
-        ::QueryPerformanceCounter(&end);
-        times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
-        if (between) between();
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void SeedLog(const std::wstring& path, int visits)
 {

@@ -9,6 +9,8 @@
 #include "platform/Files.h"
 #include "platform/Strings.h"
 
+#include "BenchTiming.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -39,23 +41,6 @@ std::wstring LargeDocument(int toolbars, int buttons)
     return xml + L"</Root>";
 }
 
-// Median of `runs` timings of `work`, in milliseconds; `prepare` runs untimed before each.
-double MedianMs(int runs, const std::function<void()>& work, const std::function<void()>& prepare = {})
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare) prepare();
-        LARGE_INTEGER start, end;
-        ::QueryPerformanceCounter(&start);
-        work();
-        ::QueryPerformanceCounter(&end);
-        times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 struct Figures {
     double loadRenumberSave;

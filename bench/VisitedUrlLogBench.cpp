@@ -6,6 +6,8 @@
 #include "platform/Files.h"
 #include "platform/Strings.h"
 
+#include "BenchTiming.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -18,18 +20,8 @@ double MedianAppendMs(int existingVisits)
 {
     ::DeleteFileW(VisitedUrlLogPath().c_str());
     for (int i = 0; i < existingVisits; ++i) LogVisitedUrl(Format(L"http://seed%d.example/page?a=1&b=2", i));
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    std::vector<double> times;
-    for (int i = 0; i < 51; ++i) {
-        LARGE_INTEGER start, end;
-        ::QueryPerformanceCounter(&start);
-        LogVisitedUrl(Format(L"http://visit%d.example/", i));
-        ::QueryPerformanceCounter(&end);
-        times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    int visit = 0;
+    return MedianMs(51, [&] { LogVisitedUrl(Format(L"http://visit%d.example/", ++visit)); });
 }
 
 } // namespace
