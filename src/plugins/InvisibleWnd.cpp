@@ -1,8 +1,14 @@
 #include "InvisibleWnd.h"
 
 #include "config/InstallPaths.h"
+#include "config/Probes.h"
 
-CInvisibleWnd::CInvisibleWnd() { marlin::SetUpProtectedModeFolders(); }
+CInvisibleWnd::CInvisibleWnd()
+{
+    // The folders below depend on the system's name (Vista keeps its settings elsewhere).
+    if (g_OSName.get().empty()) g_OSName = marlin::GetOSName();
+    marlin::SetUpProtectedModeFolders();
+}
 
 HWND CInvisibleWnd::CreateIn(HWND parent, const RECT& rect)
 {

@@ -347,4 +347,41 @@ TEST_F(BandTest, MalformedEventsAndEventsAfterUnsitingAreHarmless)
               DISP_E_MEMBERNOTFOUND);
 }
 
+TEST_F(BandTest, ASelectedTabTakesTheMouseHookAndTheProcessToolbar)
+{
+    BrowserFrame& first = Open();
+    BrowserFrame& second = Open();
+    unique_hkey toolbar = CreateRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar",
+                                            KEY_ALL_ACCESS);
+    DWORD locked = 1;
+    ::RegSetValueExW(toolbar.get(), L"Locked", 0, REG_DWORD, reinterpret_cast<BYTE*>(&locked), sizeof(locked));
+
+    // The first window's tab is selected; a click released on its rebar makes
+    // the process's current band apply its style again.
+    first.Browser().Events().WindowStateChanged(OLECMDIDF_WINDOWSTATE_USERVISIBLE | OLECMDIDF_WINDOWSTATE_ENABLED,
+                                                OLECMDIDF_WINDOWSTATE_USERVISIBLE | OLECMDIDF_WINDOWSTATE_ENABLED);
+    ::SetWindowPos(first.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::SetForegroundWindow(first.hwnd());
+    // The component band's gripper belongs to the rebar itself.
+    const auto index = ::SendMessageW(first.Rebar(), RB_IDTOINDEX, BrowserFrame::kComponentBandId, 0);
+    RECT band{};
+    ::SendMessageW(first.Rebar(), RB_GETRECT, index, reinterpret_cast<LPARAM>(&band));
+    POINT gripper{band.left + 3, (band.top + band.bottom) / 2};
+    ::ClientToScreen(first.Rebar(), &gripper);
+    ::SetCursorPos(gripper.x, gripper.y);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, clicks, sizeof(INPUT));
+    const DWORD until = ::GetTickCount() + 2000;
+    while (ComponentBandStyle(first) != 0x301u && ::GetTickCount() < until) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(10);
+    }
+    EXPECT_EQ(ComponentBandStyle(first), 0x301u);
+    EXPECT_EQ(ComponentBandStyle(second), 0x281u);
+}
+
 } // namespace
