@@ -97,7 +97,17 @@ CMarlinToolbarObj::CMarlinToolbarObj()
 {
 }
 
-CMarlinToolbarObj::~CMarlinToolbarObj() { TearDown(); }
+CMarlinToolbarObj::~CMarlinToolbarObj()
+{
+    // Nothing can still be connected to an object whose last reference is
+    // gone: every connection holds one. Undoing them now would hand a source a
+    // sink it already let go of.
+    m_bandEvents.Reset();
+    m_bandCookie = 0;
+    m_helperEvents.Reset();
+    m_helperCookie = 0;
+    TearDown();
+}
 
 void* CMarlinToolbarObj::QueryExtraInterface(REFIID iid) noexcept
 {
