@@ -3,11 +3,15 @@
 // band's hidden window. At its creation it resolves its paths and the sign-in
 // state and makes sure the current toolbar document exists. The buttons, the
 // tab strip and the synchronisation timer are built on top of this window.
+#include "ToolbarModel.h"
 #include "document/DocumentStore.h"
 #include "platform/ComObject.h"
+#include "platform/UniqueHandle.h"
 #include "platform/Window.h"
 
 #include <exdisp.h>
+
+#include <vector>
 
 class CMarlinToolbarObj;
 
@@ -49,18 +53,42 @@ public:
     bool PathFound() const noexcept { return m_startup.pathFound; }
     const marlin::DocumentStartup& Startup() const noexcept { return m_startup; }
 
+    // Rebuilds the button row for the toolbar at `index` of the current document.
+    void RefreshToolbar(int index);
+    // Places the inner toolbar and hides what does not fit behind the chevron.
+    void LayoutButtons(int width, int height);
+    // The model record at `index`, or null.
+    const marlin::ToolbarButton* GetButton(size_t index) const noexcept;
+    size_t ButtonCount() const noexcept { return m_model.size(); }
+    size_t HiddenButtonCount() const noexcept { return m_hiddenCount; }
+    HWND ButtonToolbar() const noexcept { return m_buttons; }
+
     LRESULT OnCreate(WPARAM, LPARAM, bool&);
+    LRESULT OnSize(WPARAM, LPARAM, bool&);
+    LRESULT OnNotify(WPARAM, LPARAM, bool&);
     LRESULT OnMouseMove(WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
 
     static constexpr marlin::MessageEntry<CMarlinToolbarCtrl> kMessageMap[] = {
-        {WM_CREATE, &CMarlinToolbarCtrl::OnCreate},
-        {WM_MOUSEMOVE, &CMarlinToolbarCtrl::OnMouseMove},
+        {WM_CREATE, &CMarlinToolbarCtrl::OnCreate},   {WM_SIZE, &CMarlinToolbarCtrl::OnSize},
+        {WM_NOTIFY, &CMarlinToolbarCtrl::OnNotify},   {WM_MOUSEMOVE, &CMarlinToolbarCtrl::OnMouseMove},
         {WM_DESTROY, &CMarlinToolbarCtrl::OnDestroy},
     };
 
 private:
+    void PopulateButtons();
+    void PlaceSearchPlaceholder();
+    RECT ItemRect(int commandId) const noexcept;
+
     marlin::ComPtr<IWebBrowser2> m_browser;
+    HWND m_buttons = nullptr;           // the inner toolbar with the button row
+    HWND m_searchPlaceholder = nullptr; // where the search box goes
+    RECT m_createRect{};
+    std::vector<marlin::ToolbarButton> m_model;
+    std::vector<marlin::unique_himagelist> m_imageLists;
+    size_t m_hiddenCount = 0;
+    SIZE m_size{};
+    std::wstring m_tooltip; // the text handed to the tooltip last
     CMarlinToolbarObj* m_band = nullptr;
     HWND m_parentWindow = nullptr;
     POINT m_lastClick{};

@@ -1,0 +1,143 @@
+// The toolbar window built from a document, read back through the toolbar
+// control's own messages.
+#include "document/SharedInstanceState.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Strings.h"
+#include "support/TestIsolation.h"
+#include "toolbar/MarlinToolbarCtrl.h"
+
+using namespace marlin;
+using namespace marlin::test;
+
+namespace {
+
+class ToolbarWindowTest : public IsolatedTest {
+protected:
+    void SetUp() override
+    {
+        IsolatedTest::SetUp();
+        m_data = MakeFolder(L"Data");
+        MakeFolder(L"Data\\XMLS");
+        unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
+        WriteRegistryString(settings.get(), L"ApplicationPath", m_data);
+        WriteRegistryString(settings.get(), L"IsLogin", L"1");
+        ResetSharedState();
+        m_parent.reset(::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 40, nullptr,
+                                         nullptr, nullptr, nullptr));
+    }
+    void TearDown() override
+    {
+        m_toolbar.Destroy();
+        m_parent.reset();
+        ResetSharedState();
+        IsolatedTest::TearDown();
+    }
+
+    // A signed-in document whose first toolbar holds the home button and `extra` more.
+    void WriteToolbar(int extra, const std::wstring& tooltip = L"tip")
+    {
+        std::wstring xml = L"<Root Default=\"1\"><Tab Name=\"Main\" TabID=\"1\">"
+                           L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>";
+        for (int i = 2; i <= extra + 1; ++i) {
+            xml += Format(L"<Buttons ID=\"%d\" PluginType=\"0\"><ButtDesc name=\"Button number %d\" ToolTipText=\"%ls\">",
+                          i, i, tooltip.c_str());
+            if (i == 2) xml += L"<Item caption=\"entry\"/>";
+            xml += L"</ButtDesc></Buttons>";
+        }
+        xml += L"</Tab><Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
+        ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\MarlinToolbarLogin.xml", ToUtf8(xml)));
+    }
+
+    void Create()
+    {
+        RECT rect{0, 0, 1000, 30};
+        ASSERT_TRUE(m_toolbar.CreateIn(m_parent.get(), rect));
+    }
+
+    TBBUTTON ButtonAt(int position) const
+    {
+        TBBUTTON button{};
+        ::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETBUTTON, position, reinterpret_cast<LPARAM>(&button));
+        return button;
+    }
+    bool Hidden(int command) const
+    {
+        return ::SendMessageW(m_toolbar.ButtonToolbar(), TB_ISBUTTONHIDDEN, command, 0) != 0;
+    }
+    int Count() const { return static_cast<int>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_BUTTONCOUNT, 0, 0)); }
+    void Resize(int width) { ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(width, 30)); }
+
+    std::wstring m_data;
+    unique_hwnd m_parent;
+    CMarlinToolbarCtrl m_toolbar;
+};
+
+TEST_F(ToolbarWindowTest, PositionsSeparatorsArrowsAndTheHiddenChevron)
+{
+    WriteToolbar(3);
+    Create();
+    ASSERT_EQ(Count(), 8);
+    const int expected[] = {1, kSeparatorAfterHome, kSearchPlaceholder, kSeparatorAfterSearch, 2, 3, 4, kChevronCommand};
+    for (int position = 0; position < 8; ++position) EXPECT_EQ(ButtonAt(position).idCommand, expected[position]);
+    for (int position : {1, 2, 3}) EXPECT_TRUE(ButtonAt(position).fsStyle & BTNS_SEP);
+    RECT placeholder{};
+    ::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETRECT, kSearchPlaceholder, reinterpret_cast<LPARAM>(&placeholder));
+    EXPECT_EQ(placeholder.right - placeholder.left, kSearchPlaceholderWidth);
+    EXPECT_TRUE(ButtonAt(0).fsStyle & BTNS_DROPDOWN) << "the home button";
+    EXPECT_TRUE(ButtonAt(4).fsStyle & BTNS_DROPDOWN) << "a button with menu entries";
+    EXPECT_FALSE(ButtonAt(5).fsStyle & BTNS_DROPDOWN);
+    EXPECT_TRUE(Hidden(kChevronCommand));
+    EXPECT_EQ(m_toolbar.ButtonCount(), 5u);
+    EXPECT_TRUE(m_toolbar.GetButton(4)->IsChevron());
+}
+
+TEST_F(ToolbarWindowTest, AHomeOnlyToolbarKeepsItsSeparators)
+{
+    WriteToolbar(0);
+    Create();
+    ASSERT_EQ(Count(), 5);
+    EXPECT_EQ(ButtonAt(3).idCommand, kSeparatorAfterSearch);
+    EXPECT_TRUE(Hidden(kChevronCommand));
+}
+
+TEST_F(ToolbarWindowTest, NarrowingHidesTheRestBehindTheChevronAndWideningShowsItAgain)
+{
+    WriteToolbar(8);
+    Create();
+    Resize(1600);
+    EXPECT_EQ(m_toolbar.HiddenButtonCount(), 0u);
+    EXPECT_TRUE(Hidden(kChevronCommand));
+
+    Resize(450);
+    const size_t hidden = m_toolbar.HiddenButtonCount();
+    ASSERT_GT(hidden, 0u);
+    EXPECT_FALSE(Hidden(kChevronCommand));
+    EXPECT_FALSE(Hidden(1)) << "the home button stays";
+    // Hidden from the first that does not fit to the end.
+    bool seenHidden = false;
+    for (int command = 2; command <= 9; ++command) {
+        seenHidden = seenHidden || Hidden(command);
+        EXPECT_EQ(Hidden(command), seenHidden) << command;
+    }
+
+    Resize(1600);
+    EXPECT_EQ(m_toolbar.HiddenButtonCount(), 0u);
+    EXPECT_TRUE(Hidden(kChevronCommand));
+    for (int command = 2; command <= 9; ++command) EXPECT_FALSE(Hidden(command));
+}
+
+TEST_F(ToolbarWindowTest, TooltipsComeFromTheModel)
+{
+    WriteToolbar(1, std::wstring(100, L'a'));
+    Create();
+    NMTTDISPINFOW request{};
+    request.hdr.code = TTN_GETDISPINFOW;
+    request.hdr.idFrom = 2;
+    ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
+    ASSERT_TRUE(request.lpszText);
+    EXPECT_EQ(std::wstring(request.lpszText), std::wstring(77, L'a') + L"...");
+    EXPECT_TRUE(request.uFlags & TTF_DI_SETITEM);
+}
+
+} // namespace
