@@ -67,6 +67,7 @@ install_into_prefix() {
     cp "$BUILD/MarlinToolbar.dll" "$install_unix/"
     cp "$BUILD/standins/api-host/MarlinToolbarAPI.exe" "$install_unix/"
     cp "$BUILD/standins/browser/MarlinDemoBrowser.exe" "$install_unix/"
+    cp "$BUILD"/Images/*.ico "$install_unix/Images/"
 
     local key='HKLM\SOFTWARE\MarlinToolbar'
     wine reg add "$key" /v ApplicationPath /t REG_SZ /d "$INSTALL_WIN" /f

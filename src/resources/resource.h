@@ -1,6 +1,10 @@
 // Identifiers of the product's dialogs and their controls.
 #pragma once
 
+// The built-in button icon and the drop cursor.
+#define IDI_DEFAULT_BUTTON      280
+#define IDC_DROP                287
+
 // Sign-in dialog.
 #define IDD_SIGNIN              201
 #define IDC_SIGNIN_USERID       705

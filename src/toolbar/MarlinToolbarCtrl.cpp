@@ -6,6 +6,7 @@
 #include "document/SignIn.h"
 #include "platform/Module.h"
 #include "platform/Strings.h"
+#include "resources/resource.h"
 
 #include <algorithm>
 #include "ToolbarGlobals.h"
@@ -104,6 +105,11 @@ void CMarlinToolbarCtrl::PopulateButtons()
         if (HICON icon = LoadButtonIcon(button.iconPath)) {
             button.imageIndex = ::ImageList_ReplaceIcon(lists[0].get(), -1, icon);
             ::DestroyIcon(icon);
+        } else if (HICON builtIn = static_cast<HICON>(::LoadImageW(ModuleInstance(),
+                                                                     MAKEINTRESOURCEW(IDI_DEFAULT_BUTTON), IMAGE_ICON,
+                                                                     16, 16, LR_SHARED))) {
+            // A shared resource icon belongs to the system; it is not destroyed.
+            button.imageIndex = ::ImageList_ReplaceIcon(lists[0].get(), -1, builtIn);
         }
     }
     ::SendMessageW(m_buttons, CCM_SETVERSION, 5, 0);

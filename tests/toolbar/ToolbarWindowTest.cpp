@@ -127,6 +127,26 @@ TEST_F(ToolbarWindowTest, NarrowingHidesTheRestBehindTheChevronAndWideningShowsI
     for (int command = 2; command <= 9; ++command) EXPECT_FALSE(Hidden(command));
 }
 
+TEST_F(ToolbarWindowTest, IconsThatDoNotLoadGetTheBuiltInIcon)
+{
+    const std::wstring xml =
+        L"<Root Default=\"1\"><Tab Name=\"Main\" TabID=\"1\">"
+        L"<Buttons ID=\"1\"><ButtDesc name=\"Home\" img=\"missing.ico\"/></Buttons>"
+        L"<Buttons ID=\"2\"><ButtDesc name=\"Broken\" img=\"broken.ico\"/></Buttons>"
+        L"<Buttons ID=\"3\"><ButtDesc name=\"None\"/></Buttons>"
+        L"</Tab><Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
+    ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\MarlinToolbarLogin.xml", ToUtf8(xml)));
+    MakeFolder(L"Data\\Images");
+    WriteTextFile(m_data + L"Images\\broken.ico", "not an icon");
+    Create();
+    EXPECT_GE(m_toolbar.GetButton(0)->imageIndex, 0);
+    EXPECT_GE(m_toolbar.GetButton(1)->imageIndex, 0);
+    EXPECT_EQ(m_toolbar.GetButton(2)->imageIndex, -1) << "no icon named, no image";
+    auto images = reinterpret_cast<HIMAGELIST>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETIMAGELIST, 0, 0));
+    ASSERT_TRUE(images);
+    EXPECT_GE(::ImageList_GetImageCount(images), 2);
+}
+
 TEST_F(ToolbarWindowTest, TooltipsComeFromTheModel)
 {
     WriteToolbar(1, std::wstring(100, L'a'));

@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Draws the toolbar's icons (16 x 16, 32-bit with mask) and its drop cursor
+into a folder, from simple shapes: a coloured tile and a white glyph. Run by
+the build; the output goes into the installation's Images folder and the
+DLL's resources."""
+import math
+import struct
+import sys
+from pathlib import Path
+
+SIZE = 16
+
+
+def blank():
+    return [[(0, 0, 0, 0) for _ in range(SIZE)] for _ in range(SIZE)]
+
+
+def tile(pixels, colour, radius=3):
+    r, g, b = colour
+    for y in range(SIZE):
+        for x in range(SIZE):
+            dx = max(radius - x, x - (SIZE - 1 - radius), 0)
+            dy = max(radius - y, y - (SIZE - 1 - radius), 0)
+            if dx * dx + dy * dy <= radius * radius:
+                pixels[y][x] = (r, g, b, 255)
+
+
+def dot(pixels, x, y, colour=(255, 255, 255)):
+    if 0 <= x < SIZE and 0 <= y < SIZE:
+        pixels[y][x] = (*colour, 255)
+
+
+def line(pixels, x0, y0, x1, y1, colour=(255, 255, 255), width=2):
+    steps = max(abs(x1 - x0), abs(y1 - y0), 1) * 2
+    for i in range(steps + 1):
+        x = x0 + (x1 - x0) * i / steps
+        y = y0 + (y1 - y0) * i / steps
+        for wx in range(width):
+            for wy in range(width):
+                dot(pixels, round(x) + wx, round(y) + wy, colour)
+
+
+def ring(pixels, cx, cy, radius, colour=(255, 255, 255), fill=False):
+    for y in range(SIZE):
+        for x in range(SIZE):
+            d = math.hypot(x - cx, y - cy)
+            if (fill and d <= radius) or abs(d - radius) < 0.8:
+                dot(pixels, x, y, colour)
+
+
+GLYPHS = {
+    "plus": lambda p: (line(p, 7, 3, 7, 11), line(p, 3, 7, 11, 7)),
+    "cross": lambda p: (line(p, 4, 4, 11, 11), line(p, 11, 4, 4, 11)),
+    "chevron": lambda p: (line(p, 4, 3, 8, 7), line(p, 8, 7, 4, 11), line(p, 8, 3, 12, 7), line(p, 12, 7, 8, 11)),
+    "arrow": lambda p: (line(p, 3, 7, 11, 7), line(p, 8, 4, 11, 7), line(p, 8, 10, 11, 7)),
+    "search": lambda p: (ring(p, 6.5, 6.5, 3.5), line(p, 9, 9, 12, 12)),
+    "star": lambda p: [line(p, 7, 7, 7 + round(5 * math.cos(a)), 7 + round(5 * math.sin(a)), width=1)
+                       for a in [i * math.pi / 4 for i in range(8)]],
+    "shield": lambda p: (line(p, 4, 4, 11, 4), line(p, 4, 4, 4, 8), line(p, 11, 4, 11, 8),
+                         line(p, 4, 8, 7, 12), line(p, 11, 8, 8, 12)),
+    "shield_on": lambda p: (GLYPHS["shield"](p), line(p, 5, 7, 7, 9, width=1), line(p, 7, 9, 10, 5, width=1)),
+    "gear": lambda p: (ring(p, 7.5, 7.5, 3.5), ring(p, 7.5, 7.5, 1.2, fill=True),
+                       [dot(p, 7 + round(5 * math.cos(a)), 7 + round(5 * math.sin(a)))
+                        for a in [i * math.pi / 4 for i in range(8)]]),
+    "page": lambda p: (line(p, 4, 3, 10, 3, width=1), line(p, 4, 3, 4, 12, width=1), line(p, 4, 12, 11, 12, width=1),
+                       line(p, 11, 5, 11, 12, width=1), line(p, 10, 3, 11, 5, width=1),
+                       line(p, 6, 6, 9, 6, width=1), line(p, 6, 8, 9, 8, width=1), line(p, 6, 10, 9, 10, width=1)),
+    "folder": lambda p: (line(p, 3, 5, 6, 5, width=1), line(p, 3, 6, 12, 6), line(p, 3, 6, 3, 11),
+                         line(p, 3, 11, 12, 11), line(p, 12, 6, 12, 11)),
+    "globe": lambda p: (ring(p, 7.5, 7.5, 5), line(p, 3, 7, 12, 7, width=1), line(p, 7, 3, 7, 12, width=1)),
+    "pencil": lambda p: (line(p, 4, 11, 11, 4), dot(p, 3, 12)),
+    "play": lambda p: [line(p, 5, 4 + i, 5 + (4 - abs(i - 4)), 4 + i, width=1) for i in range(9)],
+    "bars": lambda p: (line(p, 3, 4, 12, 4), line(p, 3, 7, 12, 7), line(p, 3, 10, 12, 10)),
+    "minus": lambda p: line(p, 3, 7, 11, 7),
+    "eye": lambda p: (ring(p, 7.5, 7.5, 4), ring(p, 7.5, 7.5, 1.5, fill=True)),
+    "info": lambda p: (dot(p, 7, 4), dot(p, 8, 4), line(p, 7, 7, 7, 11)),
+    "link": lambda p: (ring(p, 5.5, 9.5, 2.5), ring(p, 9.5, 5.5, 2.5)),
+    "m": lambda p: (line(p, 3, 12, 3, 4), line(p, 3, 4, 7, 9), line(p, 7, 9, 11, 4), line(p, 11, 4, 11, 12)),
+}
+
+BLUE, GREEN, RED, GREY, ORANGE, PURPLE, TEAL, DARK = (
+    (40, 90, 180), (40, 150, 70), (200, 50, 50), (110, 110, 120), (230, 130, 30), (120, 70, 170), (20, 140, 150),
+    (50, 60, 80))
+
+ICONS = {
+    "MarlinToolbar.ico": (BLUE, "m"),
+    "Features.ico": (ORANGE, "star"),
+    "Search.ico": (TEAL, "search"),
+    "AddButton.ico": (GREEN, "plus"),
+    "addToolbar.ico": (GREEN, "plus"),
+    "DefToolbar.ico": (DARK, "bars"),
+    "PopupOn.ico": (GREEN, "shield_on"),
+    "PopupOff.ico": (GREY, "shield"),
+    "PopSettings.ico": (GREY, "gear"),
+    "pluginsettings.ico": (PURPLE, "gear"),
+    "Ebay.ico": (ORANGE, "globe"),
+    "eBay.ico": (ORANGE, "globe"),
+    "YouTube.ico": (RED, "play"),
+    "Chevron_Arrow.ico": (DARK, "chevron"),
+    "DropURL.ico": (BLUE, "link"),
+    "DropFile.ico": (TEAL, "page"),
+    "DropFolder.ico": (ORANGE, "folder"),
+    "OpenWeb.ico": (BLUE, "globe"),
+    "ButtonProperty.ico": (PURPLE, "pencil"),
+    "ChangeIcon.ico": (TEAL, "pencil"),
+    "DeleteButton.ico": (RED, "cross"),
+    "remove.ico": (RED, "minus"),
+    "rename.ico": (PURPLE, "pencil"),
+    "show.ico": (BLUE, "eye"),
+    "MoveTo.ico": (TEAL, "arrow"),
+    "AboutMT.ico": (BLUE, "info"),
+}
+
+
+def draw(colour, glyph):
+    pixels = blank()
+    tile(pixels, colour)
+    GLYPHS[glyph](pixels)
+    return pixels
+
+
+def image_block(pixels):
+    """BITMAPINFOHEADER, bottom-up BGRA rows, then the AND mask."""
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    colour = b"".join(bytes((b, g, r, a)) for row in reversed(pixels) for (r, g, b, a) in row)
+    mask = b""
+    for row in reversed(pixels):
+        bits = 0
+        for x, (_, _, _, a) in enumerate(row):
+            if a == 0:
+                bits |= 1 << (31 - x)
+        mask += struct.pack(">I", bits)
+    return header + colour + mask
+
+
+def icon_file(pixels, cursor_hotspot=None):
+    block = image_block(pixels)
+    kind = 2 if cursor_hotspot else 1
+    planes, bits = cursor_hotspot if cursor_hotspot else (1, 32)
+    directory = struct.pack("<HHH", 0, kind, 1)
+    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, planes, bits, len(block), 6 + 16)
+    return directory + entry + block
+
+
+def drop_cursor():
+    """An arrow with a small plus: the cursor shown while something is dropped on the toolbar."""
+    pixels = blank()
+    black, white = (0, 0, 0), (255, 255, 255)
+    for y in range(11):
+        for x in range(y + 1):
+            dot(pixels, x, y, white if 0 < x < y and y < 10 else black)
+    line(pixels, 9, 12, 15, 12, black, 1)
+    line(pixels, 12, 9, 12, 15, black, 1)
+    return pixels
+
+
+def main(folder):
+    out = Path(folder)
+    out.mkdir(parents=True, exist_ok=True)
+    for name, (colour, glyph) in ICONS.items():
+        (out / name).write_bytes(icon_file(draw(colour, glyph)))
+    (out / "Default.ico").write_bytes(icon_file(draw(BLUE, "m")))
+    (out / "Drop.cur").write_bytes(icon_file(drop_cursor(), cursor_hotspot=(0, 0)))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1] if len(sys.argv) > 1 else "Images")
