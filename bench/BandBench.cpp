@@ -50,7 +50,18 @@ int main()
     const std::wstring root = WithTrailingBackslash(temp) + L"marlin-band-bench\\";
     test::RemoveTree(root);
     const std::wstring data = root + L"Data\\";
-    for (const std::wstring& folder : {root, data, data + L"XMLS", root + L"Windows"}) EnsureFolder(folder);
+    for (const std::wstring& folder : {root, data, data + L"XMLS", data + L"Images", root + L"Windows"}) {
+        EnsureFolder(folder);
+    }
+    // The installation's icons, as the toolbar shows them.
+    const std::wstring images = test::WinePath(MARLIN_IMAGES_DIR) + L"\\";
+    WIN32_FIND_DATAW found;
+    unique_find search(::FindFirstFileW((images + L"*.ico").c_str(), &found));
+    if (search) {
+        do {
+            ::CopyFileW((images + found.cFileName).c_str(), (data + L"Images\\" + found.cFileName).c_str(), FALSE);
+        } while (::FindNextFileW(search.get(), &found));
+    }
 
     auto& env = test::ScriptedEnvironment::Instance();
     env.windowsDirectory = root + L"Windows";

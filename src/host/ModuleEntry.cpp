@@ -4,6 +4,7 @@
 #include "platform/Module.h"
 #include "platform/Strings.h"
 #include "platform/Window.h"
+#include "toolbar/IconCache.h"
 #include "toolbar/ToolbarGlobals.h"
 
 #include <string>
@@ -34,6 +35,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         if (!reserved) {
             marlin::ReleaseClassFactories();
             marlin::UnregisterWindowClasses();
+            marlin::ClearIconCache();
         }
     }
     return HostIsWindowsShell() ? FALSE : TRUE;

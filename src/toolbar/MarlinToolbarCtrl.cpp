@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 
 #include <algorithm>
+#include "IconCache.h"
 #include "ToolbarGlobals.h"
 #include "platform/Environment.h"
 
@@ -20,13 +21,6 @@ namespace {
 bool PopupBlockerOn(const std::wstring& browserVersion)
 {
     return g_PopupMgr > 0 && browserVersion.find(L"6.0.2800") == std::wstring::npos && g_bProtectedMode != 1;
-}
-
-HICON LoadButtonIcon(const std::wstring& path)
-{
-    const bool isIcon = path.size() >= 4 && EqualsNoCase(std::wstring_view(path).substr(path.size() - 4), L".ico");
-    return static_cast<HICON>(::LoadImageW(nullptr, path.c_str(), isIcon ? IMAGE_ICON : IMAGE_BITMAP, 16, 16,
-                                           LR_LOADFROMFILE));
 }
 
 } // namespace
@@ -98,19 +92,22 @@ void CMarlinToolbarCtrl::PopulateButtons()
     // The old lists go once the toolbar no longer refers to them.
     std::vector<unique_himagelist> lists;
     lists.emplace_back(::ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 1));
+    // The built-in icon is loaded once per build, and only when a file fails.
+    HICON builtIn = nullptr;
     for (ToolbarButton& button : m_model) {
         button.imageList = 0;
         button.imageIndex = -1;
         if (button.iconPath.empty()) continue;
-        if (HICON icon = LoadButtonIcon(button.iconPath)) {
+        if (HICON icon = button.iconExists ? CachedButtonIcon(button.iconPath) : nullptr) {
             button.imageIndex = ::ImageList_ReplaceIcon(lists[0].get(), -1, icon);
-            ::DestroyIcon(icon);
-        } else if (HICON builtIn = static_cast<HICON>(::LoadImageW(ModuleInstance(),
-                                                                     MAKEINTRESOURCEW(IDI_DEFAULT_BUTTON), IMAGE_ICON,
-                                                                     16, 16, LR_SHARED))) {
-            // A shared resource icon belongs to the system; it is not destroyed.
-            button.imageIndex = ::ImageList_ReplaceIcon(lists[0].get(), -1, builtIn);
+            continue;
         }
+        if (!builtIn) {
+            // A shared resource icon belongs to the system; it is not destroyed.
+            builtIn = static_cast<HICON>(::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDI_DEFAULT_BUTTON),
+                                                      IMAGE_ICON, 16, 16, LR_SHARED));
+        }
+        if (builtIn) button.imageIndex = ::ImageList_ReplaceIcon(lists[0].get(), -1, builtIn);
     }
     ::SendMessageW(m_buttons, CCM_SETVERSION, 5, 0);
     ::SendMessageW(m_buttons, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(lists[0].get()));

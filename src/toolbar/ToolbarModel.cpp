@@ -1,6 +1,7 @@
 #include "ToolbarModel.h"
 
 #include "monitors/PopupBlocker.h"
+#include "platform/Files.h"
 #include "platform/Strings.h"
 
 namespace marlin {
@@ -40,6 +41,7 @@ ToolbarButton ReadButton(IXMLDOMNode* buttons, const ToolbarModelContext& contex
 
     if (EqualsNoCase(button.caption, kPopupBlockerName)) {
         button.iconPath = context.imageFolder + (context.popupBlockerOn ? L"PopupOn.ico" : L"PopupOff.ico");
+        button.iconExists = FileExists(button.iconPath);
         button.caption += context.popupBlockerOn ? L" (ON)" : L" (OFF)";
     }
     return button;
@@ -65,6 +67,7 @@ std::vector<ToolbarButton> LoadToolbarButtons(const XmlDocument& document, const
     chevron.commandId = kChevronCommand;
     chevron.caption = L" ";
     chevron.iconPath = context.imageFolder + L"Chevron_Arrow.ico";
+    chevron.iconExists = FileExists(chevron.iconPath);
     model.push_back(std::move(chevron));
     return model;
 }

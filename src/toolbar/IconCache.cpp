@@ -1,0 +1,67 @@
+#include "IconCache.h"
+
+#include "platform/Files.h"
+#include "platform/Strings.h"
+#include "platform/UniqueHandle.h"
+
+#include <map>
+#include <mutex>
+
+namespace marlin {
+
+namespace {
+
+struct CachedIcon {
+    FileIdentity identity;
+    unique_hicon icon;
+};
+
+struct Cache {
+    std::mutex lock;
+    std::map<std::wstring, CachedIcon> icons;
+};
+
+Cache& TheCache()
+{
+    // Never destroyed at exit: icons are cleared at module unload instead.
+    static auto* cache = new Cache();
+    return *cache;
+}
+
+HICON LoadFromFile(const std::wstring& path)
+{
+    const bool isIcon = path.size() >= 4 && EqualsNoCase(std::wstring_view(path).substr(path.size() - 4), L".ico");
+    return static_cast<HICON>(
+        ::LoadImageW(nullptr, path.c_str(), isIcon ? IMAGE_ICON : IMAGE_BITMAP, 16, 16, LR_LOADFROMFILE));
+}
+
+} // namespace
+
+HICON CachedButtonIcon(const std::wstring& path)
+{
+    const auto identity = QueryFileIdentity(path);
+    if (!identity) return nullptr;
+    Cache& cache = TheCache();
+    const std::wstring key = ToLowerAscii(path);
+    std::lock_guard guard(cache.lock);
+    auto found = cache.icons.find(key);
+    if (found != cache.icons.end() && found->second.identity == *identity) return found->second.icon.get();
+    HICON icon = LoadFromFile(path);
+    if (!icon) {
+        cache.icons.erase(key);
+        return nullptr;
+    }
+    CachedIcon& entry = cache.icons[key];
+    entry.identity = *identity;
+    entry.icon.reset(icon);
+    return icon;
+}
+
+void ClearIconCache() noexcept
+{
+    Cache& cache = TheCache();
+    std::lock_guard guard(cache.lock);
+    cache.icons.clear();
+}
+
+} // namespace marlin
