@@ -19,6 +19,9 @@ struct CachedIcon {
 struct Cache {
     std::mutex lock;
     std::map<std::wstring, CachedIcon> icons;
+    // Keyed by the cached icons' handles: a reloaded icon gets a new handle,
+    // so a list of the old one is never used for it.
+    std::map<std::vector<HICON>, unique_himagelist> lists;
 };
 
 Cache& TheCache()
@@ -57,10 +60,28 @@ HICON CachedButtonIcon(const std::wstring& path)
     return icon;
 }
 
+HIMAGELIST ImageListOf(const std::vector<HICON>& icons)
+{
+    std::vector<HICON> key;
+    for (HICON icon : icons) {
+        if (icon) key.push_back(icon);
+    }
+    Cache& cache = TheCache();
+    std::lock_guard guard(cache.lock);
+    auto found = cache.lists.find(key);
+    if (found != cache.lists.end()) return ::ImageList_Duplicate(found->second.get());
+    HIMAGELIST list = ::ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 1);
+    if (!list) return nullptr;
+    for (HICON icon : key) ::ImageList_ReplaceIcon(list, -1, icon);
+    if (HIMAGELIST master = ::ImageList_Duplicate(list)) cache.lists[key].reset(master);
+    return list;
+}
+
 void ClearIconCache() noexcept
 {
     Cache& cache = TheCache();
     std::lock_guard guard(cache.lock);
+    cache.lists.clear();
     cache.icons.clear();
 }
 

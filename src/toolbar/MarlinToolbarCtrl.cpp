@@ -89,26 +89,32 @@ void CMarlinToolbarCtrl::PopulateButtons()
     ::SendMessageW(m_buttons, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageW(m_buttons, TB_SETMAXTEXTROWS, 1, 0);
 
-    // The old lists go once the toolbar no longer refers to them.
-    std::vector<unique_himagelist> lists;
-    lists.emplace_back(::ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 1));
-    // The built-in icon is loaded once per build, and only when a file fails.
+    // Each record's icon: its file, or the built-in icon when the file does
+    // not load (loaded once per build), or none.
     HICON builtIn = nullptr;
+    std::vector<HICON> icons;
+    int next = 0;
     for (ToolbarButton& button : m_model) {
         button.imageList = 0;
         button.imageIndex = -1;
-        if (button.iconPath.empty()) continue;
-        if (HICON icon = button.iconExists ? CachedButtonIcon(button.iconPath) : nullptr) {
-            button.imageIndex = ::ImageList_ReplaceIcon(lists[0].get(), -1, icon);
-            continue;
+        HICON icon = nullptr;
+        if (!button.iconPath.empty()) {
+            icon = button.iconExists ? CachedButtonIcon(button.iconPath) : nullptr;
+            if (!icon) {
+                // A shared resource icon belongs to the system; it is not destroyed.
+                if (!builtIn) {
+                    builtIn = static_cast<HICON>(::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDI_DEFAULT_BUTTON),
+                                                              IMAGE_ICON, 16, 16, LR_SHARED));
+                }
+                icon = builtIn;
+            }
         }
-        if (!builtIn) {
-            // A shared resource icon belongs to the system; it is not destroyed.
-            builtIn = static_cast<HICON>(::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDI_DEFAULT_BUTTON),
-                                                      IMAGE_ICON, 16, 16, LR_SHARED));
-        }
-        if (builtIn) button.imageIndex = ::ImageList_ReplaceIcon(lists[0].get(), -1, builtIn);
+        if (icon) button.imageIndex = next++;
+        icons.push_back(icon);
     }
+    // The old lists go once the toolbar no longer refers to them.
+    std::vector<unique_himagelist> lists;
+    lists.emplace_back(ImageListOf(icons));
     ::SendMessageW(m_buttons, CCM_SETVERSION, 5, 0);
     ::SendMessageW(m_buttons, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(lists[0].get()));
     m_imageLists = std::move(lists);
