@@ -82,12 +82,7 @@ Figures Measure(const std::wstring& xml, const wchar_t* firstToolbar)
 int main()
 {
     ComInitScope com;
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = WithTrailingBackslash(temp) + L"marlin-bench\\";
-    EnsureFolder(folder);
-    EnsureFolder(folder + L"XMLS");
-    g_ApplicationPath = folder;
+    UseBenchDataFolder();
     SharedState().IsLoggedIn = 1;
 
     const Figures small = Measure(DocumentTemplate(true), L"Marlin Toolbar");

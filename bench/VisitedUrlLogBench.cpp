@@ -29,12 +29,7 @@ double MedianAppendMs(int existingVisits)
 int main()
 {
     ComInitScope com;
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = WithTrailingBackslash(temp) + L"marlin-bench\\";
-    EnsureFolder(folder);
-    EnsureFolder(folder + L"XMLS");
-    g_ApplicationPath = folder;
+    UseBenchDataFolder();
 
     const double small = MedianAppendMs(10);
     const double large = MedianAppendMs(10000);

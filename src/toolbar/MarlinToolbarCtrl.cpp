@@ -45,7 +45,8 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
             const int defaultToolbar = document && m_startup.loginDocument ? DefaultToolbarOf(*document)
                                                                           : GetDefaultToolbar();
             ApplyDefaultToolbar(defaultToolbar, tabs);
-            RefreshToolbar(SharedState().CurrentToolbar);
+            // The document just read is the one of the stored sign-in state.
+            if (document) BuildRow(SharedState().CurrentToolbar, *document);
         }
         g_pToolbarCtrl = this;
     } catch (...) {
@@ -60,9 +61,12 @@ void CMarlinToolbarCtrl::RefreshToolbar(int index)
 {
     const bool signedIn = StoredSignInState() == L"1";
     const std::wstring path = signedIn ? LoginDocumentPath() : BasicDocumentPath();
-    auto document = LoadToolbarDocument(path);
-    if (!document) return;
-    const std::vector<XmlElement> tabs = TabElements(*document);
+    if (auto document = LoadToolbarDocument(path)) BuildRow(index, *document);
+}
+
+void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
+{
+    const std::vector<XmlElement> tabs = TabElements(document);
     if (index < 0 || index >= static_cast<int>(tabs.size())) index = 0;
     const std::wstring name = tabs.empty() ? std::wstring() : AttributeText(tabs[index].Get(), L"Name");
 
@@ -74,7 +78,7 @@ void CMarlinToolbarCtrl::RefreshToolbar(int index)
         if (!m_buttons) return;
     }
     ToolbarModelContext context{m_startup.paths.imageFolder, PopupBlockerOn(m_startup.paths.browserVersion), nullptr};
-    m_model = LoadToolbarButtons(*document, name, Format(L"%d", index + 1), context);
+    m_model = LoadToolbarButtons(document, name, Format(L"%d", index + 1), context);
     PopulateButtons();
     PlaceSearchPlaceholder();
     LayoutButtons(m_size.cx, m_size.cy);

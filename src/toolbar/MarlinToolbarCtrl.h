@@ -76,6 +76,8 @@ public:
     };
 
 private:
+    // Builds the row for toolbar `index` of `document`, the current document.
+    void BuildRow(int index, const marlin::XmlDocument& document);
     void PopulateButtons();
     void PlaceSearchPlaceholder();
     RECT ItemRect(int commandId) const noexcept;
