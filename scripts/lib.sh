@@ -68,6 +68,11 @@ install_into_prefix() {
     cp "$BUILD/standins/api-host/MarlinToolbarAPI.exe" "$install_unix/"
     cp "$BUILD/standins/browser/MarlinDemoBrowser.exe" "$install_unix/"
     cp "$BUILD"/Images/*.ico "$install_unix/Images/"
+    cp -r "$BUILD"/Skins/. "$install_unix/Skins/"
+    local settings="$install_unix/XMLS/ApplicationSettings.xml"
+    if [ ! -f "$settings" ]; then
+        printf '<MTRoot><Popup Status="0"/><LogURL Yes="0"/><AutoUpdate Plugin="1"/><Skin ID="1"/></MTRoot>\r\n' > "$settings"
+    fi
 
     local key='HKLM\SOFTWARE\MarlinToolbar'
     wine reg add "$key" /v ApplicationPath /t REG_SZ /d "$INSTALL_WIN" /f

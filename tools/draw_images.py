@@ -75,6 +75,8 @@ GLYPHS = {
     "eye": lambda p: (ring(p, 7.5, 7.5, 4), ring(p, 7.5, 7.5, 1.5, fill=True)),
     "info": lambda p: (dot(p, 7, 4), dot(p, 8, 4), line(p, 7, 7, 7, 11)),
     "link": lambda p: (ring(p, 5.5, 9.5, 2.5), ring(p, 9.5, 5.5, 2.5)),
+    "question": lambda p: (line(p, 5, 4, 9, 4, width=1), line(p, 10, 5, 10, 7, width=1), line(p, 9, 8, 8, 8, width=1),
+                           line(p, 7, 9, 7, 10, width=2), dot(p, 7, 12), dot(p, 8, 12), dot(p, 5, 5)),
     "m": lambda p: (line(p, 3, 12, 3, 4), line(p, 3, 4, 7, 9), line(p, 7, 9, 11, 4), line(p, 11, 4, 11, 12)),
 }
 
@@ -109,7 +111,19 @@ ICONS = {
     "show.ico": (BLUE, "eye"),
     "MoveTo.ico": (TEAL, "arrow"),
     "AboutMT.ico": (BLUE, "info"),
+    "aboutDeveloper.ico": (PURPLE, "info"),
+    "help.ico": (TEAL, "question"),
+    "applicationSettings.ico": (DARK, "gear"),
+    "uninstall.ico": (RED, "minus"),
 }
+
+# The sign-in button's pictures, one pair per skin folder: plain tiles until
+# the skins bring their own.
+SKIN_BITMAPS = {
+    "SignIn.bmp": (GREEN, "arrow"),
+    "SignOut.bmp": (GREY, "cross"),
+}
+SKINS = (1, 2, 3, 4)
 
 
 def draw(colour, glyph):
@@ -142,6 +156,17 @@ def icon_file(pixels, cursor_hotspot=None):
     return directory + entry + block
 
 
+def bitmap_file(pixels, background=(236, 233, 216)):
+    """A 24-bit bottom-up BMP; transparent pixels take the toolbar's colour."""
+    row_size = (SIZE * 3 + 3) // 4 * 4
+    rows = b""
+    for row in reversed(pixels):
+        data = b"".join(bytes((b, g, r)) if a else bytes(reversed(background)) for (r, g, b, a) in row)
+        rows += data + b"\0" * (row_size - len(data))
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    return struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(rows), 0, 0, 14 + len(header)) + header + rows
+
+
 def drop_cursor():
     """An arrow with a small plus: the cursor shown while something is dropped on the toolbar."""
     pixels = blank()
@@ -160,6 +185,11 @@ def main(folder):
     for name, (colour, glyph) in ICONS.items():
         (out / name).write_bytes(icon_file(draw(colour, glyph)))
     (out / "Default.ico").write_bytes(icon_file(draw(BLUE, "m")))
+    for skin in SKINS:
+        skin_folder = out.parent / "Skins" / str(skin)
+        skin_folder.mkdir(parents=True, exist_ok=True)
+        for name, (colour, glyph) in SKIN_BITMAPS.items():
+            (skin_folder / name).write_bytes(bitmap_file(draw(colour, glyph)))
     (out / "Drop.cur").write_bytes(icon_file(drop_cursor(), cursor_hotspot=(0, 0)))
 
 

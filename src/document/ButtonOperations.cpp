@@ -159,7 +159,7 @@ bool CButtonOperations::MoveButtonToToolbar(const ToolbarRef& source, int button
         RenumberDocument(document);
         return true;
     });
-    if (saved) ::InterlockedExchange(&SharedState().MoveToChanged, 1);
+    if (saved) RaiseChange(SharedState().MoveToChanged);
     return saved;
 }
 

@@ -37,7 +37,7 @@ XmlElement FindTabById(const XmlDocument& document, int tabId)
     return nullptr;
 }
 
-void RaiseTabsChanged() { ::InterlockedExchange(&SharedState().TabsChanged, 1); }
+void RaiseTabsChanged() { RaiseChange(SharedState().TabsChanged); }
 
 // The toolbar at `tabIndex`, never the pseudo-toolbar, which must stay last.
 bool RemoveTab(XmlDocument& document, int tabIndex)

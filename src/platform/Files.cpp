@@ -78,6 +78,15 @@ std::optional<FileIdentity> QueryFileIdentity(const std::wstring& path)
     return file ? QueryFileIdentity(file.get()) : std::nullopt;
 }
 
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes)
+{
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
 std::wstring FolderOf(const std::wstring& path)
 {
     size_t slash = path.find_last_of(L"\\/");

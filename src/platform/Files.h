@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace marlin {
 
@@ -15,6 +16,8 @@ bool FolderExists(const std::wstring& path);
 bool EnsureFolder(const std::wstring& path);
 std::optional<std::string> ReadFileBytes(const std::wstring& path, size_t maxBytes);
 // Folder part of a path, with its trailing backslash ("" when there is none).
+// Creates or truncates the file and writes `bytes` into it.
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 std::wstring FolderOf(const std::wstring& path);
 
 // What identifies a file's content cheaply: a save that renames a new file

@@ -12,3 +12,7 @@
 #define IDC_SIGNIN_FORGOT       694
 #define IDC_SIGNIN_CANCEL       720
 #define IDC_SIGNIN_SIGNOUTCLOSE 704
+
+// About the developer.
+#define IDD_ABOUT               202
+#define IDC_ABOUT_TEXT          1001

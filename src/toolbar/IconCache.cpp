@@ -31,11 +31,24 @@ Cache& TheCache()
     return *cache;
 }
 
+// A bitmap becomes an opaque icon, so that every image list entry is an icon.
+HICON IconFromBitmapFile(const std::wstring& path)
+{
+    unique_hbitmap colour(static_cast<HBITMAP>(::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 16, 16,
+                                                            LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    if (!colour) return nullptr;
+    const BYTE opaque[16 * 2] = {};
+    unique_hbitmap mask(::CreateBitmap(16, 16, 1, 1, opaque));
+    if (!mask) return nullptr;
+    ICONINFO info{TRUE, 0, 0, mask.get(), colour.get()};
+    return ::CreateIconIndirect(&info);
+}
+
 HICON LoadFromFile(const std::wstring& path)
 {
     const bool isIcon = path.size() >= 4 && EqualsNoCase(std::wstring_view(path).substr(path.size() - 4), L".ico");
-    return static_cast<HICON>(
-        ::LoadImageW(nullptr, path.c_str(), isIcon ? IMAGE_ICON : IMAGE_BITMAP, 16, 16, LR_LOADFROMFILE));
+    if (!isIcon) return IconFromBitmapFile(path);
+    return static_cast<HICON>(::LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE));
 }
 
 } // namespace

@@ -1,26 +1,51 @@
 #include "MarlinToolbarCtrl.h"
 
+#include "IconCache.h"
+#include "ToolbarGlobals.h"
 #include "config/ApplicationSettings.h"
+#include "config/InstallPaths.h"
 #include "config/Messages.h"
+#include "config/SettingsStore.h"
 #include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
+#include "monitors/PopupBlocker.h"
+#include "platform/Environment.h"
 #include "platform/Module.h"
+#include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "resources/resource.h"
 
 #include <algorithm>
-#include "IconCache.h"
-#include "ToolbarGlobals.h"
-#include "platform/Environment.h"
 
 using namespace marlin;
 
 namespace {
 
+constexpr wchar_t kThemeManagerKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
+
 // The browser cannot block pop-ups on IE 6 of XP SP2, nor in protected mode.
 bool PopupBlockerOn(const std::wstring& browserVersion)
 {
     return g_PopupMgr > 0 && browserVersion.find(L"6.0.2800") == std::wstring::npos && g_bProtectedMode != 1;
+}
+
+int ReadPopupManager()
+{
+    int on = 0;
+    CReadRegistryValues().GetPopupMgr(on);
+    return on;
+}
+
+HWND CreateInnerToolbar(HWND parent, const RECT& rect, DWORD style)
+{
+    return ::CreateWindowExW(WS_EX_TRANSPARENT, TOOLBARCLASSNAMEW, L"", style, rect.left, rect.top,
+                             rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, ModuleInstance(), nullptr);
+}
+
+void RemoveAllButtons(HWND toolbar)
+{
+    while (::SendMessageW(toolbar, TB_DELETEBUTTON, 0, 0)) {
+    }
 }
 
 } // namespace
@@ -38,6 +63,12 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
     try {
         ::SendMessageW(hwnd(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
         m_startup = InitializeToolbarDocuments(hwnd());
+        m_showsLogin = m_startup.loginDocument;
+        // Changes made before this window existed are already in its documents.
+        const SharedInstanceState& shared = SharedState();
+        m_handled = HandledChanges{shared.TabsChanged, shared.SettingsChanged, shared.ButtonsChanged,
+                                   shared.ButtonEditChanged, shared.MoveToChanged};
+        m_lastPopupState = ReadPopupManager();
         if (m_startup.pathFound) {
             auto document = LoadToolbarDocument(m_startup.currentDocumentPath);
             const int tabs = document ? static_cast<int>(TabElements(*document).size()) : 0;
@@ -47,6 +78,7 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
             ApplyDefaultToolbar(defaultToolbar, tabs);
             // The document just read is the one of the stored sign-in state.
             if (document) BuildRow(SharedState().CurrentToolbar, *document);
+            ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
         }
         g_pToolbarCtrl = this;
     } catch (...) {
@@ -61,7 +93,44 @@ void CMarlinToolbarCtrl::RefreshToolbar(int index)
 {
     const bool signedIn = StoredSignInState() == L"1";
     const std::wstring path = signedIn ? LoginDocumentPath() : BasicDocumentPath();
-    if (auto document = LoadToolbarDocument(path)) BuildRow(index, *document);
+    auto document = LoadToolbarDocument(path);
+    if (document && index > static_cast<int>(TabElements(*document).size())) {
+        // An index past the end means the documents no longer match what the
+        // windows think: make them whole again and start over.
+        EnsureCurrentDocument(hwnd());
+        document = LoadToolbarDocument(path);
+        index = 0;
+    }
+    if (document) BuildRow(index, *document);
+}
+
+void CMarlinToolbarCtrl::RebuildAndLayout(int index)
+{
+    RefreshToolbar(index);
+    Repaint();
+}
+
+std::vector<std::wstring> CMarlinToolbarCtrl::ToolbarNames() const
+{
+    std::vector<std::wstring> names;
+    const bool signedIn = StoredSignInState() == L"1";
+    if (auto document = LoadToolbarDocument(signedIn ? LoginDocumentPath() : BasicDocumentPath())) {
+        for (const XmlElement& tab : TabElements(*document)) {
+            if (!IsPseudoToolbar(tab.Get())) names.push_back(AttributeText(tab.Get(), L"Name"));
+        }
+    }
+    return names;
+}
+
+int CMarlinToolbarCtrl::DecideRowHeight() const
+{
+    // The classic look, and Windows 2000, need the taller row.
+    std::wstring themeActive;
+    if (unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER, kThemeManagerKey, KEY_READ)) {
+        themeActive = ReadRegistryString(key.get(), L"ThemeActive", kRegistryValueMaxChars).value_or(L"");
+    }
+    const bool windows2000 = EqualsNoCase(g_OSName.get().substr(0, 4), L"2000");
+    return themeActive == L"0" || windows2000 ? 20 : 16;
 }
 
 void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
@@ -69,26 +138,53 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
     const std::vector<XmlElement> tabs = TabElements(document);
     if (index < 0 || index >= static_cast<int>(tabs.size())) index = 0;
     const std::wstring name = tabs.empty() ? std::wstring() : AttributeText(tabs[index].Get(), L"Name");
+    std::vector<std::wstring> toolbarNames;
+    for (const XmlElement& tab : tabs) {
+        if (!IsPseudoToolbar(tab.Get())) toolbarNames.push_back(AttributeText(tab.Get(), L"Name"));
+    }
 
     if (!m_buttons) {
-        RECT rect = m_createRect;
-        m_buttons = ::CreateWindowExW(WS_EX_TRANSPARENT, TOOLBARCLASSNAMEW, L"", kStyle, rect.left, rect.top,
-                                      rect.right - rect.left, rect.bottom - rect.top, hwnd(), nullptr,
-                                      ModuleInstance(), nullptr);
+        m_buttons = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
         if (!m_buttons) return;
     }
-    ToolbarModelContext context{m_startup.paths.imageFolder, PopupBlockerOn(m_startup.paths.browserVersion), nullptr};
+    // A theme change keeps the height the row had until the next build.
+    if (!m_themeChanged) m_rowHeight = DecideRowHeight();
+    m_themeChanged = false;
+
+    const std::wstring& version = m_startup.paths.browserVersion;
+    const bool blockerOn = PopupBlockerOn(version);
+    ToolbarModelContext context{m_startup.paths.imageFolder, blockerOn, nullptr};
     m_model = LoadToolbarButtons(document, name, Format(L"%d", index + 1), context);
+    for (ToolbarButton& button : m_model) {
+        // A count of blocked windows survives the rebuild while the blocker stays on.
+        if (blockerOn && IsPopupBlockerCaption(button.caption) && !m_blockerCaption.empty()) {
+            button.caption = m_blockerCaption;
+        }
+    }
+    if (!m_model.empty() && !m_model.front().IsChevron()) {
+        AddFixedMenuesinHomeButton(m_model.front(), toolbarNames, StoredSignInState() == L"1",
+                                   m_startup.paths.imageFolder);
+    }
     PopulateButtons();
     PlaceSearchPlaceholder();
+    BuildSignInButton();
+    if (version.find(L"6.0.2800") != std::wstring::npos) {
+        for (const ToolbarButton& button : m_model) {
+            if (IsPopupBlockerCaption(button.caption)) {
+                ::SendMessageW(m_buttons, TB_ENABLEBUTTON, button.commandId, FALSE);
+                break;
+            }
+        }
+    }
+    m_shownToolbar = index;
+    ++m_rowBuilds;
     LayoutButtons(m_size.cx, m_size.cy);
 }
 
 void CMarlinToolbarCtrl::PopulateButtons()
 {
     ::SendMessageW(m_buttons, WM_SETREDRAW, FALSE, 0);
-    while (::SendMessageW(m_buttons, TB_DELETEBUTTON, 0, 0)) {
-    }
+    RemoveAllButtons(m_buttons);
     ::SendMessageW(m_buttons, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
     ::SendMessageW(m_buttons, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageW(m_buttons, TB_SETMAXTEXTROWS, 1, 0);
@@ -122,6 +218,7 @@ void CMarlinToolbarCtrl::PopulateButtons()
     ::SendMessageW(m_buttons, CCM_SETVERSION, 5, 0);
     ::SendMessageW(m_buttons, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(lists[0].get()));
     m_imageLists = std::move(lists);
+    ::SendMessageW(m_buttons, TB_SETINDENT, 0, 0);
     ::SendMessageW(m_buttons, TB_SETPADDING, 0, MAKELPARAM(8, 0));
 
     std::vector<TBBUTTON> entries;
@@ -164,6 +261,39 @@ void CMarlinToolbarCtrl::PopulateButtons()
     ::SendMessageW(m_buttons, WM_SETREDRAW, TRUE, 0);
 }
 
+void CMarlinToolbarCtrl::BuildSignInButton()
+{
+    if (!m_signIn) {
+        m_signIn = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
+        if (!m_signIn) return;
+        ::SendMessageW(m_signIn, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+        ::SendMessageW(m_signIn, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
+        ::SendMessageW(m_signIn, TB_SETMAXTEXTROWS, 1, 0);
+        ::SendMessageW(m_signIn, CCM_SETVERSION, 5, 0);
+    } else {
+        RemoveAllButtons(m_signIn);
+    }
+    // The caption and picture follow the stored state; anything but "1" reads as signed out.
+    const bool signedIn = StoredSignInState() == L"1";
+    const std::wstring picture = SkinFolder(g_Skin) + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
+    HICON icon = CachedButtonIcon(picture);
+    unique_himagelist images(icon ? ImageListOf({icon}) : nullptr);
+    ::SendMessageW(m_signIn, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
+    m_signInImages = std::move(images);
+
+    static const wchar_t kSignInText[] = L"SignIn";
+    static const wchar_t kSignOutText[] = L"SignOut";
+    TBBUTTON button{};
+    button.iBitmap = icon ? 0 : I_IMAGENONE;
+    button.idCommand = kSignInCommand;
+    button.fsState = TBSTATE_ENABLED;
+    button.fsStyle = kStylePlain;
+    button.iString = reinterpret_cast<INT_PTR>(signedIn ? kSignOutText : kSignInText);
+    ::SendMessageW(m_signIn, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+    ::SendMessageW(m_signIn, TB_SETBUTTONSIZE, 0, MAKELPARAM(60, m_rowHeight));
+    ::ShowWindow(m_signIn, SW_SHOWNA);
+}
+
 RECT CMarlinToolbarCtrl::ItemRect(int commandId) const noexcept
 {
     RECT rect{};
@@ -171,12 +301,20 @@ RECT CMarlinToolbarCtrl::ItemRect(int commandId) const noexcept
     return rect;
 }
 
+int CMarlinToolbarCtrl::SignInButtonWidth() const noexcept
+{
+    RECT rect{};
+    if (!m_signIn || !::SendMessageW(m_signIn, TB_GETRECT, kSignInCommand, reinterpret_cast<LPARAM>(&rect))) return 0;
+    return rect.right - rect.left;
+}
+
 void CMarlinToolbarCtrl::PlaceSearchPlaceholder()
 {
     // The search box lies between the home button and the separator after it.
     const RECT home = ItemRect(m_model.empty() || m_model.front().IsChevron() ? 0 : m_model.front().commandId);
     const RECT after = ItemRect(kSeparatorAfterSearch);
-    const RECT place{home.right + 1, home.top, after.left - 1, home.bottom};
+    const int bottom = std::min<int>(home.bottom, 22);
+    const RECT place{home.right + 1, home.top, after.left - 1, bottom};
     if (!m_searchPlaceholder) {
         m_searchPlaceholder = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_buttons,
                                                 nullptr, ModuleInstance(), nullptr);
@@ -194,13 +332,16 @@ void CMarlinToolbarCtrl::LayoutButtons(int width, int height)
         RECT client{};
         if (::GetClientRect(reinterpret_cast<HWND>(frame), &client)) available = client.right - client.left;
     }
-    ::MoveWindow(m_buttons, 0, 2, std::max(available - 12, 0), 24, TRUE);
+    const int signInWidth = SignInButtonWidth();
+    const int rowWidth = std::max(available - signInWidth - 12, 0);
+    ::MoveWindow(m_buttons, 0, 2, rowWidth, 24, TRUE);
+    if (m_signIn) ::MoveWindow(m_signIn, rowWidth, 2, signInWidth + 12, 24, TRUE);
 
     // The chevron's width is measured by showing it once.
     ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, FALSE);
     const RECT chevron = ItemRect(kChevronCommand);
     const int chevronWidth = chevron.right - chevron.left;
-    const int limit = m_size.cx - chevronWidth;
+    const int limit = m_size.cx - signInWidth - chevronWidth;
 
     m_hiddenCount = 0;
     bool overflowing = false;
@@ -229,6 +370,14 @@ const ToolbarButton* CMarlinToolbarCtrl::GetButton(size_t index) const noexcept
     return index < m_model.size() ? &m_model[index] : nullptr;
 }
 
+std::optional<size_t> CMarlinToolbarCtrl::ModelIndexOf(int commandId) const noexcept
+{
+    for (size_t i = 0; i < m_model.size(); ++i) {
+        if (m_model[i].commandId == commandId) return i;
+    }
+    return std::nullopt;
+}
+
 LRESULT CMarlinToolbarCtrl::OnSize(WPARAM, LPARAM lParam, bool& handled)
 {
     LayoutButtons(LOWORD(lParam), HIWORD(lParam));
@@ -236,7 +385,29 @@ LRESULT CMarlinToolbarCtrl::OnSize(WPARAM, LPARAM lParam, bool& handled)
     return 0;
 }
 
-LRESULT CMarlinToolbarCtrl::OnNotify(WPARAM, LPARAM lParam, bool& handled)
+LRESULT CMarlinToolbarCtrl::OnThemeChanged(WPARAM, LPARAM, bool& handled)
+{
+    if (!EqualsNoCase(g_OSName.get().substr(0, 2), L"XP")) {
+        handled = false;
+        return 0;
+    }
+    m_themeChanged = true;
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnModeMessage(WPARAM wParam, LPARAM, bool&)
+{
+    if (wParam == 1) {
+        m_modeMark = false;
+        ::InterlockedExchange(&SharedState().CurrentToolbar, 0);
+    } else {
+        m_modeMark = true;
+    }
+    Repaint();
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnTooltipRequest(WPARAM, LPARAM lParam, bool& handled)
 {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (!header || header->code != TTN_GETDISPINFOW) {
@@ -254,6 +425,115 @@ LRESULT CMarlinToolbarCtrl::OnNotify(WPARAM, LPARAM lParam, bool& handled)
     return 0;
 }
 
+LRESULT CMarlinToolbarCtrl::OnTabSelection(WPARAM, LPARAM lParam, bool& handled)
+{
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (!header || header->idFrom != kTabStripId || header->code != TCN_SELCHANGE) {
+        handled = false;
+        return 0;
+    }
+    const int selected = static_cast<int>(::SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0));
+    if (selected < 0) return 0;
+    ::InterlockedExchange(&SharedState().CurrentToolbar, selected);
+    RefreshToolbar(selected);
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnDropDown(WPARAM, LPARAM lParam, bool& handled)
+{
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (!header || header->code != static_cast<UINT>(TBN_DROPDOWN)) {
+        handled = false;
+        return 0;
+    }
+    ShowDropDownMenu(reinterpret_cast<NMTOOLBARW*>(lParam)->iItem);
+    return TBDDRET_DEFAULT;
+}
+
+LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
+{
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header && header->hwndFrom == m_buttons && header->code == static_cast<UINT>(NM_RCLICK)) {
+        const auto* mouse = reinterpret_cast<NMMOUSE*>(lParam);
+        if (mouse->dwItemSpec != static_cast<DWORD_PTR>(-1)) {
+            ShowButtonContextMenu(static_cast<int>(mouse->dwItemSpec));
+            return TRUE;
+        }
+    }
+    handled = false;
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnEraseBackground(WPARAM wParam, LPARAM, bool&)
+{
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    if (HWND bandWindow = ::GetParent(hwnd())) ::SendMessageW(bandWindow, WM_ERASEBKGND, wParam, 0);
+    // Until skins bring their own colours and pictures, the built-in colour.
+    if (!m_background) m_background.reset(::CreateSolidBrush(kBackground));
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    ::FillRect(dc, &client, m_background ? m_background.get() : static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    return 1;
+}
+
+LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
+{
+    if (wParam != kSyncTimer) {
+        handled = false;
+        return 0;
+    }
+    ::KillTimer(hwnd(), kSyncTimer);
+    // A tracked menu holds entries of the current row: it is not rebuilt under it.
+    if (!m_menuOpen) {
+        try {
+            SynchronizeWithOtherWindows();
+        } catch (...) {
+            ReportFailure(L"toolbar synchronisation");
+        }
+    }
+    ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnNcXButtonDown(WPARAM, LPARAM, bool& handled)
+{
+    // The search box's drop-down list closes here once the search box exists.
+    handled = false;
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM, bool& handled)
+{
+    handled = OnCommand(CommandId(wParam), CommandCode(wParam));
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnMouseHover(WPARAM, LPARAM, bool&) { return 0; }
+
+LRESULT CMarlinToolbarCtrl::OnInitMenuPopup(WPARAM wParam, LPARAM, bool&)
+{
+    m_menuHelp.OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnUninitMenuPopup(WPARAM, LPARAM, bool&)
+{
+    // The entries' drawing data lives until the next menu is built.
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnMeasureItem(WPARAM, LPARAM lParam, bool& handled)
+{
+    handled = m_menuHelp.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    return handled ? TRUE : 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnDrawItem(WPARAM, LPARAM lParam, bool& handled)
+{
+    handled = m_menuHelp.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return handled ? TRUE : 0;
+}
+
 LRESULT CMarlinToolbarCtrl::OnMouseMove(WPARAM, LPARAM, bool& handled)
 {
     m_mouseMoved = true;
@@ -264,20 +544,26 @@ LRESULT CMarlinToolbarCtrl::OnMouseMove(WPARAM, LPARAM, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
 {
     if (g_pToolbarCtrl == this) g_pToolbarCtrl = nullptr;
+    ::KillTimer(hwnd(), kSyncTimer);
     m_browser.Reset();
-    // The inner toolbar goes with this window; the image lists go after it.
+    // The inner toolbars go with this window; the image lists go after them.
     if (m_buttons) ::DestroyWindow(m_buttons);
+    if (m_signIn) ::DestroyWindow(m_signIn);
     m_buttons = nullptr;
+    m_signIn = nullptr;
     m_searchPlaceholder = nullptr;
     m_imageLists.clear();
+    m_signInImages.reset();
     m_model.clear();
+    m_menuCommands.clear();
+    m_menuHelp.Reset();
     handled = false;
     return 0;
 }
 
 void CMarlinToolbarCtrl::Repaint() noexcept
 {
-    if (hwnd()) ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    if (hwnd()) ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void CMarlinToolbarCtrl::ReleaseBandResources() noexcept

@@ -1,8 +1,11 @@
 #pragma once
 // The toolbar window the user sees: a superclassed toolbar control inside the
 // band's hidden window. At its creation it resolves its paths and the sign-in
-// state and makes sure the current toolbar document exists. The buttons, the
-// tab strip and the synchronisation timer are built on top of this window.
+// state and makes sure the current toolbar document exists. It then holds two
+// inner toolbars (the button row and the sign-in button), follows the other
+// browser windows once a second, and turns clicks and menu choices into
+// commands.
+#include "ToolbarMenus.h"
 #include "ToolbarModel.h"
 #include "document/DocumentStore.h"
 #include "platform/ComObject.h"
@@ -11,6 +14,7 @@
 
 #include <exdisp.h>
 
+#include <optional>
 #include <vector>
 
 class CMarlinToolbarObj;
@@ -24,6 +28,12 @@ public:
     // TBSTYLE_LIST | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_ADJUSTABLE |
     // CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_TOP
     static constexpr DWORD kStyle = 0x5001B96D;
+    static constexpr UINT_PTR kSyncTimer = 1195;
+    static constexpr UINT kSyncInterval = 1000;
+    // WM_USER + 152: 1 leaves the mode (back to the first toolbar), anything else enters it.
+    static constexpr UINT kModeMessage = 0x498;
+    static constexpr UINT_PTR kTabStripId = 2000;
+    static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
     HWND CreateIn(HWND parent, const RECT& rect);
 
@@ -52,42 +62,121 @@ public:
     // Whether the data folder was found at creation.
     bool PathFound() const noexcept { return m_startup.pathFound; }
     const marlin::DocumentStartup& Startup() const noexcept { return m_startup; }
+    bool ShowsLoginDocument() const noexcept { return m_showsLogin; }
 
     // Rebuilds the button row for the toolbar at `index` of the current document.
     void RefreshToolbar(int index);
-    // Places the inner toolbar and hides what does not fit behind the chevron.
+    // Places the inner toolbars and hides what does not fit behind the chevron.
     void LayoutButtons(int width, int height);
     // The model record at `index`, or null.
     const marlin::ToolbarButton* GetButton(size_t index) const noexcept;
     size_t ButtonCount() const noexcept { return m_model.size(); }
     size_t HiddenButtonCount() const noexcept { return m_hiddenCount; }
     HWND ButtonToolbar() const noexcept { return m_buttons; }
+    HWND SignInToolbar() const noexcept { return m_signIn; }
+    int ShownToolbar() const noexcept { return m_shownToolbar; }
+    // How many times the row was built (benchmarks and tests).
+    unsigned RowBuilds() const noexcept { return m_rowBuilds; }
+
+    // One pass of the synchronisation timer.
+    void SynchronizeWithOtherWindows();
+
+    // Commands from buttons and menus; answers whether the command was acted on.
+    bool OnCommand(UINT id, UINT code);
+    // The menus, as the toolbar's notifications open them.
+    void ShowDropDownMenu(int commandId);
+    void ShowOverflowMenu();
+    void ShowButtonContextMenu(int commandId);
 
     LRESULT OnCreate(WPARAM, LPARAM, bool&);
     LRESULT OnSize(WPARAM, LPARAM, bool&);
-    LRESULT OnNotify(WPARAM, LPARAM, bool&);
+    LRESULT OnThemeChanged(WPARAM, LPARAM, bool&);
+    LRESULT OnModeMessage(WPARAM, LPARAM, bool&);
+    LRESULT OnTooltipRequest(WPARAM, LPARAM, bool&);
+    LRESULT OnTabSelection(WPARAM, LPARAM, bool&);
+    LRESULT OnDropDown(WPARAM, LPARAM, bool&);
+    LRESULT OnOtherNotify(WPARAM, LPARAM, bool&);
+    LRESULT OnEraseBackground(WPARAM, LPARAM, bool&);
+    LRESULT OnTimer(WPARAM, LPARAM, bool&);
+    LRESULT OnNcXButtonDown(WPARAM, LPARAM, bool&);
+    LRESULT OnCommandMessage(WPARAM, LPARAM, bool&);
+    LRESULT OnMouseHover(WPARAM, LPARAM, bool&);
+    LRESULT OnInitMenuPopup(WPARAM, LPARAM, bool&);
+    LRESULT OnUninitMenuPopup(WPARAM, LPARAM, bool&);
+    LRESULT OnMeasureItem(WPARAM, LPARAM, bool&);
+    LRESULT OnDrawItem(WPARAM, LPARAM, bool&);
     LRESULT OnMouseMove(WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
 
     static constexpr marlin::MessageEntry<CMarlinToolbarCtrl> kMessageMap[] = {
-        {WM_CREATE, &CMarlinToolbarCtrl::OnCreate},   {WM_SIZE, &CMarlinToolbarCtrl::OnSize},
-        {WM_NOTIFY, &CMarlinToolbarCtrl::OnNotify},   {WM_MOUSEMOVE, &CMarlinToolbarCtrl::OnMouseMove},
+        {WM_CREATE, &CMarlinToolbarCtrl::OnCreate},
+        {WM_SIZE, &CMarlinToolbarCtrl::OnSize},
+        {WM_THEMECHANGED, &CMarlinToolbarCtrl::OnThemeChanged},
+        {kModeMessage, &CMarlinToolbarCtrl::OnModeMessage},
+        {WM_NOTIFY, &CMarlinToolbarCtrl::OnTooltipRequest},
+        {WM_NOTIFY, &CMarlinToolbarCtrl::OnTabSelection},
+        {WM_NOTIFY, &CMarlinToolbarCtrl::OnDropDown},
+        {WM_NOTIFY, &CMarlinToolbarCtrl::OnOtherNotify},
+        {WM_ERASEBKGND, &CMarlinToolbarCtrl::OnEraseBackground},
+        {WM_TIMER, &CMarlinToolbarCtrl::OnTimer},
+        {WM_NCXBUTTONDOWN, &CMarlinToolbarCtrl::OnNcXButtonDown},
+        {WM_COMMAND, &CMarlinToolbarCtrl::OnCommandMessage},
+        {WM_MOUSEHOVER, &CMarlinToolbarCtrl::OnMouseHover},
+        {WM_INITMENUPOPUP, &CMarlinToolbarCtrl::OnInitMenuPopup},
+        {WM_UNINITMENUPOPUP, &CMarlinToolbarCtrl::OnUninitMenuPopup},
+        {WM_MEASUREITEM, &CMarlinToolbarCtrl::OnMeasureItem},
+        {WM_DRAWITEM, &CMarlinToolbarCtrl::OnDrawItem},
+        {WM_MOUSEMOVE, &CMarlinToolbarCtrl::OnMouseMove},
         {WM_DESTROY, &CMarlinToolbarCtrl::OnDestroy},
     };
 
 private:
+    // The marks of the shared change flags this window has acted on.
+    struct HandledChanges {
+        LONG tabs = 0;
+        LONG settings = 0;
+        LONG buttons = 0;
+        LONG buttonEdits = 0;
+        LONG moves = 0;
+    };
+
     // Builds the row for toolbar `index` of `document`, the current document.
     void BuildRow(int index, const marlin::XmlDocument& document);
     void PopulateButtons();
+    void BuildSignInButton();
     void PlaceSearchPlaceholder();
     RECT ItemRect(int commandId) const noexcept;
+    int SignInButtonWidth() const noexcept;
+    int DecideRowHeight() const;
+    std::vector<std::wstring> ToolbarNames() const;
+    void RebuildAndLayout(int index);
+    void SwitchDocuments(bool toLogin);
+
+    // Commands (ToolbarCommands.cpp).
+    bool OnButtonClick(size_t index);
+    bool OnMenuCommand(const marlin::MenuCommand& command);
+    bool OnContextCommand(UINT id);
+    void OpenFileOrFolder(const std::wstring& path, bool isFile, bool fromMenu);
+    void OpenInNewWindow(const std::wstring& url);
+    void Navigate(const std::wstring& url);
+    void TurnPopupBlocker(bool on, const marlin::ToolbarButton* button);
+    void ShowPopupBlockerSettings();
+    void OnSignInButton();
+    void RunButtonAction(marlin::MenuAction action, size_t buttonIndex);
+    void MoveButton(size_t buttonIndex, int targetNumber);
+    UINT TrackMenu(marlin::CToolbarMenuBuilder& builder, HMENU menu, POINT at);
+    marlin::MenuContext MakeMenuContext() const;
+    std::optional<size_t> ModelIndexOf(int commandId) const noexcept;
 
     marlin::ComPtr<IWebBrowser2> m_browser;
     HWND m_buttons = nullptr;           // the inner toolbar with the button row
+    HWND m_signIn = nullptr;            // the inner toolbar with the sign-in button
     HWND m_searchPlaceholder = nullptr; // where the search box goes
     RECT m_createRect{};
     std::vector<marlin::ToolbarButton> m_model;
     std::vector<marlin::unique_himagelist> m_imageLists;
+    marlin::unique_himagelist m_signInImages;
+    marlin::unique_hbrush m_background;
     size_t m_hiddenCount = 0;
     SIZE m_size{};
     std::wstring m_tooltip; // the text handed to the tooltip last
@@ -97,5 +186,21 @@ private:
     bool m_rightButtonPressed = false;
     bool m_mouseMoved = false;
     int m_rowHeight = 16;
+    bool m_themeChanged = false;
+    bool m_modeMark = false;
     marlin::DocumentStartup m_startup;
+
+    // What this window shows, for the synchronisation timer.
+    bool m_showsLogin = false;
+    int m_shownToolbar = 0;
+    int m_lastPopupState = 0;
+    HandledChanges m_handled;
+    std::wstring m_blockerCaption; // the blocker button's last caption: a count survives a rebuild
+    unsigned m_rowBuilds = 0;
+
+    // Menus: the one being tracked and the commands of the last one.
+    marlin::CMenuHelp m_menuHelp;
+    std::vector<marlin::MenuCommand> m_menuCommands;
+    bool m_menuOpen = false;
+    std::optional<size_t> m_contextButton; // the right-clicked button while its menu is open
 };

@@ -34,7 +34,8 @@ ToolbarButton ReadButton(IXMLDOMNode* buttons, const ToolbarModelContext& contex
         MenuEntry entry{ReadEntry(item.Get(), EntryKind::Menu, context.imageFolder, context.search), {}};
         for (const XmlElement& sub : ChildElements(item.Get())) {
             if (NodeName(sub.Get()) != L"SubItem") continue;
-            entry.subEntries.push_back(ReadEntry(sub.Get(), EntryKind::SubMenu, context.imageFolder, context.search));
+            entry.subEntries.push_back(
+                MenuEntry{ReadEntry(sub.Get(), EntryKind::SubMenu, context.imageFolder, context.search), {}});
         }
         button.menu.push_back(std::move(entry));
     }

@@ -20,9 +20,14 @@ inline constexpr int kSearchPlaceholderWidth = 125;
 inline constexpr BYTE kStyleWithArrow = 0x78;
 inline constexpr BYTE kStylePlain = 0x70;
 
+// A drop-down entry of a button: an Item with its SubItems, or one of the
+// fixed entries the home button carries.
 struct MenuEntry {
     EntryRecord entry;
-    std::vector<EntryRecord> subEntries;
+    std::vector<MenuEntry> subEntries;
+    int fixedId = 0;        // the entry's own command identifier; 0: assigned when shown
+    int toolbarIndex = -1;  // the toolbar a home-menu management entry acts on
+    bool separatorBefore = false;
 };
 
 struct ToolbarButton {

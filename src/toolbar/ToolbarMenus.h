@@ -1,0 +1,106 @@
+#pragma once
+// The toolbar's menus: a button's drop-down menu (its document entries, and
+// for the home button the fixed entries), the chevron's overflow menu and a
+// button's context menu. A builder makes one menu and the table of the
+// commands its entries stand for; the toolbar window tracks the menu and
+// looks the chosen identifier up in that table.
+#include "MenuHelp.h"
+#include "ToolbarModel.h"
+
+#include "platform/UniqueHandle.h"
+
+#include <string>
+#include <vector>
+
+namespace marlin {
+
+// Identifiers with a fixed meaning in the menus.
+inline constexpr UINT kContextDelete = 32795;
+inline constexpr UINT kContextProperties = 32796;
+inline constexpr UINT kContextChangeIcon = 32797;
+inline constexpr UINT kContextMoveTo = 65001;
+inline constexpr UINT kMoveToBase = 9000;
+inline constexpr UINT kMenuAboutDeveloper = 65003;
+inline constexpr UINT kMenuSettings = 65004;
+inline constexpr UINT kMenuUninstall = 65005;
+inline constexpr UINT kMenuHelp = 65006;
+inline constexpr UINT kMenuAbout = 65007;
+inline constexpr UINT kSignInCommand = 20000;
+
+inline constexpr wchar_t kTurnBlockerOn[] = L"Turn Pop-up Blocker (ON)";
+inline constexpr wchar_t kTurnBlockerOff[] = L"Turn Pop-up Blocker (OFF)";
+inline constexpr wchar_t kBlockerSettings[] = L"Pop-up Blocker Settings";
+inline constexpr wchar_t kPluginManager[] = L"Plug-in Manager";
+
+// What a chosen entry does.
+enum class MenuAction {
+    Entry,             // a document entry or a fixed home entry: see MenuCommand::entry
+    ShowToolbar,
+    ModifyToolbar,
+    RemoveToolbar,
+    SetDefaultToolbar,
+    BlockerOn,
+    BlockerOff,
+    DeleteButton,
+    ButtonProperties,
+    ChangeButtonIcon,
+    MoveButton,        // to MenuCommand::toolbarIndex
+};
+
+struct MenuCommand {
+    UINT id = 0;
+    MenuAction action = MenuAction::Entry;
+    size_t buttonIndex = 0; // the model record the entry belongs to
+    int toolbarIndex = -1;
+    EntryRecord entry;      // a copy: the model may be rebuilt before the command runs
+};
+
+struct MenuContext {
+    const std::vector<ToolbarButton>* model = nullptr;
+    std::vector<std::wstring> toolbarNames; // the real toolbars, in document order
+    int currentToolbar = 0;
+    bool signedIn = false;
+    bool popupBlockerOn = false;
+    std::wstring imageFolder; // ends with "\"
+    UINT firstEntryId = 555;  // where the entry counter starts
+};
+
+// A menu caption as shown: longer than 15 characters cut to 14 and "..."
+// (the blocker's and plug-in manager's own captions excepted), "&" shown literally.
+std::wstring MenuCaption(const std::wstring& caption);
+
+// Appends the per-toolbar sub-menus (signed in only) and the fixed entries to
+// the home button's entries.
+void AddFixedMenuesinHomeButton(ToolbarButton& home, const std::vector<std::wstring>& toolbarNames, bool signedIn,
+                                const std::wstring& imageFolder);
+
+class CToolbarMenuBuilder {
+public:
+    CToolbarMenuBuilder(CMenuHelp& helper, MenuContext context);
+
+    unique_hmenu DropDownMenu(size_t buttonIndex);
+    // Each hidden record becomes a sub-menu with its actions and entries.
+    unique_hmenu OverflowMenu(const std::vector<size_t>& hiddenIndexes);
+    // Delete, Properties, Change Icon and Move To, with their fixed identifiers.
+    unique_hmenu ContextMenu(size_t buttonIndex);
+
+    const std::vector<MenuCommand>& Commands() const noexcept { return m_commands; }
+
+private:
+    UINT NextId();
+    bool IsReserved(UINT id) const;
+    void Add(HMENU menu, const MenuCommand& command, const std::wstring& caption, const std::wstring& iconPath,
+             bool enabled = true);
+    void AddEntries(HMENU menu, size_t buttonIndex, const std::vector<MenuEntry>& entries);
+    void AddBlockerSwitch(HMENU menu, size_t buttonIndex);
+    HMENU MoveToMenu(size_t buttonIndex, bool fixedIds);
+    bool ToolbarHasPluginButton() const;
+    std::wstring Image(const wchar_t* name) const { return m_context.imageFolder + name; }
+
+    CMenuHelp& m_helper;
+    MenuContext m_context;
+    UINT m_nextId;
+    std::vector<MenuCommand> m_commands;
+};
+
+} // namespace marlin
