@@ -23,11 +23,6 @@ namespace {
 
 constexpr wchar_t kThemeManagerKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
 
-// The browser cannot block pop-ups on IE 6 of XP SP2, nor in protected mode.
-bool PopupBlockerOn(const std::wstring& browserVersion)
-{
-    return g_PopupMgr > 0 && browserVersion.find(L"6.0.2800") == std::wstring::npos && g_bProtectedMode != 1;
-}
 
 int ReadPopupManager()
 {
@@ -110,6 +105,12 @@ void CMarlinToolbarCtrl::RebuildAndLayout(int index)
     Repaint();
 }
 
+bool CMarlinToolbarCtrl::BrowserCanBlockPopups() const
+{
+    // Not on IE 6 of XP SP2, nor in protected mode.
+    return m_startup.paths.browserVersion.find(L"6.0.2800") == std::wstring::npos && g_bProtectedMode != 1;
+}
+
 std::vector<std::wstring> CMarlinToolbarCtrl::ToolbarNames() const
 {
     std::vector<std::wstring> names;
@@ -152,7 +153,9 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
     m_themeChanged = false;
 
     const std::wstring& version = m_startup.paths.browserVersion;
-    const bool blockerOn = PopupBlockerOn(version);
+    // Where the browser cannot block, the blocker counts as off.
+    if (!BrowserCanBlockPopups()) g_PopupMgr = 0;
+    const bool blockerOn = g_PopupMgr > 0;
     ToolbarModelContext context{m_startup.paths.imageFolder, blockerOn, nullptr};
     m_model = LoadToolbarButtons(document, name, Format(L"%d", index + 1), context);
     for (ToolbarButton& button : m_model) {

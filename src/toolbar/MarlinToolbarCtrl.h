@@ -148,6 +148,7 @@ private:
     RECT ItemRect(int commandId) const noexcept;
     int SignInButtonWidth() const noexcept;
     int DecideRowHeight() const;
+    bool BrowserCanBlockPopups() const;
     std::vector<std::wstring> ToolbarNames() const;
     void RebuildAndLayout(int index);
     void SwitchDocuments(bool toLogin);

@@ -303,7 +303,7 @@ MenuContext CMarlinToolbarCtrl::MakeMenuContext() const
     context.toolbarNames = ToolbarNames();
     context.currentToolbar = m_shownToolbar;
     context.signedIn = StoredSignInState() == L"1";
-    context.popupBlockerOn = g_PopupMgr > 0;
+    context.popupBlockerOn = g_PopupMgr > 0 && BrowserCanBlockPopups();
     context.imageFolder = m_startup.paths.imageFolder;
     // Entry identifiers start past the buttons; the mode moves them further on.
     context.firstEntryId = 555 + static_cast<UINT>(m_model.size()) + (m_modeMark ? 200 : 0);

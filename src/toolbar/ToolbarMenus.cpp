@@ -35,8 +35,10 @@ std::wstring MenuCaption(const std::wstring& caption)
     static const wchar_t* const kNeverCut[] = {kPluginManager, L"Pop-up Blocker (OFF)", L"Pop-up Blocker (ON)",
                                                kBlockerSettings};
     std::wstring shown = caption;
+    // The blocker's switch entries carry these texts too: cut, they would no
+    // longer say whether they turn the blocker on or off.
     const bool exempt = std::any_of(std::begin(kNeverCut), std::end(kNeverCut),
-                                    [&](const wchar_t* text) { return caption == text; });
+                                    [&](const wchar_t* text) { return caption.find(text) != std::wstring::npos; });
     if (shown.size() > 15 && !exempt) shown = shown.substr(0, 14) + L"...";
     // The owner-drawn text goes through DrawText, which reads "&&" as one "&".
     // A "%" needs no escaping there: doubling it would show both.

@@ -63,6 +63,8 @@ void ScriptedEnvironment::Reset()
     localTime = SYSTEMTIME{2009, 3, 4, 5, 14, 7, 9, 0};
     connected = TRUE;
     shellExecuteResult = 42;
+    realWinExec = false;
+    realSleep = false;
     realShellExecute = false;
     keysDown.clear();
     messageBoxes.clear();
@@ -107,8 +109,13 @@ BOOL ScriptedEnvironment::AnimateWindow(HWND window, DWORD, DWORD) noexcept
 
 void ScriptedEnvironment::Sleep(DWORD milliseconds) noexcept
 {
-    std::lock_guard guard(m_lock);
-    sleeps.push_back(milliseconds);
+    bool real = false;
+    {
+        std::lock_guard guard(m_lock);
+        sleeps.push_back(milliseconds);
+        real = realSleep;
+    }
+    if (real) ::Sleep(milliseconds);
 }
 
 HRESULT ScriptedEnvironment::IEIsProtectedModeProcess(BOOL* protectedMode) noexcept
@@ -157,11 +164,11 @@ HINSTANCE ScriptedEnvironment::ShellExecute(HWND owner, const wchar_t* verb, con
     return reinterpret_cast<HINSTANCE>(shellExecuteResult);
 }
 
-UINT ScriptedEnvironment::WinExec(const char* commandLine, UINT) noexcept
+UINT ScriptedEnvironment::WinExec(const char* commandLine, UINT show) noexcept
 {
     std::lock_guard guard(m_lock);
     winExecs.emplace_back(commandLine ? commandLine : "");
-    return 33;
+    return realWinExec ? ::WinExec(commandLine, show) : 33;
 }
 
 } // namespace marlin::test

@@ -49,6 +49,9 @@ public:
     // ShellExecute: answer with this value, or run the real call when set.
     INT_PTR shellExecuteResult = 42;
     bool realShellExecute = false;
+    // WinExec and Sleep: recorded only, or also really run when set.
+    bool realWinExec = false;
+    bool realSleep = false;
     // Keys held down (VK_SHIFT, VK_CONTROL...).
     std::vector<int> keysDown;
 

@@ -20,6 +20,8 @@ protected:
     const std::wstring& scratch() const { return m_scratch; }
     // A folder below the scratch folder, created, ending with "\".
     std::wstring MakeFolder(const std::wstring& relative) const;
+    // The HKCU subkey the predefined keys are redirected to (for child processes).
+    const std::wstring& registryRoot() const { return m_registryRoot; }
 
 private:
     std::wstring m_scratch;

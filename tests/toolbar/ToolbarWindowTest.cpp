@@ -1,39 +1,14 @@
 // The toolbar window built from a document, read back through the toolbar
 // control's own messages.
-#include "document/SharedInstanceState.h"
-#include "platform/Files.h"
-#include "platform/Registry.h"
-#include "platform/Strings.h"
-#include "support/TestIsolation.h"
-#include "toolbar/MarlinToolbarCtrl.h"
+#include "ToolbarFixture.h"
 
 using namespace marlin;
 using namespace marlin::test;
 
 namespace {
 
-class ToolbarWindowTest : public IsolatedTest {
+class ToolbarWindowTest : public ToolbarFixture {
 protected:
-    void SetUp() override
-    {
-        IsolatedTest::SetUp();
-        m_data = MakeFolder(L"Data");
-        MakeFolder(L"Data\\XMLS");
-        unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
-        WriteRegistryString(settings.get(), L"ApplicationPath", m_data);
-        WriteRegistryString(settings.get(), L"IsLogin", L"1");
-        ResetSharedState();
-        m_parent.reset(::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 40, nullptr,
-                                         nullptr, nullptr, nullptr));
-    }
-    void TearDown() override
-    {
-        m_toolbar.Destroy();
-        m_parent.reset();
-        ResetSharedState();
-        IsolatedTest::TearDown();
-    }
-
     // A signed-in document whose first toolbar holds the home button and `extra` more.
     void WriteToolbar(int extra, const std::wstring& tooltip = L"tip")
     {
@@ -46,31 +21,8 @@ protected:
             xml += L"</ButtDesc></Buttons>";
         }
         xml += L"</Tab><Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
-        ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\MarlinToolbarLogin.xml", ToUtf8(xml)));
+        WriteLogin(xml);
     }
-
-    void Create()
-    {
-        RECT rect{0, 0, 1000, 30};
-        ASSERT_TRUE(m_toolbar.CreateIn(m_parent.get(), rect));
-    }
-
-    TBBUTTON ButtonAt(int position) const
-    {
-        TBBUTTON button{};
-        ::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETBUTTON, position, reinterpret_cast<LPARAM>(&button));
-        return button;
-    }
-    bool Hidden(int command) const
-    {
-        return ::SendMessageW(m_toolbar.ButtonToolbar(), TB_ISBUTTONHIDDEN, command, 0) != 0;
-    }
-    int Count() const { return static_cast<int>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_BUTTONCOUNT, 0, 0)); }
-    void Resize(int width) { ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(width, 30)); }
-
-    std::wstring m_data;
-    unique_hwnd m_parent;
-    CMarlinToolbarCtrl m_toolbar;
 };
 
 TEST_F(ToolbarWindowTest, PositionsSeparatorsArrowsAndTheHiddenChevron)
@@ -135,8 +87,7 @@ TEST_F(ToolbarWindowTest, IconsThatDoNotLoadGetTheBuiltInIcon)
         L"<Buttons ID=\"2\"><ButtDesc name=\"Broken\" img=\"broken.ico\"/></Buttons>"
         L"<Buttons ID=\"3\"><ButtDesc name=\"None\"/></Buttons>"
         L"</Tab><Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
-    ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\MarlinToolbarLogin.xml", ToUtf8(xml)));
-    MakeFolder(L"Data\\Images");
+    WriteLogin(xml);
     WriteTextFile(m_data + L"Images\\broken.ico", "not an icon");
     Create();
     EXPECT_GE(m_toolbar.GetButton(0)->imageIndex, 0);

@@ -1,0 +1,179 @@
+#pragma once
+// A toolbar window over a data folder of its own, read back through the
+// toolbar control's messages, with the menus it would track captured.
+#include "document/SharedInstanceState.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Strings.h"
+#include "support/TestIsolation.h"
+#include "toolbar/MarlinToolbarCtrl.h"
+
+#include <string>
+#include <vector>
+
+namespace marlin::test {
+
+// One entry of a captured menu.
+struct CapturedItem {
+    std::wstring text;
+    UINT id = 0;
+    bool grayed = false;
+    bool separator = false;
+    bool hasIcon = false;
+    std::vector<CapturedItem> children;
+};
+
+inline std::vector<CapturedItem> CaptureMenu(HMENU menu)
+{
+    std::vector<CapturedItem> items;
+    const int count = ::GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        MENUITEMINFOW info{sizeof(info)};
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_SUBMENU;
+        ::GetMenuItemInfoW(menu, position, TRUE, &info);
+        CapturedItem item;
+        item.id = info.wID;
+        item.grayed = (info.fState & MFS_GRAYED) != 0;
+        item.separator = (info.fType & MFT_SEPARATOR) != 0;
+        if (const CMenuHelp::Item* data = CMenuHelp::ItemAt(menu, position)) {
+            item.text = data->text;
+            item.hasIcon = data->image >= 0;
+        }
+        if (info.hSubMenu) item.children = CaptureMenu(info.hSubMenu);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+inline std::vector<std::wstring> Texts(const std::vector<CapturedItem>& items)
+{
+    std::vector<std::wstring> texts;
+    for (const CapturedItem& item : items) texts.push_back(item.separator ? L"-" : item.text);
+    return texts;
+}
+
+inline const CapturedItem* Find(const std::vector<CapturedItem>& items, const std::wstring& text)
+{
+    for (const CapturedItem& item : items) {
+        if (item.text == text) return &item;
+    }
+    return nullptr;
+}
+
+class ToolbarFixture : public IsolatedTest {
+protected:
+    void SetUp() override
+    {
+        IsolatedTest::SetUp();
+        m_data = MakeFolder(L"Data");
+        MakeFolder(L"Data\\XMLS");
+        MakeFolder(L"Data\\Images");
+        const std::wstring images = WinePath(MARLIN_IMAGES_DIR) + L"\\";
+        for (const wchar_t* name : {L"MarlinToolbar.ico", L"Features.ico", L"PopupOn.ico", L"PopupOff.ico",
+                                    L"Chevron_Arrow.ico", L"DefToolbar.ico", L"rename.ico", L"remove.ico", L"show.ico",
+                                    L"applicationSettings.ico", L"uninstall.ico", L"help.ico", L"AboutMT.ico",
+                                    L"aboutDeveloper.ico", L"DeleteButton.ico", L"ButtonProperty.ico",
+                                    L"ChangeIcon.ico", L"MoveTo.ico", L"OpenWeb.ico", L"DropFile.ico"}) {
+            ::CopyFileW((images + name).c_str(), (m_data + L"Images\\" + name).c_str(), FALSE);
+        }
+        SetSignedIn(true);
+        // The browser's own key, where its pop-up switch lives.
+        CreateRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer", KEY_ALL_ACCESS);
+        ResetSharedState();
+        m_parent.reset(::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 40, nullptr,
+                                         nullptr, nullptr, nullptr));
+        env().chooseMenuCommand = [this](HMENU menu) {
+            m_menus.push_back(CaptureMenu(menu));
+            return m_nextChoice;
+        };
+    }
+    void TearDown() override
+    {
+        m_toolbar.Destroy();
+        m_parent.reset();
+        ResetSharedState();
+        IsolatedTest::TearDown();
+    }
+
+    void SetSignedIn(bool signedIn)
+    {
+        unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
+        WriteRegistryString(settings.get(), L"ApplicationPath", m_data);
+        WriteRegistryString(settings.get(), L"IsLogin", signedIn ? L"1" : L"0");
+    }
+
+    void WriteLogin(const std::wstring& xml) { ASSERT_TRUE(WriteTextFile(LoginPath(), ToUtf8(xml))); }
+    void WriteBasic(const std::wstring& xml)
+    {
+        ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\MarlinToolbarBasic.xml", ToUtf8(xml)));
+    }
+    std::wstring LoginPath() const { return m_data + L"XMLS\\MarlinToolbarLogin.xml"; }
+
+    void Create()
+    {
+        RECT rect{0, 0, 1000, 30};
+        ASSERT_TRUE(m_toolbar.CreateIn(m_parent.get(), rect));
+        ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(1000, 30));
+    }
+
+    TBBUTTON ButtonAt(int position) const
+    {
+        TBBUTTON button{};
+        ::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETBUTTON, position, reinterpret_cast<LPARAM>(&button));
+        return button;
+    }
+    std::wstring CaptionOf(HWND toolbar, int command) const
+    {
+        wchar_t text[256] = {};
+        TBBUTTONINFOW info{sizeof(info)};
+        info.dwMask = TBIF_TEXT;
+        info.pszText = text;
+        info.cchText = 255;
+        ::SendMessageW(toolbar, TB_GETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
+        return text;
+    }
+    bool Hidden(int command) const
+    {
+        return ::SendMessageW(m_toolbar.ButtonToolbar(), TB_ISBUTTONHIDDEN, command, 0) != 0;
+    }
+    int Count() const { return static_cast<int>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_BUTTONCOUNT, 0, 0)); }
+    void Resize(int width) { ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(width, 30)); }
+    void Click(int command) { ::SendMessageW(m_toolbar.hwnd(), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0); }
+
+    // Opens the drop-down menu of the button `command`, choosing `choice` (0: none).
+    std::vector<CapturedItem> DropDown(int command, UINT choice = 0)
+    {
+        NMTOOLBARW notice{};
+        notice.hdr.hwndFrom = m_toolbar.ButtonToolbar();
+        notice.hdr.code = TBN_DROPDOWN;
+        notice.iItem = command;
+        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); },
+                     choice);
+    }
+    std::vector<CapturedItem> RightClick(int command, UINT choice = 0)
+    {
+        NMMOUSE notice{};
+        notice.hdr.hwndFrom = m_toolbar.ButtonToolbar();
+        notice.hdr.code = NM_RCLICK;
+        notice.dwItemSpec = command;
+        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); },
+                     choice);
+    }
+    template <typename Open>
+    std::vector<CapturedItem> Track(Open open, UINT choice)
+    {
+        m_menus.clear();
+        m_nextChoice = choice;
+        open();
+        m_nextChoice = 0;
+        return m_menus.empty() ? std::vector<CapturedItem>{} : m_menus.front();
+    }
+
+    std::wstring m_data;
+    unique_hwnd m_parent;
+    CMarlinToolbarCtrl m_toolbar;
+    std::vector<std::vector<CapturedItem>> m_menus;
+    UINT m_nextChoice = 0;
+};
+
+} // namespace marlin::test

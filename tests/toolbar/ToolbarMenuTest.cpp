@@ -1,0 +1,172 @@
+// The toolbar's menus as real HMENUs at the moment they would be tracked:
+// entries, order, greying, icons and identifiers.
+#include "ToolbarFixture.h"
+
+#include "StandInBrowser.h"
+
+#include <set>
+
+using namespace marlin;
+using namespace marlin::test;
+
+namespace {
+
+const wchar_t kTwoToolbars[] =
+    L"<Root Default=\"1\">"
+    L"<Tab Name=\"Main\" TabID=\"1\">"
+    L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\" img=\"MarlinToolbar.ico\" UrlString=\"http://home.example/\"/></Buttons>"
+    L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"News\" img=\"Features.ico\" UrlString=\"http://news.example/\">"
+    L"<Item caption=\"Twenty characters ab\" UrlString=\"http://twenty.example/\"/>"
+    L"<Item caption=\"Salt &amp; Pepper\" UrlString=\"http://salt.example/\"/>"
+    L"<Item caption=\"Plug-in Manager\"/>"
+    L"<Item caption=\"Disabled\" Enable=\"no\"/>"
+    L"<Item caption=\"More\"><SubItem caption=\"Sub one\" UrlString=\"http://one.example/\"/>"
+    L"<SubItem caption=\"Sub two\" UrlString=\"http://two.example/\"/></Item>"
+    L"</ButtDesc></Buttons>"
+    L"<Buttons ID=\"3\" PluginType=\"0\"><ButtDesc name=\"Pop-up Blocker\"><Item caption=\"Pop-up Blocker Settings\"/></ButtDesc></Buttons>"
+    L"<Buttons ID=\"4\" PluginType=\"0\"><ButtDesc name=\"Fourth\" UrlString=\"http://fourth.example/\"/></Buttons>"
+    L"</Tab>"
+    L"<Tab Name=\"Second\" TabID=\"2\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Second home\"/></Buttons></Tab>"
+    L"<Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
+
+const wchar_t kBasic[] =
+    L"<Root><Tab Name=\"Basic\" TabID=\"1\">"
+    L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
+    L"</Tab><Tab Name=\"Add Tab\" type=\"0\"/></Root>";
+
+bool Reserved(UINT id)
+{
+    return (id >= 112 && id <= 114) || (id > 9000 && id <= 9100) || id == 20000 || (id >= 32795 && id <= 32797) ||
+           id >= 65000;
+}
+
+// Every command identifier of a menu (sub-menu items themselves excluded).
+void CollectIds(const std::vector<CapturedItem>& items, std::vector<UINT>& ids)
+{
+    for (const CapturedItem& item : items) {
+        if (!item.children.empty()) {
+            CollectIds(item.children, ids);
+        } else if (!item.separator) {
+            ids.push_back(item.id);
+        }
+    }
+}
+
+class ToolbarMenuTest : public ToolbarFixture {};
+
+TEST_F(ToolbarMenuTest, TheHomeMenuCarriesToolbarManagementOnlyWhileSignedIn)
+{
+    WriteLogin(kTwoToolbars);
+    Create();
+    const auto home = DropDown(1);
+    EXPECT_EQ(Texts(home), (std::vector<std::wstring>{L"Main", L"Second", L"Settings", L"Uninstall", L"Help", L"About",
+                                                      L"About Developer"}));
+    EXPECT_EQ(Texts(home[0].children), (std::vector<std::wstring>{L"Set As Default", L"Show"}))
+        << "the first toolbar can be neither renamed nor removed";
+    EXPECT_EQ(Texts(home[1].children),
+              (std::vector<std::wstring>{L"Set As Default", L"Modify", L"Remove", L"Show"}));
+    for (const wchar_t* fixed : {L"Settings", L"Uninstall", L"Help", L"About", L"About Developer"}) {
+        ASSERT_TRUE(Find(home, fixed)) << fixed;
+        EXPECT_TRUE(Find(home, fixed)->hasIcon) << fixed;
+    }
+    EXPECT_EQ(Find(home, L"Settings")->id, 65004u);
+    EXPECT_EQ(Find(home, L"Uninstall")->id, 65005u);
+    EXPECT_EQ(Find(home, L"About Developer")->id, 65003u);
+
+    SetSignedIn(false);
+    WriteBasic(kBasic);
+    m_toolbar.RefreshToolbar(0);
+    EXPECT_EQ(Texts(DropDown(1)), (std::vector<std::wstring>{L"Uninstall", L"Help", L"About", L"About Developer"}));
+}
+
+TEST_F(ToolbarMenuTest, ButtonMenusCutEscapeGreyAndDropThePluginManager)
+{
+    WriteLogin(kTwoToolbars);
+    Create();
+    const auto news = DropDown(2);
+    EXPECT_EQ(Texts(news), (std::vector<std::wstring>{L"Twenty charact...", L"Salt && Pepper", L"Disabled", L"More"}))
+        << "no plug-in button on this toolbar: no plug-in manager";
+    EXPECT_TRUE(Find(news, L"Disabled")->grayed);
+    EXPECT_FALSE(Find(news, L"Salt && Pepper")->grayed);
+    EXPECT_EQ(Texts(Find(news, L"More")->children), (std::vector<std::wstring>{L"Sub one", L"Sub two"}));
+
+    // The blocker's switch comes first and names the state it turns to.
+    const auto blocker = DropDown(3);
+    EXPECT_EQ(Texts(blocker), (std::vector<std::wstring>{L"Turn Pop-up Blocker (ON)", L"Pop-up Blocker Settings"}));
+    EXPECT_TRUE(blocker[0].hasIcon);
+
+    // Within a menu, identifiers are unique, clear of the buttons and of every reserved range.
+    for (const auto& menu : {news, blocker, DropDown(1)}) {
+        std::vector<UINT> ids;
+        CollectIds(menu, ids);
+        std::set<UINT> seen;
+        for (UINT id : ids) {
+            const bool fixed = id >= 65003 && id <= 65007;
+            EXPECT_TRUE(fixed || !Reserved(id)) << id;
+            EXPECT_GT(id, 4u) << "a button's identifier";
+            EXPECT_TRUE(seen.insert(id).second) << "duplicate " << id;
+        }
+    }
+
+    // A plug-in button on the toolbar brings the plug-in manager back.
+    std::wstring withPlugin = kTwoToolbars;
+    withPlugin.replace(withPlugin.find(L"<Buttons ID=\"4\" PluginType=\"0\""), 30, L"<Buttons ID=\"4\" PluginType=\"1\"");
+    WriteLogin(withPlugin);
+    m_toolbar.RefreshToolbar(0);
+    EXPECT_TRUE(Find(DropDown(2), L"Plug-in Manager"));
+}
+
+TEST_F(ToolbarMenuTest, TheOverflowMenuListsExactlyTheHiddenButtons)
+{
+    WriteLogin(kTwoToolbars);
+    Create();
+    Resize(330);
+    ASSERT_GT(m_toolbar.HiddenButtonCount(), 0u);
+    std::vector<std::wstring> hidden;
+    for (size_t i = 0; i + 1 < m_toolbar.ButtonCount(); ++i) {
+        if (Hidden(m_toolbar.GetButton(i)->commandId)) hidden.push_back(MenuCaption(m_toolbar.GetButton(i)->caption));
+    }
+    const auto overflow = Track([&] { Click(kChevronCommand); }, 0);
+    EXPECT_EQ(Texts(overflow), hidden);
+    // Signed in, each hidden button offers its actions before its own entries.
+    const CapturedItem* last = Find(overflow, L"Fourth");
+    ASSERT_TRUE(last);
+    EXPECT_EQ(Texts(last->children),
+              (std::vector<std::wstring>{L"Delete", L"Properties", L"Open", L"Change Icon", L"Move To"}));
+
+    // "Open" opens the button's own address.
+    ComPtr<standin::StandInBrowser> browser = standin::StandInBrowser::Make(m_parent.get());
+    m_toolbar.SetBrowser(browser.Get());
+    Track([&] { Click(kChevronCommand); }, Find(last->children, L"Open")->id);
+    ASSERT_EQ(browser->NavigationRequests().size(), 1u);
+    EXPECT_EQ(browser->NavigationRequests()[0].url, L"http://fourth.example/");
+    m_toolbar.SetBrowser(nullptr);
+}
+
+TEST_F(ToolbarMenuTest, TheContextMenuMovesAButtonToAnotherToolbar)
+{
+    WriteLogin(kTwoToolbars);
+    Create();
+    EXPECT_TRUE(RightClick(kChevronCommand).empty());
+    EXPECT_TRUE(RightClick(kSignInCommand).empty());
+
+    const auto menu = RightClick(4);
+    EXPECT_EQ(Texts(menu), (std::vector<std::wstring>{L"Delete", L"Properties", L"Change Icon", L"Move To"}));
+    EXPECT_EQ(menu[0].id, 32795u);
+    EXPECT_EQ(menu[3].id, 65001u);
+    ASSERT_EQ(menu[3].children.size(), 2u);
+    EXPECT_EQ(menu[3].children[0].id, 9001u);
+    EXPECT_TRUE(menu[3].children[0].grayed) << "the current toolbar";
+    EXPECT_FALSE(menu[3].children[1].grayed);
+
+    RightClick(4, 9002);
+    EXPECT_EQ(env().sleeps, std::vector<DWORD>{700});
+    const std::string saved = ReadTextFile(LoginPath());
+    const size_t second = saved.find("Name=\"Second\"");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(saved.find("Fourth", second), std::string::npos) << "moved into the second toolbar";
+    EXPECT_EQ(saved.find("Fourth"), saved.find("Fourth", second)) << "and out of the first";
+    EXPECT_FALSE(m_toolbar.GetButton(3) && m_toolbar.GetButton(3)->caption == L"Fourth");
+}
+
+} // namespace
