@@ -1,0 +1,193 @@
+// The once-a-second synchronisation: idle passes build nothing, every kind of
+// change is picked up once, and a second browser process follows a change
+// made in this one within two ticks of its timer.
+#include "ToolbarFixture.h"
+
+#include "config/ApplicationSettings.h"
+#include "config/SettingsStore.h"
+#include "document/ButtonOperations.h"
+#include "document/SignIn.h"
+#include "document/ToolbarOperations.h"
+#include "support/Processes.h"
+
+using namespace marlin;
+using namespace marlin::test;
+
+namespace {
+
+const wchar_t kLogin[] =
+    L"<Root Default=\"1\">"
+    L"<Tab Name=\"Main\" TabID=\"1\">"
+    L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
+    L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"Movable\" UrlString=\"http://move.example/\"/></Buttons>"
+    L"<Buttons ID=\"3\" PluginType=\"0\"><ButtDesc name=\"Pop-up Blocker\"/></Buttons>"
+    L"</Tab>"
+    L"<Tab Name=\"Second\" TabID=\"2\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Second home\"/></Buttons></Tab>"
+    L"<Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
+const wchar_t kBasic[] =
+    L"<Root><Tab Name=\"Basic\" TabID=\"1\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
+    L"</Tab><Tab Name=\"Add Tab\" type=\"0\"/></Root>";
+const wchar_t kSettings[] =
+    L"<MTRoot><Popup Status=\"0\"/><LogURL Yes=\"0\"/><AutoUpdate Plugin=\"1\"/><Skin ID=\"%d\"/></MTRoot>";
+
+bool HomeMenuHas(const CMarlinToolbarCtrl& toolbar, const std::wstring& caption)
+{
+    const ToolbarButton* home = toolbar.GetButton(0);
+    if (!home) return false;
+    for (const MenuEntry& entry : home->menu) {
+        if (entry.entry.caption == caption) return true;
+    }
+    return false;
+}
+
+// Child: a second browser window in its own process. Args: Windows folder,
+// registry root, scenario, scratch folder. Writes "ready"
+// once its toolbar is up; after "changed" appears it must see the change
+// within two ticks of its own timer. 0: seen; 3: not within two ticks; 4: timed out.
+int FollowingWindow(const std::vector<std::wstring>& args)
+{
+    if (args.size() < 4) return 2;
+    RedirectRegistry(args[1]);
+    ScriptedEnvironment::Instance().windowsDirectory = WithTrailingBackslash(args[0]);
+    const std::wstring& scenario = args[2];
+    const std::wstring scratch = WithTrailingBackslash(args[3]);
+
+    unique_hwnd parent(::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 40, nullptr,
+                                         nullptr, nullptr, nullptr));
+    CMarlinToolbarCtrl toolbar;
+    RECT rect{0, 0, 1000, 30};
+    if (!toolbar.CreateIn(parent.get(), rect)) return 2;
+    const size_t buttonsAtStart = toolbar.ButtonCount();
+    auto changeSeen = [&] {
+        if (scenario == L"signin") return toolbar.ShowsLoginDocument();
+        if (scenario == L"settings") return g_Skin == 2;
+        if (scenario == L"toolbar") return HomeMenuHas(toolbar, L"Added");
+        if (scenario == L"move") return toolbar.ButtonCount() == buttonsAtStart - 1;
+        return false;
+    };
+    WriteTextFile(scratch + L"ready", "1");
+
+    int ticksSinceChange = -1;
+    const ULONGLONG deadline = ::GetTickCount64() + 30000;
+    MSG message;
+    while (::GetTickCount64() < deadline) {
+        if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+            continue;
+        }
+        ::DispatchMessageW(&message);
+        if (message.message != WM_TIMER || message.wParam != CMarlinToolbarCtrl::kSyncTimer) continue;
+        if (ticksSinceChange < 0 && FileExists(scratch + L"changed")) ticksSinceChange = 0;
+        if (ticksSinceChange >= 0) ++ticksSinceChange;
+        if (changeSeen()) return 0;
+        if (ticksSinceChange >= 2) return 3;
+    }
+    return 4;
+}
+const ChildRegistration g_following(L"following-window", &FollowingWindow);
+
+class ToolbarSyncTest : public ToolbarFixture {
+protected:
+    void SetUp() override
+    {
+        ToolbarFixture::SetUp();
+        WriteLogin(kLogin);
+        WriteBasic(kBasic);
+        WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 1)));
+    }
+
+    // Runs the other window, makes the change once it is up, and answers its verdict.
+    int FollowInOtherProcess(const std::wstring& scenario, const std::function<void()>& change)
+    {
+        const std::wstring folder = MakeFolder(scenario);
+        // A backslash before a closing quote would escape it: folders go without theirs.
+        auto quoted = [](std::wstring path) {
+            while (!path.empty() && path.back() == L'\\') path.pop_back();
+            return L"\"" + path + L"\" ";
+        };
+        const std::wstring arguments = quoted(env().WindowsDirectory()) + quoted(registryRoot()) +
+                                       scenario + L" " + quoted(folder);
+        void* child = StartChild(CurrentProgram(), L"following-window", arguments);
+        for (int i = 0; i < 300 && !FileExists(folder + L"ready"); ++i) ::Sleep(50);
+        if (!FileExists(folder + L"ready")) ADD_FAILURE() << "the other window did not start";
+        change();
+        WriteTextFile(folder + L"changed", "1");
+        return WaitChild(child);
+    }
+};
+
+TEST_F(ToolbarSyncTest, IdlePassesBuildNothingAndEachChangeIsTakenOnce)
+{
+    Create();
+    const unsigned builds = m_toolbar.RowBuilds();
+    for (int i = 0; i < 3; ++i) m_toolbar.SynchronizeWithOtherWindows();
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds);
+
+    RaiseChange(SharedState().TabsChanged);
+    m_toolbar.SynchronizeWithOtherWindows();
+    m_toolbar.SynchronizeWithOtherWindows();
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds + 1);
+
+    // Several button changes at once: one rebuild.
+    RaiseChange(SharedState().ButtonsChanged);
+    RaiseChange(SharedState().MoveToChanged);
+    RaiseChange(SharedState().ButtonEditChanged);
+    m_toolbar.SynchronizeWithOtherWindows();
+    m_toolbar.SynchronizeWithOtherWindows();
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds + 2);
+
+    // Another window chose the second toolbar.
+    SharedState().CurrentToolbar = 1;
+    m_toolbar.SynchronizeWithOtherWindows();
+    EXPECT_EQ(m_toolbar.ShownToolbar(), 1);
+    EXPECT_EQ(m_toolbar.GetButton(0)->caption, L"Second home");
+    SharedState().CurrentToolbar = 0;
+    m_toolbar.SynchronizeWithOtherWindows();
+
+    // The blocker switched in another window: the registry value is shared.
+    CReadRegistryValues().SetPopupMgr(1);
+    m_toolbar.SynchronizeWithOtherWindows();
+    EXPECT_EQ(m_toolbar.GetButton(2)->caption, L"Pop-up Blocker (ON)");
+    const unsigned afterBlocker = m_toolbar.RowBuilds();
+    m_toolbar.SynchronizeWithOtherWindows();
+    EXPECT_EQ(m_toolbar.RowBuilds(), afterBlocker);
+    CReadRegistryValues().SetPopupMgr(0);
+    g_PopupMgr = 0;
+
+    // A settings file that does not load is not read again every second.
+    WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", "<MTRoot");
+    RaiseChange(SharedState().SettingsChanged);
+    m_toolbar.SynchronizeWithOtherWindows();
+    const std::string log = ReadTextFile(m_data + L"XMLS\\ErrorLog.xml");
+    m_toolbar.SynchronizeWithOtherWindows();
+    EXPECT_EQ(ReadTextFile(m_data + L"XMLS\\ErrorLog.xml"), log);
+}
+
+TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
+{
+    SetSignedIn(false);
+    Create();
+    EXPECT_EQ(FollowInOtherProcess(L"signin", [] { StoreSignInState(true); }), 0) << "sign-in";
+    m_toolbar.SynchronizeWithOtherWindows();
+    ASSERT_TRUE(m_toolbar.ShowsLoginDocument());
+
+    EXPECT_EQ(FollowInOtherProcess(L"settings",
+                                   [&] {
+                                       WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml",
+                                                     ToUtf8(Format(kSettings, 2)));
+                                       RaiseChange(SharedState().SettingsChanged);
+                                   }),
+              0)
+        << "settings";
+    EXPECT_EQ(FollowInOtherProcess(L"toolbar", [] { CToolbarOperations().AddToolbarFromTabStrip(L"Added"); }), 0)
+        << "toolbar added";
+    EXPECT_EQ(FollowInOtherProcess(L"move",
+                                   [] {
+                                       CButtonOperations().MoveButtonToToolbar(ToolbarRef{L"Main", 1}, 2, 2,
+                                                                               {L"Main", L"Second", L"Added"});
+                                   }),
+              0)
+        << "button moved";
+}
+
+} // namespace
