@@ -16,6 +16,7 @@
 #include "resources/resource.h"
 
 #include <algorithm>
+#include <map>
 
 using namespace marlin;
 
@@ -168,7 +169,8 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
         AddFixedMenuesinHomeButton(m_model.front(), toolbarNames, StoredSignInState() == L"1",
                                    m_startup.paths.imageFolder);
     }
-    PopulateButtons();
+    LoadButtonImages();
+    PopulateButtons(kAllShown);
     PlaceSearchPlaceholder();
     BuildSignInButton();
     if (version.find(L"6.0.2800") != std::wstring::npos) {
@@ -184,19 +186,13 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
     LayoutButtons(m_size.cx, m_size.cy);
 }
 
-void CMarlinToolbarCtrl::PopulateButtons()
+void CMarlinToolbarCtrl::LoadButtonImages()
 {
-    ::SendMessageW(m_buttons, WM_SETREDRAW, FALSE, 0);
-    RemoveAllButtons(m_buttons);
-    ::SendMessageW(m_buttons, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
-    ::SendMessageW(m_buttons, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    ::SendMessageW(m_buttons, TB_SETMAXTEXTROWS, 1, 0);
-
     // Each record's icon: its file, or the built-in icon when the file does
     // not load (loaded once per build), or none.
     HICON builtIn = nullptr;
     std::vector<HICON> icons;
-    int next = 0;
+    std::map<HICON, int> indexOf; // buttons with the same icon share its image
     for (ToolbarButton& button : m_model) {
         button.imageList = 0;
         button.imageIndex = -1;
@@ -212,15 +208,55 @@ void CMarlinToolbarCtrl::PopulateButtons()
                 icon = builtIn;
             }
         }
-        if (icon) button.imageIndex = next++;
-        icons.push_back(icon);
+        if (!icon) continue;
+        auto [known, added] = indexOf.try_emplace(icon, static_cast<int>(icons.size()));
+        if (added) icons.push_back(icon);
+        button.imageIndex = known->second;
     }
-    // The old lists go once the toolbar no longer refers to them.
-    std::vector<unique_himagelist> lists;
-    lists.emplace_back(ImageListOf(icons));
+    // The old lists go once the toolbar no longer refers to them (PopulateButtons).
+    m_nextImageLists.clear();
+    m_nextImageLists.emplace_back(ImageListOf(icons));
+}
+
+void CMarlinToolbarCtrl::ClearButtonToolbar()
+{
+    const auto count = ::SendMessageW(m_buttons, TB_BUTTONCOUNT, 0, 0);
+    if (count <= kFewButtons) {
+        RemoveAllButtons(m_buttons);
+        return;
+    }
+    // Each removal lays the whole row out again: for a long row a fresh
+    // window is far cheaper. The search box moves over to it.
+    HWND fresh = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
+    if (!fresh) {
+        RemoveAllButtons(m_buttons);
+        return;
+    }
+    RECT place{};
+    ::GetWindowRect(m_buttons, &place);
+    ::MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&place), 2);
+    ::MoveWindow(fresh, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
+    if (m_searchPlaceholder) ::SetParent(m_searchPlaceholder, fresh);
+    ::DestroyWindow(m_buttons);
+    m_buttons = fresh;
+}
+
+void CMarlinToolbarCtrl::PopulateButtons(size_t hiddenFrom)
+{
+    ::SendMessageW(m_buttons, WM_SETREDRAW, FALSE, 0);
+    ClearButtonToolbar();
+    ::SendMessageW(m_buttons, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(m_buttons, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
+    ::SendMessageW(m_buttons, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    ::SendMessageW(m_buttons, TB_SETMAXTEXTROWS, 1, 0);
     ::SendMessageW(m_buttons, CCM_SETVERSION, 5, 0);
-    ::SendMessageW(m_buttons, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(lists[0].get()));
-    m_imageLists = std::move(lists);
+    if (!m_nextImageLists.empty()) {
+        ::SendMessageW(m_buttons, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_nextImageLists[0].get()));
+        m_imageLists = std::move(m_nextImageLists);
+        m_nextImageLists.clear();
+    } else if (!m_imageLists.empty()) {
+        ::SendMessageW(m_buttons, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imageLists[0].get()));
+    }
     ::SendMessageW(m_buttons, TB_SETINDENT, 0, 0);
     ::SendMessageW(m_buttons, TB_SETPADDING, 0, MAKELPARAM(8, 0));
 
@@ -242,13 +278,15 @@ void CMarlinToolbarCtrl::PopulateButtons()
         entry.iString = -1;
         entries.push_back(entry);
     };
+    const bool overflowing = hiddenFrom < m_model.size();
     for (size_t i = 0; i < m_model.size(); ++i) {
         const ToolbarButton& button = m_model[i];
         if (button.IsChevron()) {
-            add(button, kStylePlain, TBSTATE_HIDDEN);
-        } else {
-            add(button, ButtonStyle(button, i == 0), button.enabled ? TBSTATE_ENABLED : 0);
+            add(button, kStylePlain, overflowing ? TBSTATE_ENABLED : TBSTATE_ENABLED | TBSTATE_HIDDEN);
+            continue;
         }
+        const BYTE enabled = button.enabled ? TBSTATE_ENABLED : 0;
+        add(button, ButtonStyle(button, i == 0), i >= hiddenFrom ? enabled | TBSTATE_HIDDEN : enabled);
         if (i == 0) {
             separator(kSeparatorAfterHome);
             separator(kSearchPlaceholder);
@@ -261,7 +299,18 @@ void CMarlinToolbarCtrl::PopulateButtons()
     placeholder.dwMask = TBIF_SIZE;
     placeholder.cx = kSearchPlaceholderWidth;
     ::SendMessageW(m_buttons, TB_SETBUTTONINFOW, kSearchPlaceholder, reinterpret_cast<LPARAM>(&placeholder));
+    if (!overflowing && hiddenFrom == kAllShown) {
+        // Every record is shown: remember where each lies, and measure the
+        // chevron once while shown. The layout decides the overflow from these.
+        m_fullRects.clear();
+        for (const ToolbarButton& button : m_model) m_fullRects.push_back(ItemRect(button.commandId));
+        ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, FALSE);
+        const RECT chevron = ItemRect(kChevronCommand);
+        m_chevronWidth = chevron.right - chevron.left;
+        ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, TRUE);
+    }
     ::SendMessageW(m_buttons, WM_SETREDRAW, TRUE, 0);
+    m_hiddenFrom = hiddenFrom;
 }
 
 void CMarlinToolbarCtrl::BuildSignInButton()
@@ -340,32 +389,44 @@ void CMarlinToolbarCtrl::LayoutButtons(int width, int height)
     ::MoveWindow(m_buttons, 0, 2, rowWidth, 24, TRUE);
     if (m_signIn) ::MoveWindow(m_signIn, rowWidth, 2, signInWidth + 12, 24, TRUE);
 
-    // The chevron's width is measured by showing it once.
-    ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, FALSE);
-    const RECT chevron = ItemRect(kChevronCommand);
-    const int chevronWidth = chevron.right - chevron.left;
-    const int limit = m_size.cx - signInWidth - chevronWidth;
-
-    m_hiddenCount = 0;
-    bool overflowing = false;
-    for (size_t i = 0; i < m_model.size(); ++i) {
-        const ToolbarButton& button = m_model[i];
-        if (button.IsChevron()) continue;
-        if (overflowing) {
-            ::SendMessageW(m_buttons, TB_HIDEBUTTON, button.commandId, TRUE);
-            ++m_hiddenCount;
-            continue;
-        }
-        ::SendMessageW(m_buttons, TB_HIDEBUTTON, button.commandId, FALSE);
-        const RECT rect = ItemRect(button.commandId);
-        if (i > 0 && rect.left <= limit && limit <= rect.right + chevronWidth) {
-            overflowing = true;
-            ::SendMessageW(m_buttons, TB_HIDEBUTTON, button.commandId, TRUE);
-            ++m_hiddenCount;
+    // Hide from the first record within whose reach the limit lies, measured
+    // as the row lies with every record shown.
+    const int limit = m_size.cx - signInWidth - m_chevronWidth;
+    const size_t count = std::min(m_model.size(), m_fullRects.size());
+    size_t overflowAt = kAllShown;
+    for (size_t i = 1; i < count; ++i) {
+        if (m_model[i].IsChevron()) continue;
+        const RECT& rect = m_fullRects[i];
+        if (rect.left <= limit && limit <= rect.right + m_chevronWidth) {
+            overflowAt = i;
+            break;
         }
     }
-    ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, overflowing ? FALSE : TRUE);
+    m_hiddenCount = 0;
+    for (size_t i = std::min(overflowAt, count); i < count; ++i) {
+        if (!m_model[i].IsChevron()) ++m_hiddenCount;
+    }
+    ApplyOverflow(overflowAt);
     if (m_searchPlaceholder) PlaceSearchPlaceholder();
+}
+
+void CMarlinToolbarCtrl::ApplyOverflow(size_t hiddenFrom)
+{
+    if (hiddenFrom == m_hiddenFrom) return;
+    // Each hidden or shown button lays the whole row out again; past a few
+    // changes, adding the buttons afresh with their states is cheaper.
+    const size_t from = std::min(hiddenFrom, m_hiddenFrom);
+    const size_t to = std::min(std::max(hiddenFrom, m_hiddenFrom), m_model.size());
+    if (to - from > kFewButtons) {
+        PopulateButtons(hiddenFrom);
+        return;
+    }
+    for (size_t i = from; i < to; ++i) {
+        if (m_model[i].IsChevron()) continue;
+        ::SendMessageW(m_buttons, TB_HIDEBUTTON, m_model[i].commandId, i >= hiddenFrom);
+    }
+    ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, hiddenFrom >= m_model.size());
+    m_hiddenFrom = hiddenFrom;
 }
 
 const ToolbarButton* CMarlinToolbarCtrl::GetButton(size_t index) const noexcept

@@ -142,10 +142,17 @@ private:
 
     // Builds the row for toolbar `index` of `document`, the current document.
     void BuildRow(int index, const marlin::XmlDocument& document);
-    void PopulateButtons();
+    static constexpr size_t kAllShown = static_cast<size_t>(-1);
+    static constexpr LRESULT kFewButtons = 16;
+    void LoadButtonImages();
+    void ClearButtonToolbar();
+    // Adds the row's buttons, those from `hiddenFrom` on hidden (with the chevron shown).
+    void PopulateButtons(size_t hiddenFrom);
     void BuildSignInButton();
     void PlaceSearchPlaceholder();
     RECT ItemRect(int commandId) const noexcept;
+    // Hides the records from `hiddenFrom` on and shows the rest, with as few layouts as it can.
+    void ApplyOverflow(size_t hiddenFrom);
     int SignInButtonWidth() const noexcept;
     int DecideRowHeight() const;
     bool BrowserCanBlockPopups() const;
@@ -176,9 +183,13 @@ private:
     RECT m_createRect{};
     std::vector<marlin::ToolbarButton> m_model;
     std::vector<marlin::unique_himagelist> m_imageLists;
+    std::vector<marlin::unique_himagelist> m_nextImageLists; // built, not yet handed to the toolbar
+    std::vector<RECT> m_fullRects; // each record's place with every record shown
+    size_t m_hiddenFrom = kAllShown; // the first record hidden behind the chevron
     marlin::unique_himagelist m_signInImages;
     marlin::unique_hbrush m_background;
     size_t m_hiddenCount = 0;
+    int m_chevronWidth = 0;
     SIZE m_size{};
     std::wstring m_tooltip; // the text handed to the tooltip last
     CMarlinToolbarObj* m_band = nullptr;

@@ -20,6 +20,7 @@ void CMenuHelp::Reset() noexcept
 {
     m_items.clear();
     m_icons.clear();
+    m_iconIndexes.clear();
     m_images.reset();
     m_imagesStale = false;
 }
@@ -29,10 +30,17 @@ void CMenuHelp::AddMenuItemWithIcon(HMENU menu, UINT id, const std::wstring& tex
 {
     Item& item = m_items.emplace_back();
     item.text = text;
-    if (HICON icon = iconPath.empty() ? nullptr : CachedButtonIcon(iconPath)) {
-        item.image = static_cast<int>(m_icons.size());
-        m_icons.push_back(icon);
-        m_imagesStale = true;
+    if (!iconPath.empty()) {
+        // Menus repeat the same few icons: each file is looked up and listed once.
+        auto [known, added] = m_iconIndexes.try_emplace(iconPath, -1);
+        if (added) {
+            if (HICON icon = CachedButtonIcon(iconPath)) {
+                known->second = static_cast<int>(m_icons.size());
+                m_icons.push_back(icon);
+                m_imagesStale = true;
+            }
+        }
+        item.image = known->second;
     }
     MENUITEMINFOW info{sizeof(info)};
     info.fMask = MIIM_ID | MIIM_STRING | MIIM_DATA | MIIM_STATE | (subMenu ? MIIM_SUBMENU : 0);

@@ -7,6 +7,7 @@
 #include "platform/Win32.h"
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ private:
 
     std::deque<Item> m_items; // stable addresses for the item data
     std::vector<HICON> m_icons; // owned by the icon cache
+    std::map<std::wstring, int> m_iconIndexes; // icon file -> image, -1 when it does not load
     unique_himagelist m_images;
     bool m_imagesStale = false;
     unique_hfont m_font;

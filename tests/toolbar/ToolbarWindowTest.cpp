@@ -112,3 +112,51 @@ TEST_F(ToolbarWindowTest, TooltipsComeFromTheModel)
 }
 
 } // namespace
+
+namespace {
+
+// A 24-bit bitmap file of any size, filled with one colour.
+std::string BitmapFile(int width, int height)
+{
+    const int rowSize = (width * 3 + 3) / 4 * 4;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{sizeof(info), width, height, 1, 24, BI_RGB};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + rowSize * height;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    bytes.append(static_cast<size_t>(rowSize) * height, '\x7f');
+    return bytes;
+}
+
+TEST_F(ToolbarWindowTest, FiveHundredButtonsWithLongCaptionsAndOddBitmapsStayUsable)
+{
+    WriteTextFile(m_data + L"Images\\wide.bmp", BitmapFile(203, 7));
+    WriteTextFile(m_data + L"Images\\tall.bmp", BitmapFile(3, 90));
+    std::wstring xml = L"<Root Default=\"1\"><Tab Name=\"Main\" TabID=\"1\">"
+                       L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\" img=\"wide.bmp\"/></Buttons>";
+    const std::wstring longCaption(1000, L'x');
+    for (int i = 2; i <= 500; ++i) {
+        xml += Format(L"<Buttons ID=\"%d\"><ButtDesc name=\"%ls\" img=\"%ls\" ToolTipText=\"%ls\"/></Buttons>", i,
+                      longCaption.c_str(), i % 2 ? L"tall.bmp" : L"missing.ico", longCaption.c_str());
+    }
+    WriteLogin(xml + L"</Tab><Tab Name=\"Add Toolbar\" type=\"0\"/></Root>");
+    Create();
+    ASSERT_EQ(Count(), 504);
+    EXPECT_GE(m_toolbar.GetButton(0)->imageIndex, 0) << "a bitmap of any size becomes a 16 x 16 image";
+    EXPECT_GE(m_toolbar.GetButton(3)->imageIndex, 0);
+    Resize(800);
+    EXPECT_FALSE(Hidden(1));
+    EXPECT_FALSE(Hidden(kChevronCommand));
+    EXPECT_GE(m_toolbar.HiddenButtonCount(), 498u);
+    RECT chevron{};
+    ::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETRECT, kChevronCommand, reinterpret_cast<LPARAM>(&chevron));
+    EXPECT_LT(chevron.right, 800) << "the chevron stays on screen";
+    // The overflow menu of 499 buttons cuts every caption.
+    const auto overflow = Track([&] { Click(kChevronCommand); }, 0);
+    ASSERT_FALSE(overflow.empty());
+    EXPECT_EQ(overflow.back().text, std::wstring(14, L'x') + L"...");
+}
+
+} // namespace
