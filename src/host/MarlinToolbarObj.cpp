@@ -552,7 +552,12 @@ void CMarlinToolbarObj::OnNewWindow2(const DISPPARAMS& params)
 {
     if (params.cArgs < 2 || !params.rgvarg) return;
     VARIANT& cancel = params.rgvarg[0];
-    const bool refused = m_popupBlocker.OnNewWindow2(BrowserLocation(), m_scriptNavigation, PopupBlockerDisplay{});
+    PopupBlockerDisplay display;
+    display.setCaption = [this](const std::wstring& caption) {
+        CMarlinToolbarCtrl* toolbar = Toolbar();
+        return m_hiddenWindow.hwnd() && toolbar && toolbar->ButtonCount() > 0 && toolbar->SetPopupBlockerCaption(caption);
+    };
+    const bool refused = m_popupBlocker.OnNewWindow2(BrowserLocation(), m_scriptNavigation, display);
     if (refused && cancel.vt == (VT_BYREF | VT_BOOL) && cancel.pboolVal) *cancel.pboolVal = VARIANT_TRUE;
 }
 

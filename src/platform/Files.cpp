@@ -78,6 +78,18 @@ std::optional<FileIdentity> QueryFileIdentity(const std::wstring& path)
     return file ? QueryFileIdentity(file.get()) : std::nullopt;
 }
 
+std::optional<FileIdentity> QueryFileStamp(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    FileIdentity stamp;
+    stamp.size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.lastWrite = (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                      data.ftLastWriteTime.dwLowDateTime;
+    return stamp;
+}
+
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes)
 {
     unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

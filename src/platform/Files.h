@@ -32,6 +32,9 @@ struct FileIdentity {
 };
 std::optional<FileIdentity> QueryFileIdentity(HANDLE file);
 std::optional<FileIdentity> QueryFileIdentity(const std::wstring& path);
+// Size and last write time only (index 0), read without opening the file:
+// enough to notice that a file changed, at a fraction of the cost.
+std::optional<FileIdentity> QueryFileStamp(const std::wstring& path);
 
 // Replaces `path` as a whole: `write` fills a temporary file in the same
 // folder, which is then moved over the old file. A crash at any point leaves

@@ -55,7 +55,7 @@ HICON LoadFromFile(const std::wstring& path)
 
 HICON CachedButtonIcon(const std::wstring& path)
 {
-    const auto identity = QueryFileIdentity(path);
+    const auto identity = QueryFileStamp(path);
     if (!identity) return nullptr;
     Cache& cache = TheCache();
     const std::wstring key = ToLowerAscii(path);

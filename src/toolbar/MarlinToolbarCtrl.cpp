@@ -193,12 +193,17 @@ void CMarlinToolbarCtrl::LoadButtonImages()
     HICON builtIn = nullptr;
     std::vector<HICON> icons;
     std::map<HICON, int> indexOf; // buttons with the same icon share its image
+    std::map<std::wstring, HICON> loaded; // each file is looked up once per build
     for (ToolbarButton& button : m_model) {
         button.imageList = 0;
         button.imageIndex = -1;
         HICON icon = nullptr;
         if (!button.iconPath.empty()) {
-            icon = button.iconExists ? CachedButtonIcon(button.iconPath) : nullptr;
+            if (button.iconExists) {
+                auto [known, added] = loaded.try_emplace(button.iconPath, nullptr);
+                if (added) known->second = CachedButtonIcon(button.iconPath);
+                icon = known->second;
+            }
             if (!icon) {
                 // A shared resource icon belongs to the system; it is not destroyed.
                 if (!builtIn) {
@@ -270,9 +275,11 @@ void CMarlinToolbarCtrl::PopulateButtons(size_t hiddenFrom)
         entry.iString = reinterpret_cast<INT_PTR>(button.caption.c_str());
         entries.push_back(entry);
     };
-    auto separator = [&](int command) {
+    // A separator's image field is its width: the search placeholder gets its
+    // 125 pixels as it is added, without a second layout of the row.
+    auto separator = [&](int command, int width = -1) {
         TBBUTTON entry{};
-        entry.iBitmap = -1;
+        entry.iBitmap = width;
         entry.idCommand = command;
         entry.fsStyle = BTNS_SEP;
         entry.iString = -1;
@@ -289,25 +296,26 @@ void CMarlinToolbarCtrl::PopulateButtons(size_t hiddenFrom)
         add(button, ButtonStyle(button, i == 0), i >= hiddenFrom ? enabled | TBSTATE_HIDDEN : enabled);
         if (i == 0) {
             separator(kSeparatorAfterHome);
-            separator(kSearchPlaceholder);
+            separator(kSearchPlaceholder, kSearchPlaceholderWidth);
             separator(kSeparatorAfterSearch);
         }
     }
-    ::SendMessageW(m_buttons, TB_ADDBUTTONSW, entries.size(), reinterpret_cast<LPARAM>(entries.data()));
+    // The size first: every message that changes the row lays it out again.
     ::SendMessageW(m_buttons, TB_SETBUTTONSIZE, 0, MAKELPARAM(81, m_rowHeight));
-    TBBUTTONINFOW placeholder{sizeof(placeholder)};
-    placeholder.dwMask = TBIF_SIZE;
-    placeholder.cx = kSearchPlaceholderWidth;
-    ::SendMessageW(m_buttons, TB_SETBUTTONINFOW, kSearchPlaceholder, reinterpret_cast<LPARAM>(&placeholder));
+    ::SendMessageW(m_buttons, TB_ADDBUTTONSW, entries.size(), reinterpret_cast<LPARAM>(entries.data()));
     if (!overflowing && hiddenFrom == kAllShown) {
-        // Every record is shown: remember where each lies, and measure the
-        // chevron once while shown. The layout decides the overflow from these.
+        // Every record is shown: remember where each lies. The layout decides
+        // the overflow from these.
         m_fullRects.clear();
         for (const ToolbarButton& button : m_model) m_fullRects.push_back(ItemRect(button.commandId));
-        ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, FALSE);
-        const RECT chevron = ItemRect(kChevronCommand);
-        m_chevronWidth = chevron.right - chevron.left;
-        ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, TRUE);
+        if (m_chevronWidth == 0 || m_chevronHeight != m_rowHeight) {
+            // The chevron (one blank and its arrow) is measured once while shown.
+            ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, FALSE);
+            const RECT chevron = ItemRect(kChevronCommand);
+            m_chevronWidth = chevron.right - chevron.left;
+            m_chevronHeight = m_rowHeight;
+            ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, TRUE);
+        }
     }
     ::SendMessageW(m_buttons, WM_SETREDRAW, TRUE, 0);
     m_hiddenFrom = hiddenFrom;
@@ -315,6 +323,12 @@ void CMarlinToolbarCtrl::PopulateButtons(size_t hiddenFrom)
 
 void CMarlinToolbarCtrl::BuildSignInButton()
 {
+    // The caption and picture follow the stored state; anything but "1" reads as signed out.
+    const bool signedIn = StoredSignInState() == L"1";
+    const std::wstring picture = SkinFolder(g_Skin) + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
+    if (m_signIn && picture == m_signInPicture && m_rowHeight == m_signInHeight) return;
+    m_signInPicture = picture;
+    m_signInHeight = m_rowHeight;
     if (!m_signIn) {
         m_signIn = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
         if (!m_signIn) return;
@@ -325,9 +339,6 @@ void CMarlinToolbarCtrl::BuildSignInButton()
     } else {
         RemoveAllButtons(m_signIn);
     }
-    // The caption and picture follow the stored state; anything but "1" reads as signed out.
-    const bool signedIn = StoredSignInState() == L"1";
-    const std::wstring picture = SkinFolder(g_Skin) + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
     HICON icon = CachedButtonIcon(picture);
     unique_himagelist images(icon ? ImageListOf({icon}) : nullptr);
     ::SendMessageW(m_signIn, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
@@ -427,6 +438,26 @@ void CMarlinToolbarCtrl::ApplyOverflow(size_t hiddenFrom)
     }
     ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, hiddenFrom >= m_model.size());
     m_hiddenFrom = hiddenFrom;
+}
+
+bool CMarlinToolbarCtrl::SetPopupBlockerCaption(const std::wstring& caption)
+{
+    if (!m_buttons) return false;
+    for (ToolbarButton& button : m_model) {
+        if (!IsPopupBlockerCaption(button.caption)) continue;
+        button.caption = caption;
+        // A count survives the next rebuild; the plain captions follow the switch.
+        m_blockerCaption = caption.find(L"Blocked") != std::wstring::npos ? caption : std::wstring();
+        TBBUTTONINFOW info{sizeof(info)};
+        info.dwMask = TBIF_TEXT;
+        info.pszText = button.caption.data();
+        ::SendMessageW(m_buttons, TB_SETBUTTONINFOW, button.commandId, reinterpret_cast<LPARAM>(&info));
+        // The button's width changed: measure the row again before the overflow is decided.
+        PopulateButtons(kAllShown);
+        LayoutButtons(m_size.cx, m_size.cy);
+        return true;
+    }
+    return false;
 }
 
 const ToolbarButton* CMarlinToolbarCtrl::GetButton(size_t index) const noexcept

@@ -78,6 +78,10 @@ public:
     // How many times the row was built (benchmarks and tests).
     unsigned RowBuilds() const noexcept { return m_rowBuilds; }
 
+    // Shows `caption` on the pop-up blocker button ("(3) Blocked", "Pop-up
+    // Blocker (ON)"...); false when the row has no such button.
+    bool SetPopupBlockerCaption(const std::wstring& caption);
+
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
 
@@ -190,6 +194,9 @@ private:
     marlin::unique_hbrush m_background;
     size_t m_hiddenCount = 0;
     int m_chevronWidth = 0;
+    int m_chevronHeight = 0;    // the row height the chevron was measured at
+    std::wstring m_signInPicture; // what the sign-in button shows now
+    int m_signInHeight = 0;
     SIZE m_size{};
     std::wstring m_tooltip; // the text handed to the tooltip last
     CMarlinToolbarObj* m_band = nullptr;

@@ -7,6 +7,7 @@
 #include "config/InstallPaths.h"
 #include "config/SettingsStore.h"
 #include "document/SignIn.h"
+#include "monitors/PopupBlocker.h"
 #include "toolbar/Uninstall.h"
 
 using namespace marlin;
@@ -148,6 +149,29 @@ TEST_F(ToolbarCommandTest, ThePopupBlockerButtonSwitchesUnlessTheBrowserCannotBl
     EXPECT_EQ(on, 0);
     ASSERT_EQ(env().messageBoxes.size(), 1u);
     EXPECT_EQ(env().messageBoxes[0].text, L"This feature is not available in Protected Mode.");
+}
+
+TEST_F(ToolbarCommandTest, ABlockedCountSurvivesRebuildsAndAClickTurnsTheBlockerOff)
+{
+    CReadRegistryValues().SetPopupMgr(1);
+    g_PopupMgr = 1;
+    Create();
+    ASSERT_TRUE(m_toolbar.SetPopupBlockerCaption(BlockedCaption(3)));
+    EXPECT_EQ(CaptionOf(m_toolbar.ButtonToolbar(), 6), L"(3) Blocked");
+    m_toolbar.RefreshToolbar(0);
+    EXPECT_EQ(CaptionOf(m_toolbar.ButtonToolbar(), 6), L"(3) Blocked");
+    EXPECT_EQ(Texts(DropDown(6))[0], L"Turn Pop-up Blocker (OFF)");
+
+    Click(6);
+    int on = 1;
+    CReadRegistryValues().GetPopupMgr(on);
+    EXPECT_EQ(on, 0);
+    EXPECT_EQ(CaptionOf(m_toolbar.ButtonToolbar(), 6), L"Pop-up Blocker (OFF)");
+
+    // Without a blocker button nothing is shown, and nothing breaks.
+    m_toolbar.RefreshToolbar(1);
+    EXPECT_FALSE(m_toolbar.SetPopupBlockerCaption(BlockedCaption(1)));
+    g_PopupMgr = 0;
 }
 
 TEST_F(ToolbarCommandTest, OnTheOldBrowserTheBlockerButtonIsDisabledAndOff)
