@@ -103,6 +103,27 @@ protected:
         return info.fStyle;
     }
 
+    // The toolbar's row of buttons, as the band's window holds it.
+    HWND ButtonRow(BrowserFrame& frame) const
+    {
+        HWND control = nullptr;
+        if (ComPtr<IDeskBand> band = Band(frame)) band->GetWindow(&control);
+        return control ? ::FindWindowExW(control, nullptr, TOOLBARCLASSNAMEW, nullptr) : nullptr;
+    }
+    static std::vector<std::wstring> Captions(HWND row)
+    {
+        std::vector<std::wstring> captions;
+        const auto count = ::SendMessageW(row, TB_BUTTONCOUNT, 0, 0);
+        for (int position = 0; position < count; ++position) {
+            TBBUTTON button{};
+            ::SendMessageW(row, TB_GETBUTTON, position, reinterpret_cast<LPARAM>(&button));
+            wchar_t text[128] = {};
+            ::SendMessageW(row, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(text));
+            captions.push_back(text);
+        }
+        return captions;
+    }
+
     // Opens a window and offers one new window from the current page: true when it was refused.
     static bool PopupRefused(BrowserFrame& frame) { return frame.Browser().Events().NewWindow2(); }
 
@@ -288,6 +309,8 @@ TEST_F(BandTest, PopupsAreRefusedCountedAndLetThroughByTheRules)
     EXPECT_FALSE(PopupRefused(frame)) << "no page yet: nothing to block";
     ASSERT_TRUE(browser.Navigate(L"http://ads.example/"));
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(PopupRefused(frame)) << "empty allow list, blocker on";
+    const auto counted = Captions(ButtonRow(frame));
+    EXPECT_NE(std::find(counted.begin(), counted.end(), L"(3) Blocked"), counted.end()) << "the blocker button counts";
     env().keysDown = {VK_SHIFT};
     EXPECT_FALSE(PopupRefused(frame));
     env().keysDown.clear();
@@ -296,6 +319,8 @@ TEST_F(BandTest, PopupsAreRefusedCountedAndLetThroughByTheRules)
                                           L"Software\\Microsoft\\Internet Explorer\\New Windows\\Allow", KEY_ALL_ACCESS);
     ::RegSetValueExW(allow.get(), L"ads.example", 0, REG_BINARY, nullptr, 0);
     EXPECT_FALSE(PopupRefused(frame));
+    const auto reset = Captions(ButtonRow(frame));
+    EXPECT_NE(std::find(reset.begin(), reset.end(), L"Pop-up Blocker (ON)"), reset.end()) << "an allowed window resets it";
     ASSERT_TRUE(browser.Navigate(L"about:blank"));
     ::RegDeleteValueW(allow.get(), L"ads.example");
     EXPECT_FALSE(PopupRefused(frame)) << "not a web page";
@@ -304,6 +329,21 @@ TEST_F(BandTest, PopupsAreRefusedCountedAndLetThroughByTheRules)
     BrowserFrame& off = Open();
     ASSERT_TRUE(off.Browser().Navigate(L"http://ads.example/"));
     EXPECT_FALSE(PopupRefused(off)) << "the blocker is off";
+}
+
+TEST_F(BandTest, AClickOnAToolbarButtonNavigatesTheBrowser)
+{
+    BrowserFrame& frame = Open();
+    HWND row = ButtonRow(frame);
+    ASSERT_TRUE(row);
+    TBBUTTON home{};
+    ASSERT_TRUE(::SendMessageW(row, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&home)));
+    const size_t before = frame.Browser().NavigationRequests().size();
+    // The click as the row reports it to its parent, the toolbar window.
+    ::SendMessageW(::GetParent(row), WM_COMMAND, MAKEWPARAM(home.idCommand, BN_CLICKED), reinterpret_cast<LPARAM>(row));
+    ASSERT_EQ(frame.Browser().NavigationRequests().size(), before + 1);
+    EXPECT_EQ(frame.Browser().Url(), frame.Browser().NavigationRequests().back().url);
+    EXPECT_NE(frame.Browser().Url().find(L"marlintoolbar.example"), std::wstring::npos);
 }
 
 TEST_F(BandTest, VisitsAreLoggedOnlyWhileSignedInWithLoggingOn)
