@@ -16,6 +16,7 @@
 #include <exdispid.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace marlin;
