@@ -147,7 +147,11 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
 
     if (!m_buttons) {
         m_buttons = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
-        if (!m_buttons) return;
+        if (!m_buttons) {
+            Env().ShowMessageBox(hwnd(), L"Unable to attach toolbar, Please restart Internet Explorer", kCaption,
+                                 MB_OK | MB_ICONWARNING);
+            return;
+        }
     }
     // A theme change keeps the height the row had until the next build.
     if (!m_themeChanged) m_rowHeight = DecideRowHeight();

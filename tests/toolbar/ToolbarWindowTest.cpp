@@ -2,6 +2,8 @@
 // control's own messages.
 #include "ToolbarFixture.h"
 
+#include "config/InstallPaths.h"
+
 using namespace marlin;
 using namespace marlin::test;
 
@@ -96,6 +98,32 @@ TEST_F(ToolbarWindowTest, IconsThatDoNotLoadGetTheBuiltInIcon)
     auto images = reinterpret_cast<HIMAGELIST>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETIMAGELIST, 0, 0));
     ASSERT_TRUE(images);
     EXPECT_GE(::ImageList_GetImageCount(images), 2);
+}
+
+TEST_F(ToolbarWindowTest, TheClassicLookGetsTheTallerRowAndAThemeChangeKeepsItUntilTheNextBuild)
+{
+    WriteToolbar(1);
+    Create();
+    EXPECT_EQ(m_toolbar.RowHeight(), 16) << "no theme value: themed";
+    unique_hkey theme = CreateRegistryKey(HKEY_CURRENT_USER,
+                                          L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", KEY_ALL_ACCESS);
+    WriteRegistryString(theme.get(), L"ThemeActive", L"0");
+    m_toolbar.RefreshToolbar(0);
+    EXPECT_EQ(m_toolbar.RowHeight(), 20);
+
+    // On XP a theme change keeps the height for one build.
+    g_OSName = std::wstring(L"XP");
+    WriteRegistryString(theme.get(), L"ThemeActive", L"1");
+    ::SendMessageW(m_toolbar.hwnd(), WM_THEMECHANGED, 0, 0);
+    m_toolbar.RefreshToolbar(0);
+    EXPECT_EQ(m_toolbar.RowHeight(), 20);
+    m_toolbar.RefreshToolbar(0);
+    EXPECT_EQ(m_toolbar.RowHeight(), 16);
+
+    // The mode message: 1 goes back to the first toolbar.
+    SharedState().CurrentToolbar = 3;
+    ::SendMessageW(m_toolbar.hwnd(), CMarlinToolbarCtrl::kModeMessage, 1, 0);
+    EXPECT_EQ(SharedState().CurrentToolbar, 0);
 }
 
 TEST_F(ToolbarWindowTest, TooltipsComeFromTheModel)
