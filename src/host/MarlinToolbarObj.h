@@ -16,6 +16,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 
 class CMarlinToolbarObj final
     : public marlin::ComObject<CMarlinToolbarObj, IDeskBand, IObjectWithSite, IPersistStream, IInputObject,
@@ -71,6 +72,9 @@ public:
     // Asks the host for the band's size again.
     HRESULT RefreshBandInfo() noexcept;
     void ClearSavedWidthUsed() noexcept { m_savedWidthUsed = false; }
+    // Whether the band asked for a repaint while the toolbar did not exist yet;
+    // the toolbar's timer takes the request once.
+    bool TakeRepaintRequest() noexcept { return std::exchange(m_repaintPending, false); }
 
     // State the tests and the toolbar read.
     bool Shown() const noexcept { return m_shown; }

@@ -8,6 +8,7 @@
 #include "config/SettingsStore.h"
 #include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
+#include "host/MarlinToolbarObj.h"
 
 using namespace marlin;
 
@@ -15,6 +16,10 @@ void CMarlinToolbarCtrl::SynchronizeWithOtherWindows()
 {
     if (!m_startup.pathFound || !m_buttons) return;
     SharedInstanceState& shared = SharedState();
+
+    if (m_band && m_band->TakeRepaintRequest() && m_signIn) {
+        ::RedrawWindow(m_signIn, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
 
     // The pop-up blocker switch is the browser's registry value: every window
     // reads it itself and rebuilds its button when it changed.
