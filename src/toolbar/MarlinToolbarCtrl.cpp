@@ -545,6 +545,7 @@ LRESULT CMarlinToolbarCtrl::OnDropDown(WPARAM, LPARAM lParam, bool& handled)
         handled = false;
         return 0;
     }
+    const auto hold = HoldBand();
     ShowDropDownMenu(reinterpret_cast<NMTOOLBARW*>(lParam)->iItem);
     return TBDDRET_DEFAULT;
 }
@@ -555,6 +556,7 @@ LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
     if (header && header->hwndFrom == m_buttons && header->code == static_cast<UINT>(NM_RCLICK)) {
         const auto* mouse = reinterpret_cast<NMMOUSE*>(lParam);
         if (mouse->dwItemSpec != static_cast<DWORD_PTR>(-1)) {
+            const auto hold = HoldBand();
             ShowButtonContextMenu(static_cast<int>(mouse->dwItemSpec));
             return TRUE;
         }
@@ -582,6 +584,7 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
         return 0;
     }
     ::KillTimer(hwnd(), kSyncTimer);
+    const auto hold = HoldBand();
     // A tracked menu holds entries of the current row: it is not rebuilt under it.
     if (!m_menuOpen) {
         try {
@@ -590,7 +593,7 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
             ReportFailure(L"toolbar synchronisation");
         }
     }
-    ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
+    if (hwnd()) ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
     return 0;
 }
 
@@ -603,6 +606,7 @@ LRESULT CMarlinToolbarCtrl::OnNcXButtonDown(WPARAM, LPARAM, bool& handled)
 
 LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM, bool& handled)
 {
+    const auto hold = HoldBand();
     handled = OnCommand(CommandId(wParam), CommandCode(wParam));
     return 0;
 }

@@ -178,6 +178,7 @@ private:
     void MoveButton(size_t buttonIndex, int targetNumber);
     UINT TrackMenu(marlin::CToolbarMenuBuilder& builder, HMENU menu, POINT at);
     marlin::MenuContext MakeMenuContext() const;
+    marlin::ComPtr<IUnknown> HoldBand() const noexcept;
     std::optional<size_t> ModelIndexOf(int commandId) const noexcept;
 
     marlin::ComPtr<IWebBrowser2> m_browser;

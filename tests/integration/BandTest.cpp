@@ -347,6 +347,33 @@ TEST_F(BandTest, AClickOnAToolbarButtonNavigatesTheBrowser)
     EXPECT_NE(frame.Browser().Url().find(L"marlintoolbar.example"), std::wstring::npos);
 }
 
+TEST_F(BandTest, TheBrowserClosingWhileAToolbarMenuIsOpenIsHarmless)
+{
+    BrowserFrame& frame = Open();
+    HWND row = ButtonRow(frame);
+    ASSERT_TRUE(row);
+    HWND control = ::GetParent(row);
+    TBBUTTON home{};
+    ::SendMessageW(row, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&home));
+    // The window closes inside the menu's loop; the choice still arrives afterwards.
+    HRESULT unloadDuringMenu = E_FAIL;
+    env().chooseMenuCommand = [&](HMENU) {
+        frame.Close();
+        unloadDuringMenu = CanUnloadNow();
+        return 65007u; // "About": an entry with an address
+    };
+    NMTOOLBARW notice{};
+    notice.hdr.hwndFrom = row;
+    notice.hdr.code = TBN_DROPDOWN;
+    notice.iItem = home.idCommand;
+    ::SendMessageW(control, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    env().chooseMenuCommand = nullptr;
+    EXPECT_EQ(unloadDuringMenu, S_FALSE) << "the band lives until the toolbar's handler has returned";
+    EXPECT_FALSE(::IsWindow(control));
+    EXPECT_EQ(frame.LeftAtClose().windows, 0u);
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
 TEST_F(BandTest, VisitsAreLoggedOnlyWhileSignedInWithLoggingOn)
 {
     Settings(L"IsLogin", L"0");
