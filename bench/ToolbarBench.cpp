@@ -2,6 +2,7 @@
 // and for long toolbars, an idle synchronisation tick, a rebuild after an
 // edit, and a soak of 2,000 rebuilds and 2,000 menu openings that prints what
 // the process holds before and after. Prints figures; asserts nothing.
+#include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
 #include "document/ButtonOperations.h"
 #include "document/DocumentStore.h"
@@ -135,6 +136,7 @@ int main()
     toolbar.RefreshToolbar(0);
 
     const double idleTick = MedianMs(51, [&] { toolbar.SynchronizeWithOtherWindows(); });
+    const double settingsRead = MedianMs(21, [] { InitializeApplicationSettings(); });
     const double editTick = MedianMs(
         21, [&] { toolbar.SynchronizeWithOtherWindows(); }, [] { RaiseChange(SharedState().ButtonsChanged); });
     CButtonOperations buttons;
@@ -150,6 +152,7 @@ int main()
     std::printf("%-44s %10.3f  x%.1f\n", "row for a 500-button toolbar", fiveHundredRow, fiveHundredRow / smallest);
     std::printf("%-44s %10.3f\n", "500 buttons: narrow and widen again", resize500);
     std::printf("%-44s %10.3f  x%.1f\n", "idle synchronisation tick", idleTick, 1.0);
+    std::printf("%-44s %10.3f\n", "settings read (each band load)", settingsRead);
     std::printf("%-44s %10.3f  x%.1f\n", "tick after another window changed buttons", editTick, editTick / idleTick);
     std::printf("%-44s %10.3f\n", "add a button and rebuild the row", editAndRebuild);
 

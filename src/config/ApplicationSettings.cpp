@@ -70,6 +70,25 @@ bool WriteValues(const std::wstring& path, const StoredValues& values)
     return true;
 }
 
+// "OsInfo" in the settings file names the system; nothing here reads it back.
+// Reading the ini file costs up to milliseconds under Wine at every band load,
+// so each process checks a given file once.
+void RecordOsInfo()
+{
+    static std::mutex lock;
+    static std::wstring confirmed; // ini path and OS name last found or written
+    const std::wstring osName = GetOSName();
+    const std::wstring key = GetIniFilePath() + L"|" + osName;
+    {
+        std::lock_guard guard(lock);
+        if (confirmed == key) return;
+    }
+    CReadRegistryValues settings;
+    if (settings.GetMTSettingsFromIniFile(L"OsInfo") != osName) settings.SetMTSettingsFromIniFile(L"OsInfo", osName);
+    std::lock_guard guard(lock);
+    confirmed = key;
+}
+
 } // namespace
 
 std::wstring ApplicationSettingsPath() { return g_ApplicationPath.get() + L"XMLS\\ApplicationSettings.xml"; }
@@ -84,9 +103,7 @@ int InitializeApplicationSettings()
 {
     ComInitScope com;
     InitApplicationFolders();
-    CReadRegistryValues settings;
-    const std::wstring osName = GetOSName();
-    if (settings.GetMTSettingsFromIniFile(L"OsInfo") != osName) settings.SetMTSettingsFromIniFile(L"OsInfo", osName);
+    RecordOsInfo();
 
     const std::wstring path = ApplicationSettingsPath();
     CrossProcessLock lock(path);
