@@ -187,7 +187,9 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
     }
     m_shownToolbar = index;
     ++m_rowBuilds;
-    LayoutButtons(m_size.cx, m_size.cy);
+    // The first build happens inside the window's creation, before its size is
+    // known; the WM_SIZE that follows lays the row out.
+    if (m_size.cx > 0) LayoutButtons(m_size.cx, m_size.cy);
 }
 
 void CMarlinToolbarCtrl::LoadButtonImages()
