@@ -13,6 +13,7 @@
 
 #include "MarlinToolbar_h.h"
 
+#include "BenchInstallation.h"
 #include "BenchTiming.h"
 
 #include <algorithm>
@@ -60,34 +61,8 @@ std::string FiftyButtonDocument()
 int main()
 {
     ComInitScope com;
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring root = WithTrailingBackslash(temp) + L"marlin-band-bench\\";
-    test::RemoveTree(root);
-    const std::wstring data = root + L"Data\\";
-    for (const std::wstring& folder : {root, data, data + L"XMLS", data + L"Images", root + L"Windows"}) {
-        EnsureFolder(folder);
-    }
-    // The installation's icons, as the toolbar shows them.
-    const std::wstring images = test::WinePath(MARLIN_IMAGES_DIR) + L"\\";
-    WIN32_FIND_DATAW found;
-    unique_find search(::FindFirstFileW((images + L"*.ico").c_str(), &found));
-    if (search) {
-        do {
-            ::CopyFileW((images + found.cFileName).c_str(), (data + L"Images\\" + found.cFileName).c_str(), FALSE);
-        } while (::FindNextFileW(search.get(), &found));
-    }
-
-    auto& env = test::ScriptedEnvironment::Instance();
-    env.windowsDirectory = root + L"Windows";
-    SetEnvironment(&env);
-    test::RedirectRegistry(L"Software\\MarlinToolbarBench");
-    {
-        unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
-        WriteRegistryString(settings.get(), L"ApplicationPath", data);
-        WriteRegistryString(settings.get(), L"IsLogin", L"1");
-    }
-    test::WriteTextFile(env.windowsDirectory + L"\\MarlinToolbar.ini", "[MTSettings]\r\nIsLogin=1\r\n");
+    BenchInstallation installation(L"marlin-band-bench", MARLIN_IMAGES_DIR);
+    const std::wstring& data = installation.data;
     test::WriteTextFile(data + L"XMLS\\ApplicationSettings.xml",
                         "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"1\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"1\"/></MTRoot>");
 
@@ -143,8 +118,5 @@ int main()
     std::printf("%-40s %10.2f\n", "ratio", navigation[1] / navigation[0]);
 
     ::CoRevokeClassObject(registration);
-    test::RestoreRegistry();
-    DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\MarlinToolbarBench");
-    test::RemoveTree(root);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "toolbar/IconCache.h"
 #include "toolbar/MarlinToolbarCtrl.h"
 
+#include "BenchInstallation.h"
 #include "BenchTiming.h"
 
 #include <psapi.h>
@@ -82,33 +83,9 @@ void PrintHoldings(const char* when, const Holdings& h)
 int main()
 {
     ComInitScope com;
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring root = WithTrailingBackslash(temp) + L"marlin-toolbar-bench\\";
-    test::RemoveTree(root);
-    const std::wstring data = root + L"Data\\";
-    for (const std::wstring& folder : {root, data, data + L"XMLS", data + L"Images", root + L"Windows"}) {
-        EnsureFolder(folder);
-    }
-    const std::wstring images = test::WinePath(MARLIN_IMAGES_DIR) + L"\\";
-    WIN32_FIND_DATAW found;
-    unique_find search(::FindFirstFileW((images + L"*.ico").c_str(), &found));
-    if (search) {
-        do {
-            ::CopyFileW((images + found.cFileName).c_str(), (data + L"Images\\" + found.cFileName).c_str(), FALSE);
-        } while (::FindNextFileW(search.get(), &found));
-    }
-    auto& env = test::ScriptedEnvironment::Instance();
-    env.windowsDirectory = root + L"Windows";
-    env.chooseMenuCommand = [](HMENU) { return 0u; };
-    SetEnvironment(&env);
-    test::RedirectRegistry(L"Software\\MarlinToolbarBench2");
-    {
-        unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
-        WriteRegistryString(settings.get(), L"ApplicationPath", data);
-        WriteRegistryString(settings.get(), L"IsLogin", L"1");
-        CreateRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer", KEY_ALL_ACCESS);
-    }
+    BenchInstallation installation(L"marlin-toolbar-bench", MARLIN_IMAGES_DIR);
+    const std::wstring& data = installation.data;
+    test::ScriptedEnvironment::Instance().chooseMenuCommand = [](HMENU) { return 0u; };
     test::WriteTextFile(data + L"XMLS\\ApplicationSettings.xml",
                         "<MTRoot><Popup Status=\"0\"/><LogURL Yes=\"0\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"1\"/></MTRoot>");
 
@@ -187,8 +164,5 @@ int main()
     toolbar.Destroy();
     parent.reset();
     ClearIconCache();
-    test::RestoreRegistry();
-    DeleteRegistryTree(HKEY_CURRENT_USER, L"Software\\MarlinToolbarBench2");
-    test::RemoveTree(root);
     return 0;
 }

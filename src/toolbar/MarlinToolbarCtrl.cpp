@@ -73,7 +73,7 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
                                                                           : GetDefaultToolbar();
             ApplyDefaultToolbar(defaultToolbar, tabs);
             // The document just read is the one of the stored sign-in state.
-            if (document) BuildRow(SharedState().CurrentToolbar, *document);
+            if (document) BuildRow(SharedState().CurrentToolbar, *document, m_startup.paths.signedIn);
             ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
         }
         g_pToolbarCtrl = this;
@@ -97,10 +97,10 @@ void CMarlinToolbarCtrl::RefreshToolbar(int index)
         document = LoadToolbarDocument(path);
         index = 0;
     }
-    if (document) BuildRow(index, *document);
+    if (document) BuildRow(index, *document, signedIn);
 }
 
-void CMarlinToolbarCtrl::RebuildAndLayout(int index)
+void CMarlinToolbarCtrl::RebuildAndRepaint(int index)
 {
     RefreshToolbar(index);
     Repaint();
@@ -112,17 +112,6 @@ bool CMarlinToolbarCtrl::BrowserCanBlockPopups() const
     return m_startup.paths.browserVersion.find(L"6.0.2800") == std::wstring::npos && g_bProtectedMode != 1;
 }
 
-std::vector<std::wstring> CMarlinToolbarCtrl::ToolbarNames() const
-{
-    std::vector<std::wstring> names;
-    const bool signedIn = StoredSignInState() == L"1";
-    if (auto document = LoadToolbarDocument(signedIn ? LoginDocumentPath() : BasicDocumentPath())) {
-        for (const XmlElement& tab : TabElements(*document)) {
-            if (!IsPseudoToolbar(tab.Get())) names.push_back(AttributeText(tab.Get(), L"Name"));
-        }
-    }
-    return names;
-}
 
 int CMarlinToolbarCtrl::DecideRowHeight() const
 {
@@ -135,15 +124,17 @@ int CMarlinToolbarCtrl::DecideRowHeight() const
     return themeActive == L"0" || windows2000 ? 20 : 16;
 }
 
-void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
+void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool signedIn)
 {
     const std::vector<XmlElement> tabs = TabElements(document);
     if (index < 0 || index >= static_cast<int>(tabs.size())) index = 0;
     const std::wstring name = tabs.empty() ? std::wstring() : AttributeText(tabs[index].Get(), L"Name");
-    std::vector<std::wstring> toolbarNames;
+    // The menus and commands act on the toolbars of the document the row shows.
+    m_toolbarNames.clear();
     for (const XmlElement& tab : tabs) {
-        if (!IsPseudoToolbar(tab.Get())) toolbarNames.push_back(AttributeText(tab.Get(), L"Name"));
+        if (!IsPseudoToolbar(tab.Get())) m_toolbarNames.push_back(AttributeText(tab.Get(), L"Name"));
     }
+    m_rowSignedIn = signedIn;
 
     if (!m_buttons) {
         m_buttons = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
@@ -170,13 +161,12 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document)
         }
     }
     if (!m_model.empty() && !m_model.front().IsChevron()) {
-        AddFixedMenuesinHomeButton(m_model.front(), toolbarNames, StoredSignInState() == L"1",
-                                   m_startup.paths.imageFolder);
+        AddFixedMenuesinHomeButton(m_model.front(), m_toolbarNames, signedIn, m_startup.paths.imageFolder);
     }
     LoadButtonImages();
     PopulateButtons(kAllShown);
     PlaceSearchPlaceholder();
-    BuildSignInButton();
+    BuildSignInButton(signedIn);
     if (version.find(L"6.0.2800") != std::wstring::npos) {
         for (const ToolbarButton& button : m_model) {
             if (IsPopupBlockerCaption(button.caption)) {
@@ -327,10 +317,8 @@ void CMarlinToolbarCtrl::PopulateButtons(size_t hiddenFrom)
     m_hiddenFrom = hiddenFrom;
 }
 
-void CMarlinToolbarCtrl::BuildSignInButton()
+void CMarlinToolbarCtrl::BuildSignInButton(bool signedIn)
 {
-    // The caption and picture follow the stored state; anything but "1" reads as signed out.
-    const bool signedIn = StoredSignInState() == L"1";
     const std::wstring picture = SkinFolder(g_Skin) + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
     if (m_signIn && picture == m_signInPicture && m_rowHeight == m_signInHeight) return;
     m_signInPicture = picture;
@@ -454,11 +442,7 @@ bool CMarlinToolbarCtrl::SetPopupBlockerCaption(const std::wstring& caption)
         button.caption = caption;
         // A count survives the next rebuild; the plain captions follow the switch.
         m_blockerCaption = caption.find(L"Blocked") != std::wstring::npos ? caption : std::wstring();
-        TBBUTTONINFOW info{sizeof(info)};
-        info.dwMask = TBIF_TEXT;
-        info.pszText = button.caption.data();
-        ::SendMessageW(m_buttons, TB_SETBUTTONINFOW, button.commandId, reinterpret_cast<LPARAM>(&info));
-        // The button's width changed: measure the row again before the overflow is decided.
+        // The button's width changes: the row is added again and measured anew.
         PopulateButtons(kAllShown);
         LayoutButtons(m_size.cx, m_size.cy);
         return true;

@@ -14,6 +14,7 @@
 
 #include <exdisp.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -144,15 +145,17 @@ private:
         LONG moves = 0;
     };
 
-    // Builds the row for toolbar `index` of `document`, the current document.
-    void BuildRow(int index, const marlin::XmlDocument& document);
+    // Builds the row for toolbar `index` of `document`, the document of the
+    // sign-in state `signedIn`.
+    void BuildRow(int index, const marlin::XmlDocument& document, bool signedIn);
     static constexpr size_t kAllShown = static_cast<size_t>(-1);
     static constexpr LRESULT kFewButtons = 16;
     void LoadButtonImages();
     void ClearButtonToolbar();
     // Adds the row's buttons, those from `hiddenFrom` on hidden (with the chevron shown).
     void PopulateButtons(size_t hiddenFrom);
-    void BuildSignInButton();
+    // The caption and picture follow the stored state; anything but "1" reads as signed out.
+    void BuildSignInButton(bool signedIn);
     void PlaceSearchPlaceholder();
     RECT ItemRect(int commandId) const noexcept;
     // Hides the records from `hiddenFrom` on and shows the rest, with as few layouts as it can.
@@ -160,8 +163,7 @@ private:
     int SignInButtonWidth() const noexcept;
     int DecideRowHeight() const;
     bool BrowserCanBlockPopups() const;
-    std::vector<std::wstring> ToolbarNames() const;
-    void RebuildAndLayout(int index);
+    void RebuildAndRepaint(int index);
     void SwitchDocuments(bool toLogin);
 
     // Commands (ToolbarCommands.cpp).
@@ -176,7 +178,9 @@ private:
     void OnSignInButton();
     void RunButtonAction(marlin::MenuAction action, size_t buttonIndex);
     void MoveButton(size_t buttonIndex, int targetNumber);
-    UINT TrackMenu(marlin::CToolbarMenuBuilder& builder, HMENU menu, POINT at);
+    // Builds a menu, tracks it at `at` (screen) and answers the choice (0: none).
+    UINT TrackMenu(const std::function<marlin::unique_hmenu(marlin::CToolbarMenuBuilder&)>& build, POINT at);
+    POINT BelowButton(int commandId) const noexcept;
     marlin::MenuContext MakeMenuContext() const;
     marlin::ComPtr<IUnknown> HoldBand() const noexcept;
     std::optional<size_t> ModelIndexOf(int commandId) const noexcept;
@@ -187,6 +191,8 @@ private:
     HWND m_searchPlaceholder = nullptr; // where the search box goes
     RECT m_createRect{};
     std::vector<marlin::ToolbarButton> m_model;
+    std::vector<std::wstring> m_toolbarNames; // the real toolbars of the row's document
+    bool m_rowSignedIn = false;               // the row shows the signed-in document
     std::vector<marlin::unique_himagelist> m_imageLists;
     std::vector<marlin::unique_himagelist> m_nextImageLists; // built, not yet handed to the toolbar
     std::vector<RECT> m_fullRects; // each record's place with every record shown

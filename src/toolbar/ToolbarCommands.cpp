@@ -146,7 +146,7 @@ void CMarlinToolbarCtrl::TurnPopupBlocker(bool on, const ToolbarButton*)
     m_blockerCaption.clear();
     // This window rebuilds now; the others see the registry value change.
     m_lastPopupState = g_PopupMgr;
-    RebuildAndLayout(m_shownToolbar);
+    RebuildAndRepaint(m_shownToolbar);
 }
 
 void CMarlinToolbarCtrl::ShowPopupBlockerSettings()
@@ -180,18 +180,18 @@ bool CMarlinToolbarCtrl::OnMenuCommand(const MenuCommand& command)
     switch (command.action) {
     case MenuAction::ShowToolbar:
         ::InterlockedExchange(&SharedState().CurrentToolbar, command.toolbarIndex);
-        RebuildAndLayout(command.toolbarIndex);
+        RebuildAndRepaint(command.toolbarIndex);
         return true;
     case MenuAction::ModifyToolbar:
         // Renaming needs the toolbar dialog, which comes with drag and drop.
         return true;
     case MenuAction::RemoveToolbar: {
-        const std::vector<std::wstring> names = ToolbarNames();
+        const std::vector<std::wstring>& names = m_toolbarNames;
         if (command.toolbarIndex >= static_cast<int>(names.size())) return true;
         if (!CToolbarOperations::Confirm(hwnd(), CToolbarOperations::RemoveToolbarQuestion(names[command.toolbarIndex]))) {
             return true;
         }
-        if (CToolbarOperations().RemoveToolbarFromMenu(command.toolbarIndex)) RebuildAndLayout(SharedState().CurrentToolbar);
+        if (CToolbarOperations().RemoveToolbarFromMenu(command.toolbarIndex)) RebuildAndRepaint(SharedState().CurrentToolbar);
         return true;
     }
     case MenuAction::SetDefaultToolbar:
@@ -281,37 +281,37 @@ void CMarlinToolbarCtrl::RunButtonAction(MenuAction action, size_t buttonIndex)
         // Properties and Change Icon need the button dialog, which comes with drag and drop.
         return;
     }
-    const std::vector<std::wstring> names = ToolbarNames();
+    const std::vector<std::wstring>& names = m_toolbarNames;
     if (m_shownToolbar >= static_cast<int>(names.size())) return;
     const ToolbarRef toolbar{names[m_shownToolbar], m_shownToolbar + 1};
     const int buttonId = button->position;
     if (!CToolbarOperations::Confirm(hwnd(), CToolbarOperations::RemoveButtonQuestion(button->caption))) return;
     if (CButtonOperations().DeleteButton(toolbar, buttonId)) {
         RaiseChange(SharedState().ButtonEditChanged);
-        RebuildAndLayout(m_shownToolbar);
+        RebuildAndRepaint(m_shownToolbar);
     }
 }
 
 void CMarlinToolbarCtrl::MoveButton(size_t buttonIndex, int targetNumber)
 {
     const ToolbarButton* button = GetButton(buttonIndex);
-    const std::vector<std::wstring> names = ToolbarNames();
+    const std::vector<std::wstring>& names = m_toolbarNames;
     if (!button || m_shownToolbar >= static_cast<int>(names.size())) return;
     if (targetNumber < 1 || targetNumber > static_cast<int>(names.size()) || targetNumber == m_shownToolbar + 1) return;
     const ToolbarRef source{names[m_shownToolbar], m_shownToolbar + 1};
     const int buttonId = button->position;
     // Gives the menu time to close before the row changes under it.
     Env().Sleep(700);
-    if (CButtonOperations().MoveButtonToToolbar(source, buttonId, targetNumber, names)) RebuildAndLayout(m_shownToolbar);
+    if (CButtonOperations().MoveButtonToToolbar(source, buttonId, targetNumber, names)) RebuildAndRepaint(m_shownToolbar);
 }
 
 MenuContext CMarlinToolbarCtrl::MakeMenuContext() const
 {
     MenuContext context;
     context.model = &m_model;
-    context.toolbarNames = ToolbarNames();
+    context.toolbarNames = m_toolbarNames;
     context.currentToolbar = m_shownToolbar;
-    context.signedIn = StoredSignInState() == L"1";
+    context.signedIn = m_rowSignedIn;
     context.popupBlockerOn = g_PopupMgr > 0 && BrowserCanBlockPopups();
     context.imageFolder = m_startup.paths.imageFolder;
     // Entry identifiers start past the buttons; the mode moves them further on.
@@ -319,30 +319,34 @@ MenuContext CMarlinToolbarCtrl::MakeMenuContext() const
     return context;
 }
 
-UINT CMarlinToolbarCtrl::TrackMenu(CToolbarMenuBuilder& builder, HMENU menu, POINT at)
+UINT CMarlinToolbarCtrl::TrackMenu(const std::function<unique_hmenu(CToolbarMenuBuilder&)>& build, POINT at)
 {
+    MenuOpenScope open(m_menuOpen);
+    CToolbarMenuBuilder builder(m_menuHelp, MakeMenuContext());
+    unique_hmenu menu = build(builder);
+    if (!menu) return 0;
     m_menuCommands = builder.Commands();
-    ::SendMessageW(hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-    const UINT chosen = Env().TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x, at.y, hwnd());
-    ::SendMessageW(hwnd(), WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    ::SendMessageW(hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu.get()), 0);
+    const UINT chosen =
+        Env().TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x, at.y, hwnd());
+    ::SendMessageW(hwnd(), WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu.get()), 0);
     return chosen;
+}
+
+POINT CMarlinToolbarCtrl::BelowButton(int commandId) const noexcept
+{
+    RECT rect = ItemRect(commandId);
+    ::MapWindowPoints(m_buttons, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
+    return POINT{rect.left, rect.bottom};
 }
 
 void CMarlinToolbarCtrl::ShowDropDownMenu(int commandId)
 {
     const auto index = ModelIndexOf(commandId);
     if (!index) return;
-    UINT chosen = 0;
-    {
-        MenuOpenScope open(m_menuOpen);
-        ::SetFocus(m_buttons);
-        RECT rect = ItemRect(commandId);
-        ::MapWindowPoints(m_buttons, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
-        CToolbarMenuBuilder builder(m_menuHelp, MakeMenuContext());
-        unique_hmenu menu = builder.DropDownMenu(*index);
-        if (!menu) return;
-        chosen = TrackMenu(builder, menu.get(), POINT{rect.left, rect.bottom});
-    }
+    ::SetFocus(m_buttons);
+    const UINT chosen = TrackMenu([&](CToolbarMenuBuilder& builder) { return builder.DropDownMenu(*index); },
+                                  BelowButton(commandId));
     if (chosen) OnCommand(chosen, 0);
 }
 
@@ -354,16 +358,8 @@ void CMarlinToolbarCtrl::ShowOverflowMenu()
             hidden.push_back(i);
         }
     }
-    UINT chosen = 0;
-    {
-        MenuOpenScope open(m_menuOpen);
-        RECT rect = ItemRect(kChevronCommand);
-        ::MapWindowPoints(m_buttons, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
-        CToolbarMenuBuilder builder(m_menuHelp, MakeMenuContext());
-        unique_hmenu menu = builder.OverflowMenu(hidden);
-        if (!menu) return;
-        chosen = TrackMenu(builder, menu.get(), POINT{rect.left, rect.bottom});
-    }
+    const UINT chosen = TrackMenu([&](CToolbarMenuBuilder& builder) { return builder.OverflowMenu(hidden); },
+                                  BelowButton(kChevronCommand));
     if (chosen) OnCommand(chosen, 0);
 }
 
@@ -372,16 +368,9 @@ void CMarlinToolbarCtrl::ShowButtonContextMenu(int commandId)
     if (commandId == static_cast<int>(kSignInCommand) || commandId == kChevronCommand) return;
     const auto index = ModelIndexOf(commandId);
     if (!index) return;
-    UINT chosen = 0;
-    {
-        MenuOpenScope open(m_menuOpen);
-        POINT at{};
-        ::GetCursorPos(&at);
-        CToolbarMenuBuilder builder(m_menuHelp, MakeMenuContext());
-        unique_hmenu menu = builder.ContextMenu(*index);
-        if (!menu) return;
-        chosen = TrackMenu(builder, menu.get(), at);
-    }
+    POINT at{};
+    ::GetCursorPos(&at);
+    const UINT chosen = TrackMenu([&](CToolbarMenuBuilder& builder) { return builder.ContextMenu(*index); }, at);
     if (!chosen) return;
     // The command belongs to the right-clicked button until it has run.
     m_contextButton = *index;

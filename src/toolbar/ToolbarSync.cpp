@@ -38,7 +38,7 @@ void CMarlinToolbarCtrl::SynchronizeWithOtherWindows()
         // A settings file that does not load is logged once, not every second.
         m_handled.settings = settings;
         if (InitializeApplicationSettings() == 1) {
-            BuildSignInButton();
+            BuildSignInButton(StoredSignInState() == L"1");
             LayoutButtons(m_size.cx, m_size.cy);
             Repaint();
         }
@@ -56,7 +56,7 @@ void CMarlinToolbarCtrl::SynchronizeWithOtherWindows()
     const LONG tabs = shared.TabsChanged;
     if (tabs != m_handled.tabs || rebuildForBlocker) {
         m_handled.tabs = tabs;
-        RebuildAndLayout(shared.CurrentToolbar);
+        RebuildAndRepaint(shared.CurrentToolbar);
         return;
     }
 
@@ -68,11 +68,11 @@ void CMarlinToolbarCtrl::SynchronizeWithOtherWindows()
         m_handled.buttons = buttons;
         m_handled.buttonEdits = edits;
         m_handled.moves = moves;
-        RebuildAndLayout(m_shownToolbar);
+        RebuildAndRepaint(m_shownToolbar);
         return;
     }
 
-    if (shared.CurrentToolbar != m_shownToolbar) RebuildAndLayout(shared.CurrentToolbar);
+    if (shared.CurrentToolbar != m_shownToolbar) RebuildAndRepaint(shared.CurrentToolbar);
 }
 
 void CMarlinToolbarCtrl::SwitchDocuments(bool toLogin)
@@ -89,5 +89,5 @@ void CMarlinToolbarCtrl::SwitchDocuments(bool toLogin)
     const SharedInstanceState& shared = SharedState();
     m_handled = HandledChanges{shared.TabsChanged, m_handled.settings, shared.ButtonsChanged,
                                shared.ButtonEditChanged, shared.MoveToChanged};
-    RebuildAndLayout(SharedState().CurrentToolbar);
+    RebuildAndRepaint(SharedState().CurrentToolbar);
 }

@@ -102,6 +102,18 @@ std::string ReadTextFile(const std::wstring& path)
     return ReadFileBytes(path, 64 * 1024 * 1024).value_or(std::string());
 }
 
+void CopyFiles(const std::wstring& fromFolder, const wchar_t* pattern, const std::wstring& toFolder)
+{
+    const std::wstring from = WithTrailingBackslash(fromFolder);
+    const std::wstring to = WithTrailingBackslash(toFolder);
+    WIN32_FIND_DATAW found;
+    unique_find search(::FindFirstFileW((from + pattern).c_str(), &found));
+    if (!search) return;
+    do {
+        ::CopyFileW((from + found.cFileName).c_str(), (to + found.cFileName).c_str(), FALSE);
+    } while (::FindNextFileW(search.get(), &found));
+}
+
 void RemoveTree(const std::wstring& folder)
 {
     std::wstring base = WithTrailingBackslash(folder);

@@ -34,6 +34,8 @@ void RestoreRegistry();
 
 bool WriteTextFile(const std::wstring& path, const std::string& utf8);
 std::string ReadTextFile(const std::wstring& path);
+// Copies the files of `fromFolder` matching `pattern` into `toFolder`.
+void CopyFiles(const std::wstring& fromFolder, const wchar_t* pattern, const std::wstring& toFolder);
 // Deletes a folder and everything in it.
 void RemoveTree(const std::wstring& folder);
 // A Linux build path as Wine sees it ("Z:\...").

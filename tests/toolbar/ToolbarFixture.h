@@ -68,14 +68,7 @@ protected:
         m_data = MakeFolder(L"Data");
         MakeFolder(L"Data\\XMLS");
         MakeFolder(L"Data\\Images");
-        const std::wstring images = WinePath(MARLIN_IMAGES_DIR) + L"\\";
-        for (const wchar_t* name : {L"MarlinToolbar.ico", L"Features.ico", L"PopupOn.ico", L"PopupOff.ico",
-                                    L"Chevron_Arrow.ico", L"DefToolbar.ico", L"rename.ico", L"remove.ico", L"show.ico",
-                                    L"applicationSettings.ico", L"uninstall.ico", L"help.ico", L"AboutMT.ico",
-                                    L"aboutDeveloper.ico", L"DeleteButton.ico", L"ButtonProperty.ico",
-                                    L"ChangeIcon.ico", L"MoveTo.ico", L"OpenWeb.ico", L"DropFile.ico"}) {
-            ::CopyFileW((images + name).c_str(), (m_data + L"Images\\" + name).c_str(), FALSE);
-        }
+        CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.ico", m_data + L"Images");
         SetSignedIn(true);
         // The browser's own key, where its pop-up switch lives.
         CreateRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer", KEY_ALL_ACCESS);
@@ -144,18 +137,20 @@ protected:
     std::vector<CapturedItem> DropDown(int command, UINT choice = 0)
     {
         NMTOOLBARW notice{};
-        notice.hdr.hwndFrom = m_toolbar.ButtonToolbar();
-        notice.hdr.code = TBN_DROPDOWN;
         notice.iItem = command;
-        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); },
-                     choice);
+        return Notify(notice.hdr, TBN_DROPDOWN, choice);
     }
     std::vector<CapturedItem> RightClick(int command, UINT choice = 0)
     {
         NMMOUSE notice{};
-        notice.hdr.hwndFrom = m_toolbar.ButtonToolbar();
-        notice.hdr.code = NM_RCLICK;
         notice.dwItemSpec = command;
+        return Notify(notice.hdr, NM_RCLICK, choice);
+    }
+    // Sends the row's notification `code` (whose header starts `notice`) to the toolbar window.
+    std::vector<CapturedItem> Notify(NMHDR& notice, UINT code, UINT choice)
+    {
+        notice.hwndFrom = m_toolbar.ButtonToolbar();
+        notice.code = code;
         return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); },
                      choice);
     }
