@@ -376,7 +376,7 @@ LRESULT CALLBACK CMarlinToolbarObj::BandMouseHook(int code, WPARAM message, LPAR
             if (mouse->hwnd == g_hWndRebar) {
                 toolbar->Repaint();
                 toolbar->Repaint();
-                if (CMarlinToolbarObj* band = toolbar->Band(); band && band->Shown()) band->ShowDW(TRUE);
+                if (auto* band = static_cast<CMarlinToolbarObj*>(toolbar->Band()); band && band->Shown()) band->ShowDW(TRUE);
             }
             toolbar->SetLastClickPoint(mouse->pt);
         } else if (message == WM_RBUTTONDOWN && toolbar) {

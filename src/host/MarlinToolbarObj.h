@@ -5,7 +5,8 @@
 // the hidden window with the toolbar, the input-object site, the browser and
 // its event stream. Invoke is the browser's DWebBrowserEvents2 sink.
 #include "monitors/PopupBlocker.h"
-#include "plugins/InvisibleWnd.h"
+#include "InvisibleWnd.h"
+#include "toolbar/ToolbarBand.h"
 #include "platform/ComObject.h"
 
 #include "MarlinToolbar_h.h"
@@ -20,7 +21,8 @@
 
 class CMarlinToolbarObj final
     : public marlin::ComObject<CMarlinToolbarObj, IDeskBand, IObjectWithSite, IPersistStream, IInputObject,
-                               IMarlinToolbarObj> {
+                               IMarlinToolbarObj>,
+      public IToolbarBand {
 public:
     // Band styles in the rebar: always a gripper, or none when the browser's toolbars are locked.
     static constexpr UINT kStyleUnlocked = RBBS_BREAK | RBBS_GRIPPERALWAYS | RBBS_USECHEVRON;
@@ -74,7 +76,8 @@ public:
     void ClearSavedWidthUsed() noexcept { m_savedWidthUsed = false; }
     // Whether the band asked for a repaint while the toolbar did not exist yet;
     // the toolbar's timer takes the request once.
-    bool TakeRepaintRequest() noexcept { return std::exchange(m_repaintPending, false); }
+    bool TakeRepaintRequest() noexcept override { return std::exchange(m_repaintPending, false); }
+    marlin::ComPtr<IUnknown> HoldBand() noexcept override { return marlin::ComPtr<IUnknown>(Identity()); }
 
     // State the tests and the toolbar read.
     bool Shown() const noexcept { return m_shown; }

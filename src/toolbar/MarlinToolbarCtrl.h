@@ -5,6 +5,7 @@
 // inner toolbars (the button row and the sign-in button), follows the other
 // browser windows once a second, and turns clicks and menu choices into
 // commands.
+#include "ToolbarBand.h"
 #include "ToolbarMenus.h"
 #include "ToolbarModel.h"
 #include "document/DocumentStore.h"
@@ -17,8 +18,6 @@
 #include <functional>
 #include <optional>
 #include <vector>
-
-class CMarlinToolbarObj;
 
 class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl> {
 public:
@@ -41,8 +40,8 @@ public:
     // Links with the band and the browser (set up by the band's SetSite).
     void SetBrowser(IWebBrowser2* browser) { m_browser = browser; }
     IWebBrowser2* Browser() const noexcept { return m_browser.Get(); }
-    void LinkBand(CMarlinToolbarObj* band) noexcept { m_band = band; }
-    CMarlinToolbarObj* Band() const noexcept { return m_band; }
+    void LinkBand(IToolbarBand* band) noexcept { m_band = band; }
+    IToolbarBand* Band() const noexcept { return m_band; }
     void SetParentWindow(HWND parent) noexcept { m_parentWindow = parent; }
 
     // Mouse state recorded by the band's thread mouse hook.
@@ -206,7 +205,7 @@ private:
     int m_signInHeight = 0;
     SIZE m_size{};
     std::wstring m_tooltip; // the text handed to the tooltip last
-    CMarlinToolbarObj* m_band = nullptr;
+    IToolbarBand* m_band = nullptr;
     HWND m_parentWindow = nullptr;
     POINT m_lastClick{};
     bool m_rightButtonPressed = false;

@@ -12,7 +12,6 @@
 #include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
 #include "document/ToolbarOperations.h"
-#include "host/MarlinToolbarObj.h"
 #include "monitors/PopupBlocker.h"
 #include "platform/ComTypes.h"
 #include "platform/Environment.h"
@@ -45,10 +44,9 @@ private:
 
 marlin::ComPtr<IUnknown> CMarlinToolbarCtrl::HoldBand() const noexcept
 {
-    // The band owns this object. A menu, dialog or message box runs a message
-    // loop in which the browser may let the band go; holding it keeps this
-    // object alive until the handler has returned.
-    return marlin::ComPtr<IUnknown>(m_band ? m_band->Identity() : nullptr);
+    // The band owns this object: holding it keeps this object alive until the
+    // handler has returned.
+    return m_band ? m_band->HoldBand() : nullptr;
 }
 
 bool CMarlinToolbarCtrl::OnCommand(UINT id, UINT code)

@@ -8,7 +8,6 @@
 #include "config/SettingsStore.h"
 #include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
-#include "host/MarlinToolbarObj.h"
 
 using namespace marlin;
 
