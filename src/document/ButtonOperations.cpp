@@ -5,6 +5,8 @@
 #include "config/ErrorLog.h"
 #include "platform/Strings.h"
 
+#include <optional>
+
 namespace marlin {
 
 namespace {
@@ -39,6 +41,14 @@ XmlElement FindButton(IXMLDOMNode* tab, int buttonId)
 }
 
 XmlElement DescriptionOf(IXMLDOMNode* buttons) { return FirstChildNamed(buttons, L"ButtDesc"); }
+
+bool Matches(IXMLDOMNode* buttons, const ButtonIdentity& identity)
+{
+    XmlElement description = DescriptionOf(buttons);
+    if (!description) return false;
+    const EntryRecord record = ReadEntry(description.Get(), EntryKind::Button, std::wstring());
+    return record.caption == identity.caption && record.url == identity.url;
+}
 
 bool SetAll(IXMLDOMNode* element, std::initializer_list<std::pair<const wchar_t*, std::wstring>> attributes)
 {
@@ -172,6 +182,28 @@ bool CButtonOperations::MoveButtonWithinToolbar(const ToolbarRef& toolbar, int b
         XmlElement target = FindButton(tab.Get(), targetPosition);
         if (target && target.Get() == button.Get()) return false;
         if (!InsertBefore(tab.Get(), button.Get(), target.Get())) return false;
+        RenumberDocument(document);
+        return true;
+    });
+}
+
+bool CButtonOperations::DeleteButton(const ToolbarRef& toolbar, const ButtonIdentity& identity) const
+{
+    return EditToolbarDocument(LoginDocumentPath(), [&](XmlDocument& document) {
+        XmlElement tab = FindToolbar(document, toolbar);
+        if (!tab) return false;
+        const std::vector<XmlElement> buttons = ButtonsOf(tab.Get());
+        std::optional<size_t> target;
+        for (size_t index = 0; index < buttons.size(); ++index) {
+            IXMLDOMNode* button = buttons[index].Get();
+            if (IsProtected(button) || !Matches(button, identity)) continue;
+            if (ParseInt(AttributeText(button, L"ID")) == identity.id) {
+                target = index;
+                break;
+            }
+            if (!target) target = index;
+        }
+        if (!target || !RemoveChild(tab.Get(), buttons[*target].Get())) return false;
         RenumberDocument(document);
         return true;
     });

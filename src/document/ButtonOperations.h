@@ -16,6 +16,13 @@ struct ToolbarRef {
     int tabId = 0;
 };
 
+// A button as the user saw it when asked to confirm: its ID, caption and address.
+struct ButtonIdentity {
+    int id = 0;
+    std::wstring caption;
+    std::wstring url;
+};
+
 struct NewButton {
     std::wstring caption;
     std::wstring iconPath;
@@ -60,6 +67,10 @@ public:
     bool MoveButtonWithinToolbar(const ToolbarRef& toolbar, int buttonId, int targetPosition) const;
     // Removes the button unless it is a built-in or plug-in button.
     bool DeleteButton(const ToolbarRef& toolbar, int buttonId) const;
+    // Deletes the button the user confirmed: the one with the identity's ID
+    // when it still has that caption and address, otherwise the first one that
+    // has them. Nothing changes when none has.
+    bool DeleteButton(const ToolbarRef& toolbar, const ButtonIdentity& button) const;
     bool SetButtonProperties(const ToolbarRef& toolbar, int buttonId, const std::wstring& caption,
                              const std::wstring& url, const std::wstring& toolTip) const;
     bool ChangeButtonIcon(const ToolbarRef& toolbar, int buttonId, const std::wstring& iconPath) const;

@@ -161,7 +161,26 @@ bool CToolbarOperations::RemoveToolbar(int tabIndex) const
 
 bool CToolbarOperations::RemoveToolbarFromMenu(int tabIndex) const
 {
+    return RemoveToolbarFromMenu(tabIndex, std::wstring());
+}
+
+bool CToolbarOperations::RemoveToolbarFromMenu(int tabIndex, const std::wstring& name) const
+{
     const bool saved = EditToolbarDocument(LoginDocumentPath(), [&](XmlDocument& document) {
+        if (!name.empty()) {
+            const std::vector<XmlElement> tabs = TabElements(document);
+            auto named = [&](size_t index) {
+                return index < tabs.size() && !IsPseudoToolbar(tabs[index].Get()) &&
+                       EqualsNoCase(AttributeText(tabs[index].Get(), L"Name"), name);
+            };
+            if (!named(static_cast<size_t>(tabIndex))) {
+                tabIndex = -1;
+                for (size_t index = 0; index < tabs.size() && tabIndex < 0; ++index) {
+                    if (named(index)) tabIndex = static_cast<int>(index);
+                }
+                if (tabIndex < 0) return false;
+            }
+        }
         if (!RemoveTab(document, tabIndex)) return false;
         XmlElement root = document.Root();
         const std::wstring current = AttributeText(root.Get(), L"Default");

@@ -23,6 +23,10 @@ public:
     // The home menu's variant: also moves the default to the first toolbar when
     // the default was removed, and keeps CurrentToolbar on the same toolbar.
     bool RemoveToolbarFromMenu(int tabIndex) const;
+    // The same for the toolbar named `name`, the one at `tabIndex` when it
+    // still has that name. A confirmation may have let other windows change
+    // the document meanwhile: when no toolbar has the name, nothing changes.
+    bool RemoveToolbarFromMenu(int tabIndex, const std::wstring& name) const;
     bool SetAsDefault(int tabIndex) const;
 
     // The confirmations the callers ask before removing.
