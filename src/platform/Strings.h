@@ -34,4 +34,9 @@ std::string ToAnsi(std::wstring_view text);
 // Appends a backslash unless the text is empty or already ends with one.
 std::wstring WithTrailingBackslash(std::wstring_view path);
 
+// `text` as one argument of a command line, quoted so that CommandLineToArgvW
+// and the C runtime read it back unchanged: blanks stay inside, a quote is
+// escaped, backslashes before a quote are doubled.
+std::wstring QuoteCommandLineArgument(std::wstring_view text);
+
 } // namespace marlin
