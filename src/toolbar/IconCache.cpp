@@ -1,9 +1,11 @@
 #include "IconCache.h"
 
 #include "platform/Files.h"
+#include "platform/Module.h"
+#include "resources/resource.h"
 #include "platform/Strings.h"
-#include "platform/UniqueHandle.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -13,15 +15,24 @@ namespace {
 
 struct CachedIcon {
     FileIdentity identity;
-    unique_hicon icon;
+    ButtonIconRef icon;
+    std::uint64_t lastUse = 0;
+};
+
+struct CachedList {
+    unique_himagelist list;
+    std::uint64_t lastUse = 0;
 };
 
 struct Cache {
     std::mutex lock;
+    std::uint64_t clock = 0;      // counts uses, for dropping the least recently used entry
+    std::uint64_t nextSerial = 1;
     std::map<std::wstring, CachedIcon> icons;
-    // Keyed by the cached icons' handles: a reloaded icon gets a new handle,
-    // so a list of the old one is never used for it.
-    std::map<std::vector<HICON>, unique_himagelist> lists;
+    // Keyed by the icons' serials: a reloaded icon gets a new serial, so a
+    // list of the old picture is never used for it.
+    std::map<std::vector<std::uint64_t>, CachedList> lists;
+    ButtonIconRef builtIn;
 };
 
 Cache& TheCache()
@@ -29,6 +40,17 @@ Cache& TheCache()
     // Never destroyed at exit: icons are cleared at module unload instead.
     static auto* cache = new Cache();
     return *cache;
+}
+
+template <typename Map>
+void DropLeastRecentlyUsed(Map& entries, size_t limit)
+{
+    while (entries.size() > limit) {
+        auto oldest = std::min_element(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+            return a.second.lastUse < b.second.lastUse;
+        });
+        entries.erase(oldest);
+    }
 }
 
 // A bitmap becomes an opaque icon, so that every image list entry is an icon.
@@ -53,7 +75,7 @@ HICON LoadFromFile(const std::wstring& path)
 
 } // namespace
 
-HICON CachedButtonIcon(const std::wstring& path)
+ButtonIconRef CachedButtonIcon(const std::wstring& path)
 {
     const auto identity = QueryFileStamp(path);
     if (!identity) return nullptr;
@@ -61,33 +83,76 @@ HICON CachedButtonIcon(const std::wstring& path)
     const std::wstring key = ToLowerAscii(path);
     std::lock_guard guard(cache.lock);
     auto found = cache.icons.find(key);
-    if (found != cache.icons.end() && found->second.identity == *identity) return found->second.icon.get();
-    HICON icon = LoadFromFile(path);
-    if (!icon) {
+    if (found != cache.icons.end() && found->second.identity == *identity) {
+        found->second.lastUse = ++cache.clock;
+        return found->second.icon;
+    }
+    unique_hicon loaded(LoadFromFile(path));
+    if (!loaded) {
         cache.icons.erase(key);
         return nullptr;
     }
+    // A holder of the old picture keeps it; the cache moves on to the new one.
     CachedIcon& entry = cache.icons[key];
     entry.identity = *identity;
-    entry.icon.reset(icon);
+    entry.icon = std::make_shared<const ButtonIcon>(std::move(loaded), cache.nextSerial++);
+    entry.lastUse = ++cache.clock;
+    ButtonIconRef icon = entry.icon;
+    DropLeastRecentlyUsed(cache.icons, kMaxCachedIcons);
     return icon;
 }
 
-HIMAGELIST ImageListOf(const std::vector<HICON>& icons)
+ButtonIconRef BuiltInButtonIcon()
 {
-    std::vector<HICON> key;
-    for (HICON icon : icons) {
-        if (icon) key.push_back(icon);
+    Cache& cache = TheCache();
+    std::lock_guard guard(cache.lock);
+    if (!cache.builtIn) {
+        unique_hicon icon(static_cast<HICON>(
+            ::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDI_DEFAULT_BUTTON), IMAGE_ICON, 16, 16, 0)));
+        if (icon) cache.builtIn = std::make_shared<const ButtonIcon>(std::move(icon), cache.nextSerial++);
+    }
+    return cache.builtIn;
+}
+
+HIMAGELIST ImageListOf(const std::vector<ButtonIconRef>& icons)
+{
+    std::vector<std::uint64_t> key;
+    for (const ButtonIconRef& icon : icons) {
+        if (icon) key.push_back(icon->serial());
     }
     Cache& cache = TheCache();
     std::lock_guard guard(cache.lock);
     auto found = cache.lists.find(key);
-    if (found != cache.lists.end()) return ::ImageList_Duplicate(found->second.get());
+    if (found != cache.lists.end()) {
+        found->second.lastUse = ++cache.clock;
+        return ::ImageList_Duplicate(found->second.list.get());
+    }
     HIMAGELIST list = ::ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 1);
     if (!list) return nullptr;
-    for (HICON icon : key) ::ImageList_ReplaceIcon(list, -1, icon);
-    if (HIMAGELIST master = ::ImageList_Duplicate(list)) cache.lists[key].reset(master);
+    for (const ButtonIconRef& icon : icons) {
+        if (icon) ::ImageList_ReplaceIcon(list, -1, icon->get());
+    }
+    if (HIMAGELIST master = ::ImageList_Duplicate(list)) {
+        CachedList& entry = cache.lists[key];
+        entry.list.reset(master);
+        entry.lastUse = ++cache.clock;
+        DropLeastRecentlyUsed(cache.lists, kMaxCachedImageLists);
+    }
     return list;
+}
+
+size_t CachedIconCount() noexcept
+{
+    Cache& cache = TheCache();
+    std::lock_guard guard(cache.lock);
+    return cache.icons.size();
+}
+
+size_t CachedImageListCount() noexcept
+{
+    Cache& cache = TheCache();
+    std::lock_guard guard(cache.lock);
+    return cache.lists.size();
 }
 
 void ClearIconCache() noexcept
@@ -96,6 +161,7 @@ void ClearIconCache() noexcept
     std::lock_guard guard(cache.lock);
     cache.lists.clear();
     cache.icons.clear();
+    cache.builtIn.reset();
 }
 
 } // namespace marlin

@@ -1,6 +1,5 @@
 #include "MarlinToolbarCtrl.h"
 
-#include "IconCache.h"
 #include "ToolbarGlobals.h"
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
@@ -10,13 +9,8 @@
 #include "document/SignIn.h"
 #include "monitors/PopupBlocker.h"
 #include "platform/Environment.h"
-#include "platform/Module.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
-#include "resources/resource.h"
-
-#include <algorithm>
-#include <map>
 
 using namespace marlin;
 
@@ -24,24 +18,11 @@ namespace {
 
 constexpr wchar_t kThemeManagerKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
 
-
 int ReadPopupManager()
 {
     int on = 0;
     CReadRegistryValues().GetPopupMgr(on);
     return on;
-}
-
-HWND CreateInnerToolbar(HWND parent, const RECT& rect, DWORD style)
-{
-    return ::CreateWindowExW(WS_EX_TRANSPARENT, TOOLBARCLASSNAMEW, L"", style, rect.left, rect.top,
-                             rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, ModuleInstance(), nullptr);
-}
-
-void RemoveAllButtons(HWND toolbar)
-{
-    while (::SendMessageW(toolbar, TB_DELETEBUTTON, 0, 0)) {
-    }
 }
 
 } // namespace
@@ -61,10 +42,7 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
         m_startup = InitializeToolbarDocuments(hwnd());
         m_showsLogin = m_startup.loginDocument;
         // Changes made before this window existed are already in its documents.
-        const SharedInstanceState& shared = SharedState();
-        m_handled = HandledChanges{shared.TabsChanged, shared.SettingsChanged, shared.ButtonsChanged,
-                                   shared.ButtonEditChanged, shared.MoveToChanged};
-        m_lastPopupState = ReadPopupManager();
+        m_handled = CurrentMarks(ReadPopupManager());
         if (m_startup.pathFound) {
             auto document = LoadToolbarDocument(m_startup.currentDocumentPath);
             const int tabs = document ? static_cast<int>(TabElements(*document).size()) : 0;
@@ -85,6 +63,13 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
     return created;
 }
 
+SyncMarks CMarlinToolbarCtrl::CurrentMarks(int popupState) const noexcept
+{
+    const SharedInstanceState& shared = SharedState();
+    return SyncMarks{popupState, shared.TabsChanged, shared.SettingsChanged, shared.ButtonsChanged,
+                     shared.ButtonEditChanged, shared.MoveToChanged};
+}
+
 void CMarlinToolbarCtrl::RefreshToolbar(int index)
 {
     const bool signedIn = StoredSignInState() == L"1";
@@ -100,7 +85,7 @@ void CMarlinToolbarCtrl::RefreshToolbar(int index)
     if (document) BuildRow(index, *document, signedIn);
 }
 
-void CMarlinToolbarCtrl::RebuildAndRepaint(int index)
+void CMarlinToolbarCtrl::Rebuild(int index)
 {
     RefreshToolbar(index);
     Repaint();
@@ -111,7 +96,6 @@ bool CMarlinToolbarCtrl::BrowserCanBlockPopups() const
     // Not on IE 6 of XP SP2, nor in protected mode.
     return m_startup.paths.browserVersion.find(L"6.0.2800") == std::wstring::npos && g_bProtectedMode != 1;
 }
-
 
 int CMarlinToolbarCtrl::DecideRowHeight() const
 {
@@ -130,337 +114,163 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
     if (index < 0 || index >= static_cast<int>(tabs.size())) index = 0;
     const std::wstring name = tabs.empty() ? std::wstring() : AttributeText(tabs[index].Get(), L"Name");
     // The menus and commands act on the toolbars of the document the row shows.
-    m_toolbarNames.clear();
+    RowDocument shown;
     for (const XmlElement& tab : tabs) {
-        if (!IsPseudoToolbar(tab.Get())) m_toolbarNames.push_back(AttributeText(tab.Get(), L"Name"));
+        if (!IsPseudoToolbar(tab.Get())) shown.toolbarNames.push_back(AttributeText(tab.Get(), L"Name"));
     }
-    m_rowSignedIn = signedIn;
+    shown.shownToolbar = index;
+    shown.signedIn = signedIn;
 
-    if (!m_buttons) {
-        m_buttons = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
-        if (!m_buttons) {
-            Env().ShowMessageBox(hwnd(), L"Unable to attach toolbar, Please restart Internet Explorer", kCaption,
-                                 MB_OK | MB_ICONWARNING);
-            return;
-        }
-    }
     // A theme change keeps the height the row had until the next build.
     if (!m_themeChanged) m_rowHeight = DecideRowHeight();
     m_themeChanged = false;
 
-    const std::wstring& version = m_startup.paths.browserVersion;
     // Where the browser cannot block, the blocker counts as off.
     if (!BrowserCanBlockPopups()) g_PopupMgr = 0;
     const bool blockerOn = g_PopupMgr > 0;
     ToolbarModelContext context{m_startup.paths.imageFolder, blockerOn, nullptr};
-    m_model = LoadToolbarButtons(document, name, Format(L"%d", index + 1), context);
-    for (ToolbarButton& button : m_model) {
+    std::vector<ToolbarButton> model = LoadToolbarButtons(document, name, Format(L"%d", index + 1), context);
+    for (ToolbarButton& button : model) {
         // A count of blocked windows survives the rebuild while the blocker stays on.
         if (blockerOn && IsPopupBlockerCaption(button.caption) && !m_blockerCaption.empty()) {
             button.caption = m_blockerCaption;
         }
     }
-    if (!m_model.empty() && !m_model.front().IsChevron()) {
-        AddFixedMenuesinHomeButton(m_model.front(), m_toolbarNames, signedIn, m_startup.paths.imageFolder);
+    if (!model.empty() && !model.front().IsChevron()) {
+        AddFixedMenuesinHomeButton(model.front(), shown.toolbarNames, signedIn, m_startup.paths.imageFolder);
     }
-    LoadButtonImages();
-    PopulateButtons(kAllShown);
-    PlaceSearchPlaceholder();
-    BuildSignInButton(signedIn);
-    if (version.find(L"6.0.2800") != std::wstring::npos) {
-        for (const ToolbarButton& button : m_model) {
+    if (!m_row.Show(hwnd(), m_createRect, std::move(model), m_rowHeight)) {
+        Env().ShowMessageBox(hwnd(), L"Unable to attach toolbar, Please restart Internet Explorer", kCaption,
+                             MB_OK | MB_ICONWARNING);
+        return;
+    }
+    m_document = std::move(shown);
+    ShowSignInStrip(signedIn);
+    if (m_startup.paths.browserVersion.find(L"6.0.2800") != std::wstring::npos) {
+        for (const ToolbarButton& button : m_row.Model()) {
             if (IsPopupBlockerCaption(button.caption)) {
-                ::SendMessageW(m_buttons, TB_ENABLEBUTTON, button.commandId, FALSE);
+                m_row.DisableButton(button.commandId);
                 break;
             }
         }
     }
-    m_shownToolbar = index;
     ++m_rowBuilds;
     // The first build happens inside the window's creation, before its size is
     // known; the WM_SIZE that follows lays the row out.
-    if (m_size.cx > 0) LayoutButtons(m_size.cx, m_size.cy);
+    if (m_size.cx > 0) {
+        LayoutButtons(m_size.cx, m_size.cy);
+    } else {
+        m_layout.PlaceSearchSlot(m_row.SearchGap());
+    }
 }
 
-void CMarlinToolbarCtrl::LoadButtonImages()
-{
-    // Each record's icon: its file, or the built-in icon when the file does
-    // not load (loaded once per build), or none.
-    HICON builtIn = nullptr;
-    std::vector<HICON> icons;
-    std::map<HICON, int> indexOf; // buttons with the same icon share its image
-    std::map<std::wstring, HICON> loaded; // each file is looked up once per build
-    for (ToolbarButton& button : m_model) {
-        button.imageList = 0;
-        button.imageIndex = -1;
-        HICON icon = nullptr;
-        if (!button.iconPath.empty()) {
-            if (button.iconExists) {
-                auto [known, added] = loaded.try_emplace(button.iconPath, nullptr);
-                if (added) known->second = CachedButtonIcon(button.iconPath);
-                icon = known->second;
-            }
-            if (!icon) {
-                // A shared resource icon belongs to the system; it is not destroyed.
-                if (!builtIn) {
-                    builtIn = static_cast<HICON>(::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(IDI_DEFAULT_BUTTON),
-                                                              IMAGE_ICON, 16, 16, LR_SHARED));
-                }
-                icon = builtIn;
-            }
-        }
-        if (!icon) continue;
-        auto [known, added] = indexOf.try_emplace(icon, static_cast<int>(icons.size()));
-        if (added) icons.push_back(icon);
-        button.imageIndex = known->second;
-    }
-    // The old lists go once the toolbar no longer refers to them (PopulateButtons).
-    m_nextImageLists.clear();
-    m_nextImageLists.emplace_back(ImageListOf(icons));
-}
-
-void CMarlinToolbarCtrl::ClearButtonToolbar()
-{
-    const auto count = ::SendMessageW(m_buttons, TB_BUTTONCOUNT, 0, 0);
-    if (count <= kFewButtons) {
-        RemoveAllButtons(m_buttons);
-        return;
-    }
-    // Each removal lays the whole row out again: for a long row a fresh
-    // window is far cheaper. The search box moves over to it.
-    HWND fresh = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
-    if (!fresh) {
-        RemoveAllButtons(m_buttons);
-        return;
-    }
-    RECT place{};
-    ::GetWindowRect(m_buttons, &place);
-    ::MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&place), 2);
-    ::MoveWindow(fresh, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
-    if (m_searchPlaceholder) ::SetParent(m_searchPlaceholder, fresh);
-    ::DestroyWindow(m_buttons);
-    m_buttons = fresh;
-}
-
-void CMarlinToolbarCtrl::PopulateButtons(size_t hiddenFrom)
-{
-    ::SendMessageW(m_buttons, WM_SETREDRAW, FALSE, 0);
-    ClearButtonToolbar();
-    ::SendMessageW(m_buttons, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageW(m_buttons, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
-    ::SendMessageW(m_buttons, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    ::SendMessageW(m_buttons, TB_SETMAXTEXTROWS, 1, 0);
-    ::SendMessageW(m_buttons, CCM_SETVERSION, 5, 0);
-    if (!m_nextImageLists.empty()) {
-        ::SendMessageW(m_buttons, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_nextImageLists[0].get()));
-        m_imageLists = std::move(m_nextImageLists);
-        m_nextImageLists.clear();
-    } else if (!m_imageLists.empty()) {
-        ::SendMessageW(m_buttons, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_imageLists[0].get()));
-    }
-    ::SendMessageW(m_buttons, TB_SETINDENT, 0, 0);
-    ::SendMessageW(m_buttons, TB_SETPADDING, 0, MAKELPARAM(8, 0));
-
-    std::vector<TBBUTTON> entries;
-    auto add = [&](const ToolbarButton& button, BYTE style, BYTE state) {
-        TBBUTTON entry{};
-        entry.iBitmap = button.imageIndex >= 0 ? MAKELONG(button.imageIndex, button.imageList) : I_IMAGENONE;
-        entry.idCommand = button.commandId;
-        entry.fsState = state;
-        entry.fsStyle = style;
-        entry.iString = reinterpret_cast<INT_PTR>(button.caption.c_str());
-        entries.push_back(entry);
-    };
-    // A separator's image field is its width: the search placeholder gets its
-    // 125 pixels as it is added, without a second layout of the row.
-    auto separator = [&](int command, int width = -1) {
-        TBBUTTON entry{};
-        entry.iBitmap = width;
-        entry.idCommand = command;
-        entry.fsStyle = BTNS_SEP;
-        entry.iString = -1;
-        entries.push_back(entry);
-    };
-    const bool overflowing = hiddenFrom < m_model.size();
-    for (size_t i = 0; i < m_model.size(); ++i) {
-        const ToolbarButton& button = m_model[i];
-        if (button.IsChevron()) {
-            add(button, kStylePlain, overflowing ? TBSTATE_ENABLED : TBSTATE_ENABLED | TBSTATE_HIDDEN);
-            continue;
-        }
-        const BYTE enabled = button.enabled ? TBSTATE_ENABLED : 0;
-        add(button, ButtonStyle(button, i == 0), i >= hiddenFrom ? enabled | TBSTATE_HIDDEN : enabled);
-        if (i == 0) {
-            separator(kSeparatorAfterHome);
-            separator(kSearchPlaceholder, kSearchPlaceholderWidth);
-            separator(kSeparatorAfterSearch);
-        }
-    }
-    // The size first: every message that changes the row lays it out again.
-    ::SendMessageW(m_buttons, TB_SETBUTTONSIZE, 0, MAKELPARAM(81, m_rowHeight));
-    ::SendMessageW(m_buttons, TB_ADDBUTTONSW, entries.size(), reinterpret_cast<LPARAM>(entries.data()));
-    if (!overflowing && hiddenFrom == kAllShown) {
-        // Every record is shown: remember where each lies. The layout decides
-        // the overflow from these.
-        m_fullRects.clear();
-        for (const ToolbarButton& button : m_model) m_fullRects.push_back(ItemRect(button.commandId));
-        if (m_chevronWidth == 0 || m_chevronHeight != m_rowHeight) {
-            // The chevron (one blank and its arrow) is measured once while shown.
-            ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, FALSE);
-            const RECT chevron = ItemRect(kChevronCommand);
-            m_chevronWidth = chevron.right - chevron.left;
-            m_chevronHeight = m_rowHeight;
-            ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, TRUE);
-        }
-    }
-    ::SendMessageW(m_buttons, WM_SETREDRAW, TRUE, 0);
-    m_hiddenFrom = hiddenFrom;
-}
-
-void CMarlinToolbarCtrl::BuildSignInButton(bool signedIn)
+void CMarlinToolbarCtrl::ShowSignInStrip(bool signedIn)
 {
     const std::wstring picture = SkinFolder(g_Skin) + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
-    if (m_signIn && picture == m_signInPicture && m_rowHeight == m_signInHeight) return;
-    m_signInPicture = picture;
-    m_signInHeight = m_rowHeight;
-    if (!m_signIn) {
-        m_signIn = CreateInnerToolbar(hwnd(), m_createRect, kStyle);
-        if (!m_signIn) return;
-        ::SendMessageW(m_signIn, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-        ::SendMessageW(m_signIn, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
-        ::SendMessageW(m_signIn, TB_SETMAXTEXTROWS, 1, 0);
-        ::SendMessageW(m_signIn, CCM_SETVERSION, 5, 0);
-    } else {
-        RemoveAllButtons(m_signIn);
-    }
-    HICON icon = CachedButtonIcon(picture);
-    unique_himagelist images(icon ? ImageListOf({icon}) : nullptr);
-    ::SendMessageW(m_signIn, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.get()));
-    m_signInImages = std::move(images);
-
-    static const wchar_t kSignInText[] = L"SignIn";
-    static const wchar_t kSignOutText[] = L"SignOut";
-    TBBUTTON button{};
-    button.iBitmap = icon ? 0 : I_IMAGENONE;
-    button.idCommand = kSignInCommand;
-    button.fsState = TBSTATE_ENABLED;
-    button.fsStyle = kStylePlain;
-    button.iString = reinterpret_cast<INT_PTR>(signedIn ? kSignOutText : kSignInText);
-    ::SendMessageW(m_signIn, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
-    ::SendMessageW(m_signIn, TB_SETBUTTONSIZE, 0, MAKELPARAM(60, m_rowHeight));
-    ::ShowWindow(m_signIn, SW_SHOWNA);
-}
-
-RECT CMarlinToolbarCtrl::ItemRect(int commandId) const noexcept
-{
-    RECT rect{};
-    ::SendMessageW(m_buttons, TB_GETRECT, commandId, reinterpret_cast<LPARAM>(&rect));
-    return rect;
-}
-
-int CMarlinToolbarCtrl::SignInButtonWidth() const noexcept
-{
-    RECT rect{};
-    if (!m_signIn || !::SendMessageW(m_signIn, TB_GETRECT, kSignInCommand, reinterpret_cast<LPARAM>(&rect))) return 0;
-    return rect.right - rect.left;
-}
-
-void CMarlinToolbarCtrl::PlaceSearchPlaceholder()
-{
-    // The search box lies between the home button and the separator after it.
-    const RECT home = ItemRect(m_model.empty() || m_model.front().IsChevron() ? 0 : m_model.front().commandId);
-    const RECT after = ItemRect(kSeparatorAfterSearch);
-    const int bottom = std::min<int>(home.bottom, 22);
-    const RECT place{home.right + 1, home.top, after.left - 1, bottom};
-    if (!m_searchPlaceholder) {
-        m_searchPlaceholder = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_buttons,
-                                                nullptr, ModuleInstance(), nullptr);
-    }
-    ::MoveWindow(m_searchPlaceholder, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+    m_signIn.Show(hwnd(), m_createRect, signedIn, picture, m_rowHeight);
 }
 
 void CMarlinToolbarCtrl::LayoutButtons(int width, int height)
 {
     if (width > 0) m_size = SIZE{width, height};
-    if (!m_buttons) return;
-    int available = m_size.cx;
+    if (!m_row.hwnd()) return;
+    RowMetrics metrics;
+    metrics.width = m_size.cx;
+    metrics.available = m_size.cx;
     SHANDLE_PTR frame = 0;
     if (m_browser && SUCCEEDED(m_browser->get_HWND(&frame)) && frame) {
         RECT client{};
-        if (::GetClientRect(reinterpret_cast<HWND>(frame), &client)) available = client.right - client.left;
+        if (::GetClientRect(reinterpret_cast<HWND>(frame), &client)) metrics.available = client.right - client.left;
     }
-    const int signInWidth = SignInButtonWidth();
-    const int rowWidth = std::max(available - signInWidth - 12, 0);
-    ::MoveWindow(m_buttons, 0, 2, rowWidth, 24, TRUE);
-    if (m_signIn) ::MoveWindow(m_signIn, rowWidth, 2, signInWidth + 12, 24, TRUE);
-
-    // Hide from the first record within whose reach the limit lies, measured
-    // as the row lies with every record shown.
-    const int limit = m_size.cx - signInWidth - m_chevronWidth;
-    const size_t count = std::min(m_model.size(), m_fullRects.size());
-    size_t overflowAt = kAllShown;
-    for (size_t i = 1; i < count; ++i) {
-        if (m_model[i].IsChevron()) continue;
-        const RECT& rect = m_fullRects[i];
-        if (rect.left <= limit && limit <= rect.right + m_chevronWidth) {
-            overflowAt = i;
-            break;
-        }
-    }
-    m_hiddenCount = 0;
-    for (size_t i = std::min(overflowAt, count); i < count; ++i) {
-        if (!m_model[i].IsChevron()) ++m_hiddenCount;
-    }
-    ApplyOverflow(overflowAt);
-    if (m_searchPlaceholder) PlaceSearchPlaceholder();
-}
-
-void CMarlinToolbarCtrl::ApplyOverflow(size_t hiddenFrom)
-{
-    if (hiddenFrom == m_hiddenFrom) return;
-    // Each hidden or shown button lays the whole row out again; past a few
-    // changes, adding the buttons afresh with their states is cheaper.
-    const size_t from = std::min(hiddenFrom, m_hiddenFrom);
-    const size_t to = std::min(std::max(hiddenFrom, m_hiddenFrom), m_model.size());
-    if (to - from > kFewButtons) {
-        PopulateButtons(hiddenFrom);
-        return;
-    }
-    for (size_t i = from; i < to; ++i) {
-        if (m_model[i].IsChevron()) continue;
-        ::SendMessageW(m_buttons, TB_HIDEBUTTON, m_model[i].commandId, i >= hiddenFrom);
-    }
-    ::SendMessageW(m_buttons, TB_HIDEBUTTON, kChevronCommand, hiddenFrom >= m_model.size());
-    m_hiddenFrom = hiddenFrom;
+    metrics.signInWidth = m_signIn.ButtonWidth();
+    metrics.chevronWidth = m_row.ChevronWidth();
+    const RowPlaces places = ArrangeRow(metrics);
+    m_row.Layout(places.buttonRow, places.overflowLimit);
+    m_signIn.Place(places.signIn);
+    m_layout.SearchSlot(hwnd());
+    m_layout.PlaceSearchSlot(m_row.SearchGap());
 }
 
 bool CMarlinToolbarCtrl::SetPopupBlockerCaption(const std::wstring& caption)
 {
-    if (!m_buttons) return false;
-    for (ToolbarButton& button : m_model) {
-        if (!IsPopupBlockerCaption(button.caption)) continue;
-        button.caption = caption;
+    if (!m_row.hwnd()) return false;
+    const std::vector<ToolbarButton>& model = m_row.Model();
+    for (size_t index = 0; index < model.size(); ++index) {
+        if (!IsPopupBlockerCaption(model[index].caption)) continue;
         // A count survives the next rebuild; the plain captions follow the switch.
         m_blockerCaption = caption.find(L"Blocked") != std::wstring::npos ? caption : std::wstring();
-        // The button's width changes: the row is added again and measured anew.
-        PopulateButtons(kAllShown);
+        m_row.SetCaption(index, caption);
         LayoutButtons(m_size.cx, m_size.cy);
         return true;
     }
     return false;
 }
 
-const ToolbarButton* CMarlinToolbarCtrl::GetButton(size_t index) const noexcept
+void CMarlinToolbarCtrl::PopupSwitchChanged(int state)
 {
-    return index < m_model.size() ? &m_model[index] : nullptr;
+    g_PopupMgr = state;
+    m_blockerCaption.clear();
+    // This window rebuilds now; the others see the registry value change.
+    m_handled.popupState = state;
+    Rebuild(m_document.shownToolbar);
 }
 
-std::optional<size_t> CMarlinToolbarCtrl::ModelIndexOf(int commandId) const noexcept
+void CMarlinToolbarCtrl::StopSynchronizing() noexcept
 {
-    for (size_t i = 0; i < m_model.size(); ++i) {
-        if (m_model[i].commandId == commandId) return i;
+    if (hwnd()) ::KillTimer(hwnd(), kSyncTimer);
+}
+
+void CMarlinToolbarCtrl::SynchronizeWithOtherWindows()
+{
+    if (!m_startup.pathFound || !m_row.hwnd()) return;
+    if (m_band && m_band->TakeRepaintRequest()) m_signIn.Repaint();
+
+    SyncSnapshot snapshot;
+    // The pop-up blocker switch is the browser's registry value: every window
+    // reads it itself and rebuilds its button when it changed.
+    snapshot.now = CurrentMarks(ReadPopupManager());
+    snapshot.currentToolbar = SharedState().CurrentToolbar;
+    snapshot.shownToolbar = m_document.shownToolbar;
+    snapshot.signIn = FollowStoredSignInState(StoredSignInState(), m_showsLogin, [](const std::wstring& path) {
+        return LoadToolbarDocument(path).has_value();
+    });
+    const SyncPlan plan = PlanSynchronization(snapshot, m_handled);
+
+    if (plan.popupSwitched) {
+        g_PopupMgr = snapshot.now.popupState;
+        if (g_PopupMgr == 0) m_blockerCaption.clear();
     }
-    return std::nullopt;
+    if (plan.reloadSettings && InitializeApplicationSettings() == 1) {
+        ShowSignInStrip(StoredSignInState() == L"1");
+        LayoutButtons(m_size.cx, m_size.cy);
+        Repaint();
+    }
+    if (plan.switchDocuments != SignInSwitch::None) {
+        SwitchDocuments(plan.switchDocuments == SignInSwitch::ToLoginDocument);
+    } else if (plan.rebuild) {
+        Rebuild(*plan.rebuild);
+    }
+}
+
+void CMarlinToolbarCtrl::SwitchDocuments(bool toLogin)
+{
+    EnsureCurrentDocument(hwnd());
+    if (toLogin) {
+        auto document = LoadToolbarDocument(LoginDocumentPath());
+        const int tabs = document ? static_cast<int>(TabElements(*document).size()) : 0;
+        ApplyDefaultToolbar(document ? DefaultToolbarOf(*document) : 0, tabs);
+    } else {
+        ::InterlockedExchange(&SharedState().CurrentToolbar, 0);
+    }
+    // What was pending belongs to the documents just left.
+    const SyncMarks now = CurrentMarks(m_handled.popupState);
+    m_handled = SyncMarks{m_handled.popupState, now.tabs, m_handled.settings, now.buttons, now.buttonEdits, now.moves};
+    Rebuild(SharedState().CurrentToolbar);
+}
+
+ComPtr<IUnknown> CMarlinToolbarCtrl::HoldBand() const noexcept
+{
+    return m_band ? m_band->HoldBand() : nullptr;
 }
 
 LRESULT CMarlinToolbarCtrl::OnSize(WPARAM, LPARAM lParam, bool& handled)
@@ -500,7 +310,7 @@ LRESULT CMarlinToolbarCtrl::OnTooltipRequest(WPARAM, LPARAM lParam, bool& handle
         return 0;
     }
     auto* request = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-    for (const ToolbarButton& button : m_model) {
+    for (const ToolbarButton& button : m_row.Model()) {
         if (static_cast<UINT_PTR>(button.commandId) != header->idFrom || button.toolTip.empty()) continue;
         m_tooltip = TooltipText(button.toolTip);
         request->lpszText = m_tooltip.data();
@@ -532,18 +342,18 @@ LRESULT CMarlinToolbarCtrl::OnDropDown(WPARAM, LPARAM lParam, bool& handled)
         return 0;
     }
     const auto hold = HoldBand();
-    ShowDropDownMenu(reinterpret_cast<NMTOOLBARW*>(lParam)->iItem);
+    m_commands.ShowDropDownMenu(reinterpret_cast<NMTOOLBARW*>(lParam)->iItem);
     return TBDDRET_DEFAULT;
 }
 
 LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
 {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
-    if (header && header->hwndFrom == m_buttons && header->code == static_cast<UINT>(NM_RCLICK)) {
+    if (header && header->hwndFrom == m_row.hwnd() && header->code == static_cast<UINT>(NM_RCLICK)) {
         const auto* mouse = reinterpret_cast<NMMOUSE*>(lParam);
         if (mouse->dwItemSpec != static_cast<DWORD_PTR>(-1)) {
             const auto hold = HoldBand();
-            ShowButtonContextMenu(static_cast<int>(mouse->dwItemSpec));
+            m_commands.ShowButtonContextMenu(static_cast<int>(mouse->dwItemSpec));
             return TRUE;
         }
     }
@@ -572,7 +382,7 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
     ::KillTimer(hwnd(), kSyncTimer);
     const auto hold = HoldBand();
     // A tracked menu holds entries of the current row: it is not rebuilt under it.
-    if (!m_menuOpen) {
+    if (!m_commands.MenuOpen()) {
         try {
             SynchronizeWithOtherWindows();
         } catch (...) {
@@ -593,7 +403,7 @@ LRESULT CMarlinToolbarCtrl::OnNcXButtonDown(WPARAM, LPARAM, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM, bool& handled)
 {
     const auto hold = HoldBand();
-    handled = OnCommand(CommandId(wParam), CommandCode(wParam));
+    handled = m_commands.OnCommand(CommandId(wParam), CommandCode(wParam));
     return 0;
 }
 
@@ -601,7 +411,7 @@ LRESULT CMarlinToolbarCtrl::OnMouseHover(WPARAM, LPARAM, bool&) { return 0; }
 
 LRESULT CMarlinToolbarCtrl::OnInitMenuPopup(WPARAM wParam, LPARAM, bool&)
 {
-    m_menuHelp.OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+    m_commands.MenuHelper().OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
     return 0;
 }
 
@@ -613,13 +423,13 @@ LRESULT CMarlinToolbarCtrl::OnUninitMenuPopup(WPARAM, LPARAM, bool&)
 
 LRESULT CMarlinToolbarCtrl::OnMeasureItem(WPARAM, LPARAM lParam, bool& handled)
 {
-    handled = m_menuHelp.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    handled = m_commands.MenuHelper().OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
     return handled ? TRUE : 0;
 }
 
 LRESULT CMarlinToolbarCtrl::OnDrawItem(WPARAM, LPARAM lParam, bool& handled)
 {
-    handled = m_menuHelp.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    handled = m_commands.MenuHelper().OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     return handled ? TRUE : 0;
 }
 
@@ -635,17 +445,11 @@ LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
     if (g_pToolbarCtrl == this) g_pToolbarCtrl = nullptr;
     ::KillTimer(hwnd(), kSyncTimer);
     m_browser.Reset();
-    // The inner toolbars go with this window; the image lists go after them.
-    if (m_buttons) ::DestroyWindow(m_buttons);
-    if (m_signIn) ::DestroyWindow(m_signIn);
-    m_buttons = nullptr;
-    m_signIn = nullptr;
-    m_searchPlaceholder = nullptr;
-    m_imageLists.clear();
-    m_signInImages.reset();
-    m_model.clear();
-    m_menuCommands.clear();
-    m_menuHelp.Reset();
+    // The inner toolbars go with this window; their image lists after them.
+    m_row.Destroy();
+    m_signIn.Destroy();
+    m_layout.Forget();
+    m_commands.Reset();
     handled = false;
     return 0;
 }

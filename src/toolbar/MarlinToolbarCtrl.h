@@ -1,13 +1,16 @@
 #pragma once
 // The toolbar window the user sees: a superclassed toolbar control inside the
-// band's hidden window. At its creation it resolves its paths and the sign-in
-// state and makes sure the current toolbar document exists. It then holds two
-// inner toolbars (the button row and the sign-in button), follows the other
-// browser windows once a second, and turns clicks and menu choices into
-// commands.
+// band's hidden window. It keeps the window, its message table and its
+// creation (the document start-up), and puts the row's parts together: the
+// button row, the search slot and the sign-in strip, placed by the row
+// layout; the commands and menus; and the once-a-second pass that follows the
+// other browser windows.
+#include "ButtonRow.h"
+#include "RowLayout.h"
+#include "SignInStrip.h"
 #include "ToolbarBand.h"
-#include "ToolbarMenus.h"
-#include "ToolbarModel.h"
+#include "ToolbarCommands.h"
+#include "ToolbarSync.h"
 #include "document/DocumentStore.h"
 #include "platform/ComObject.h"
 #include "platform/UniqueHandle.h"
@@ -15,11 +18,9 @@
 
 #include <exdisp.h>
 
-#include <functional>
-#include <optional>
-#include <vector>
+#include <string>
 
-class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl> {
+class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl>, private marlin::IToolbarCommandHost {
 public:
     static constexpr const wchar_t* kClassName = L"MarlinToolbarCtrl";
     static constexpr const wchar_t* kBaseClassName = TOOLBARCLASSNAMEW;
@@ -35,11 +36,13 @@ public:
     static constexpr UINT_PTR kTabStripId = 2000;
     static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
+    CMarlinToolbarCtrl() : m_commands(*this) {}
+
     HWND CreateIn(HWND parent, const RECT& rect);
 
     // Links with the band and the browser (set up by the band's SetSite).
     void SetBrowser(IWebBrowser2* browser) { m_browser = browser; }
-    IWebBrowser2* Browser() const noexcept { return m_browser.Get(); }
+    IWebBrowser2* Browser() const noexcept override { return m_browser.Get(); }
     void LinkBand(IToolbarBand* band) noexcept { m_band = band; }
     IToolbarBand* Band() const noexcept { return m_band; }
     void SetParentWindow(HWND parent) noexcept { m_parentWindow = parent; }
@@ -54,27 +57,26 @@ public:
     void SetRowHeight(int height) noexcept { m_rowHeight = height; }
     int RowHeight() const noexcept { return m_rowHeight; }
 
-    // Repaints the toolbar.
     void Repaint() noexcept;
     // Releases what the band's site gave (the band is being unsited).
     void ReleaseBandResources() noexcept;
 
     // Whether the data folder was found at creation.
     bool PathFound() const noexcept { return m_startup.pathFound; }
-    const marlin::DocumentStartup& Startup() const noexcept { return m_startup; }
+    const marlin::DocumentStartup& Startup() const noexcept override { return m_startup; }
     bool ShowsLoginDocument() const noexcept { return m_showsLogin; }
 
     // Rebuilds the button row for the toolbar at `index` of the current document.
     void RefreshToolbar(int index);
-    // Places the inner toolbars and hides what does not fit behind the chevron.
+    // Places the row's parts and hides what does not fit behind the chevron.
     void LayoutButtons(int width, int height);
     // The model record at `index`, or null.
-    const marlin::ToolbarButton* GetButton(size_t index) const noexcept;
-    size_t ButtonCount() const noexcept { return m_model.size(); }
-    size_t HiddenButtonCount() const noexcept { return m_hiddenCount; }
-    HWND ButtonToolbar() const noexcept { return m_buttons; }
-    HWND SignInToolbar() const noexcept { return m_signIn; }
-    int ShownToolbar() const noexcept { return m_shownToolbar; }
+    const marlin::ToolbarButton* GetButton(size_t index) const noexcept { return m_row.At(index); }
+    size_t ButtonCount() const noexcept { return m_row.Model().size(); }
+    size_t HiddenButtonCount() const noexcept { return m_row.HiddenCount(); }
+    HWND ButtonToolbar() const noexcept { return m_row.hwnd(); }
+    HWND SignInToolbar() const noexcept { return m_signIn.hwnd(); }
+    int ShownToolbar() const noexcept { return m_document.shownToolbar; }
     // How many times the row was built (benchmarks and tests).
     unsigned RowBuilds() const noexcept { return m_rowBuilds; }
 
@@ -84,13 +86,6 @@ public:
 
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
-
-    // Commands from buttons and menus; answers whether the command was acted on.
-    bool OnCommand(UINT id, UINT code);
-    // The menus, as the toolbar's notifications open them.
-    void ShowDropDownMenu(int commandId);
-    void ShowOverflowMenu();
-    void ShowButtonContextMenu(int commandId);
 
     LRESULT OnCreate(WPARAM, LPARAM, bool&);
     LRESULT OnSize(WPARAM, LPARAM, bool&);
@@ -135,74 +130,35 @@ public:
     };
 
 private:
-    // The marks of the shared change flags this window has acted on.
-    struct HandledChanges {
-        LONG tabs = 0;
-        LONG settings = 0;
-        LONG buttons = 0;
-        LONG buttonEdits = 0;
-        LONG moves = 0;
-    };
+    // IToolbarCommandHost
+    HWND OwnerWindow() const noexcept override { return hwnd(); }
+    const marlin::CButtonRow& Row() const noexcept override { return m_row; }
+    const marlin::RowDocument& Document() const noexcept override { return m_document; }
+    bool InMode() const noexcept override { return m_modeMark; }
+    void Rebuild(int index) override;
+    void PopupSwitchChanged(int state) override;
+    void SignedInThroughDialog() noexcept override { m_showsLogin = false; }
+    void StopSynchronizing() noexcept override;
 
     // Builds the row for toolbar `index` of `document`, the document of the
     // sign-in state `signedIn`.
     void BuildRow(int index, const marlin::XmlDocument& document, bool signedIn);
-    static constexpr size_t kAllShown = static_cast<size_t>(-1);
-    static constexpr LRESULT kFewButtons = 16;
-    void LoadButtonImages();
-    void ClearButtonToolbar();
-    // Adds the row's buttons, those from `hiddenFrom` on hidden (with the chevron shown).
-    void PopulateButtons(size_t hiddenFrom);
-    // The caption and picture follow the stored state; anything but "1" reads as signed out.
-    void BuildSignInButton(bool signedIn);
-    void PlaceSearchPlaceholder();
-    RECT ItemRect(int commandId) const noexcept;
-    // Hides the records from `hiddenFrom` on and shows the rest, with as few layouts as it can.
-    void ApplyOverflow(size_t hiddenFrom);
-    int SignInButtonWidth() const noexcept;
+    void ShowSignInStrip(bool signedIn);
     int DecideRowHeight() const;
     bool BrowserCanBlockPopups() const;
-    void RebuildAndRepaint(int index);
     void SwitchDocuments(bool toLogin);
-
-    // Commands (ToolbarCommands.cpp).
-    bool OnButtonClick(size_t index);
-    bool OnMenuCommand(const marlin::MenuCommand& command);
-    bool OnContextCommand(UINT id);
-    void OpenFileOrFolder(const std::wstring& path, bool isFile, bool fromMenu);
-    void OpenInNewWindow(const std::wstring& url);
-    void Navigate(const std::wstring& url);
-    void TurnPopupBlocker(bool on, const marlin::ToolbarButton* button);
-    void ShowPopupBlockerSettings();
-    void OnSignInButton();
-    void RunButtonAction(marlin::MenuAction action, size_t buttonIndex);
-    void MoveButton(size_t buttonIndex, int targetNumber);
-    // Builds a menu, tracks it at `at` (screen) and answers the choice (0: none).
-    UINT TrackMenu(const std::function<marlin::unique_hmenu(marlin::CToolbarMenuBuilder&)>& build, POINT at);
-    POINT BelowButton(int commandId) const noexcept;
-    marlin::MenuContext MakeMenuContext() const;
+    marlin::SyncMarks CurrentMarks(int popupState) const noexcept;
+    // Keeps the band, and so this object, alive while a handler runs a message loop.
     marlin::ComPtr<IUnknown> HoldBand() const noexcept;
-    std::optional<size_t> ModelIndexOf(int commandId) const noexcept;
 
     marlin::ComPtr<IWebBrowser2> m_browser;
-    HWND m_buttons = nullptr;           // the inner toolbar with the button row
-    HWND m_signIn = nullptr;            // the inner toolbar with the sign-in button
-    HWND m_searchPlaceholder = nullptr; // where the search box goes
+    marlin::CButtonRow m_row;
+    marlin::CSignInStrip m_signIn;
+    marlin::CRowLayout m_layout;
+    marlin::CToolbarCommands m_commands;
+    marlin::RowDocument m_document;
     RECT m_createRect{};
-    std::vector<marlin::ToolbarButton> m_model;
-    std::vector<std::wstring> m_toolbarNames; // the real toolbars of the row's document
-    bool m_rowSignedIn = false;               // the row shows the signed-in document
-    std::vector<marlin::unique_himagelist> m_imageLists;
-    std::vector<marlin::unique_himagelist> m_nextImageLists; // built, not yet handed to the toolbar
-    std::vector<RECT> m_fullRects; // each record's place with every record shown
-    size_t m_hiddenFrom = kAllShown; // the first record hidden behind the chevron
-    marlin::unique_himagelist m_signInImages;
     marlin::unique_hbrush m_background;
-    size_t m_hiddenCount = 0;
-    int m_chevronWidth = 0;
-    int m_chevronHeight = 0;    // the row height the chevron was measured at
-    std::wstring m_signInPicture; // what the sign-in button shows now
-    int m_signInHeight = 0;
     SIZE m_size{};
     std::wstring m_tooltip; // the text handed to the tooltip last
     IToolbarBand* m_band = nullptr;
@@ -217,15 +173,7 @@ private:
 
     // What this window shows, for the synchronisation timer.
     bool m_showsLogin = false;
-    int m_shownToolbar = 0;
-    int m_lastPopupState = 0;
-    HandledChanges m_handled;
+    marlin::SyncMarks m_handled;
     std::wstring m_blockerCaption; // the blocker button's last caption: a count survives a rebuild
     unsigned m_rowBuilds = 0;
-
-    // Menus: the one being tracked and the commands of the last one.
-    marlin::CMenuHelp m_menuHelp;
-    std::vector<marlin::MenuCommand> m_menuCommands;
-    bool m_menuOpen = false;
-    std::optional<size_t> m_contextButton; // the right-clicked button while its menu is open
 };

@@ -34,9 +34,9 @@ void CMenuHelp::AddMenuItemWithIcon(HMENU menu, UINT id, const std::wstring& tex
         // Menus repeat the same few icons: each file is looked up and listed once.
         auto [known, added] = m_iconIndexes.try_emplace(iconPath, -1);
         if (added) {
-            if (HICON icon = CachedButtonIcon(iconPath)) {
+            if (ButtonIconRef icon = CachedButtonIcon(iconPath)) {
                 known->second = static_cast<int>(m_icons.size());
-                m_icons.push_back(icon);
+                m_icons.push_back(std::move(icon));
                 m_imagesStale = true;
             }
         }

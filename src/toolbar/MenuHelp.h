@@ -3,6 +3,7 @@
 // added with their text and icon; when the menu opens (WM_INITMENUPOPUP) every
 // entry is switched to owner-drawn, and the helper then measures and draws
 // them. One menu is built and tracked at a time; Reset starts the next one.
+#include "IconCache.h"
 #include "platform/UniqueHandle.h"
 #include "platform/Win32.h"
 
@@ -44,7 +45,7 @@ private:
     void MarkOwnerDrawn(HMENU menu) noexcept;
 
     std::deque<Item> m_items; // stable addresses for the item data
-    std::vector<HICON> m_icons; // owned by the icon cache
+    std::vector<ButtonIconRef> m_icons; // held until the next menu: the menu draws them
     std::map<std::wstring, int> m_iconIndexes; // icon file -> image, -1 when it does not load
     unique_himagelist m_images;
     bool m_imagesStale = false;

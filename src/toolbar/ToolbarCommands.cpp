@@ -1,10 +1,9 @@
-// What a click on a toolbar button or a choice in one of its menus does, and
-// the menus themselves as the toolbar shows them.
-#include "MarlinToolbarCtrl.h"
+#include "ToolbarCommands.h"
 
 #include "About.h"
 #include "Uninstall.h"
 #include "config/ApplicationSettings.h"
+#include "config/ErrorLog.h"
 #include "config/InstallPaths.h"
 #include "config/Messages.h"
 #include "config/SettingsStore.h"
@@ -17,46 +16,62 @@
 #include "platform/Environment.h"
 #include "platform/Strings.h"
 
-using namespace marlin;
+#include <atomic>
+
+namespace marlin {
 
 namespace {
 
 constexpr UINT kNotifyNotLookedUp = 0x10;
+constexpr wchar_t kMenuCut[] = L"[CToolbarMenuBuilder][TrackMenu][Menu too large: entries left out.]";
 
 void Tell(HWND owner, const std::wstring& text)
 {
     Env().ShowMessageBox(owner, text, kCaption, MB_OK | MB_ICONINFORMATION);
 }
 
-// Holds the "menu open" mark for as long as a menu is tracked.
+// Holds the "menu open" mark, and keeps the row's tooltip away, for as long
+// as a menu is tracked: a button's tooltip would cover its own drop-down menu.
 class MenuOpenScope {
 public:
-    explicit MenuOpenScope(bool& open) noexcept : m_open(open) { m_open = true; }
-    ~MenuOpenScope() { m_open = false; }
+    MenuOpenScope(bool& open, HWND tooltips) noexcept : m_open(open), m_tooltips(tooltips)
+    {
+        m_open = true;
+        if (m_tooltips) {
+            ::SendMessageW(m_tooltips, TTM_POP, 0, 0);
+            ::SendMessageW(m_tooltips, TTM_ACTIVATE, FALSE, 0);
+        }
+    }
+    ~MenuOpenScope()
+    {
+        m_open = false;
+        if (m_tooltips && ::IsWindow(m_tooltips)) ::SendMessageW(m_tooltips, TTM_ACTIVATE, TRUE, 0);
+    }
     MenuOpenScope(const MenuOpenScope&) = delete;
     MenuOpenScope& operator=(const MenuOpenScope&) = delete;
 
 private:
     bool& m_open;
+    HWND m_tooltips;
 };
 
 } // namespace
 
-marlin::ComPtr<IUnknown> CMarlinToolbarCtrl::HoldBand() const noexcept
+void CToolbarCommands::Reset() noexcept
 {
-    // The band owns this object: holding it keeps this object alive until the
-    // handler has returned.
-    return m_band ? m_band->HoldBand() : nullptr;
+    m_menuCommands.clear();
+    m_menuHelp.Reset();
+    m_contextButton.reset();
 }
 
-bool CMarlinToolbarCtrl::OnCommand(UINT id, UINT code)
+bool CToolbarCommands::OnCommand(UINT id, UINT code)
 {
-    if (m_contextButton) return OnContextCommand(id);
+    if (m_contextButton) return OnContextCommand(id, *m_contextButton);
     if (id == kSignInCommand) {
         OnSignInButton();
         return true;
     }
-    if (auto index = ModelIndexOf(static_cast<int>(id))) return OnButtonClick(*index);
+    if (auto index = m_host.Row().IndexOf(static_cast<int>(id))) return OnButtonClick(*index);
     if (id == 0 || (code & kNotifyNotLookedUp)) return false;
     for (const MenuCommand& command : m_menuCommands) {
         if (command.id != id) continue;
@@ -72,9 +87,9 @@ bool CMarlinToolbarCtrl::OnCommand(UINT id, UINT code)
     return false;
 }
 
-bool CMarlinToolbarCtrl::OnButtonClick(size_t index)
+bool CToolbarCommands::OnButtonClick(size_t index)
 {
-    const ToolbarButton button = m_model[index]; // a copy: the row may be rebuilt below
+    const ToolbarButton button = *m_host.Row().At(index); // a copy: the row may be rebuilt below
     if (button.IsChevron()) {
         ShowOverflowMenu();
         return true;
@@ -88,116 +103,115 @@ bool CMarlinToolbarCtrl::OnButtonClick(size_t index)
         return true;
     }
     if (IsPopupBlockerCaption(button.caption)) {
-        TurnPopupBlocker(EqualsNoCase(button.caption, kPopupBlockerOff), &button);
+        TurnPopupBlocker(EqualsNoCase(button.caption, kPopupBlockerOff));
         return true;
     }
     if (!button.url.empty()) Navigate(button.url);
     return true;
 }
 
-void CMarlinToolbarCtrl::OpenInNewWindow(const std::wstring& url)
+void CToolbarCommands::OpenInNewWindow(const std::wstring& url)
 {
-    Env().ShellExecute(hwnd(), L"open", L"iexplore.exe", url.c_str(), nullptr, SW_SHOWNORMAL);
+    // One argument, whatever blanks or quotes the address holds.
+    const std::wstring argument = QuoteCommandLineArgument(url);
+    Env().ShellExecute(Owner(), L"open", L"iexplore.exe", argument.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
-void CMarlinToolbarCtrl::Navigate(const std::wstring& url)
+void CToolbarCommands::Navigate(const std::wstring& url)
 {
-    if (!m_browser || url.empty()) return;
+    IWebBrowser2* browser = m_host.Browser();
+    if (!browser || url.empty()) return;
     Variant address = Variant::FromString(url);
     Variant empty;
-    m_browser->Navigate2(&address.get(), &empty.get(), &empty.get(), &empty.get(), &empty.get());
+    browser->Navigate2(&address.get(), &empty.get(), &empty.get(), &empty.get(), &empty.get());
 }
 
-void CMarlinToolbarCtrl::OpenFileOrFolder(const std::wstring& path, bool isFile, bool fromMenu)
+void CToolbarCommands::OpenFileOrFolder(const std::wstring& path, bool isFile, bool fromMenu)
 {
-    const auto result = reinterpret_cast<INT_PTR>(
-        Env().ShellExecute(hwnd(), L"open", path.c_str(), nullptr, nullptr, SW_SHOW));
+    const auto result =
+        reinterpret_cast<INT_PTR>(Env().ShellExecute(Owner(), L"open", path.c_str(), nullptr, nullptr, SW_SHOW));
     if (result == ERROR_FILE_NOT_FOUND) {
         if (fromMenu) {
-            Tell(hwnd(), path + L" does not Exists\n(Deleted/Moved/Renamed).");
+            Tell(Owner(), path + L" does not Exists\n(Deleted/Moved/Renamed).");
         } else {
-            Tell(hwnd(), std::wstring(L"Specified ") + (isFile ? L"file" : L"folder") +
-                             L" path does not exist\n(Deleted / Moved / Renamed)");
+            Tell(Owner(), std::wstring(L"Specified ") + (isFile ? L"file" : L"folder") +
+                              L" path does not exist\n(Deleted / Moved / Renamed)");
         }
     } else if (result == ERROR_FILE_CORRUPT) {
-        Tell(hwnd(), path + L" corrupted.");
+        Tell(Owner(), path + L" corrupted.");
     } else if (result == ERROR_BAD_FORMAT) {
-        Tell(hwnd(), L"Bad Format.");
+        Tell(Owner(), L"Bad Format.");
     }
 }
 
-void CMarlinToolbarCtrl::TurnPopupBlocker(bool on, const ToolbarButton*)
+bool CToolbarCommands::BrowserCanBlockPopups() const
+{
+    // Not on IE 6 of XP SP2, nor in protected mode.
+    return m_host.Startup().paths.browserVersion.find(L"6.0.2800") == std::wstring::npos && g_bProtectedMode != 1;
+}
+
+void CToolbarCommands::TurnPopupBlocker(bool on)
 {
     if (on) {
         if (g_bProtectedMode == 1) {
-            Tell(hwnd(), L"This feature is not available in Protected Mode.");
+            Tell(Owner(), L"This feature is not available in Protected Mode.");
             return;
         }
-        if (m_startup.paths.browserVersion.find(L"6.0.2800") != std::wstring::npos) {
+        if (m_host.Startup().paths.browserVersion.find(L"6.0.2800") != std::wstring::npos) {
             g_PopupMgr = 0;
-            Tell(hwnd(), L"This functionality is not available in this version");
+            Tell(Owner(), L"This functionality is not available in this version");
             return;
         }
     }
     if (!CReadRegistryValues().SetPopupMgr(on ? 1 : 0)) return;
-    g_PopupMgr = on ? 1 : 0;
-    m_blockerCaption.clear();
-    // This window rebuilds now; the others see the registry value change.
-    m_lastPopupState = g_PopupMgr;
-    RebuildAndRepaint(m_shownToolbar);
+    m_host.PopupSwitchChanged(on ? 1 : 0);
 }
 
-void CMarlinToolbarCtrl::ShowPopupBlockerSettings()
+void CToolbarCommands::ShowPopupBlockerSettings()
 {
     unique_hmodule library(::LoadLibraryW(L"inetcpl.cpl"));
     if (!library) return;
     using DisplayDialog = void(WINAPI*)(HWND, LPCWSTR);
     auto display = reinterpret_cast<DisplayDialog>(::GetProcAddress(library.get(), "DisplayPopupWindowManagementDialog"));
-    if (display) display(hwnd(), L"");
+    if (display) display(Owner(), L"");
 }
 
-void CMarlinToolbarCtrl::OnSignInButton()
+void CToolbarCommands::OnSignInButton()
 {
     const std::wstring stored = StoredSignInState();
     if (stored == L"1") {
         StoreSignInState(false);
         return;
     }
-    if (stored != L"0" || !m_startup.pathFound) return;
+    if (stored != L"0" || !m_host.Startup().pathFound) return;
     RECT window{};
-    ::GetWindowRect(hwnd(), &window);
+    ::GetWindowRect(Owner(), &window);
     CSignIn dialog(POINT{window.left, window.bottom});
     if (dialog.DoModal(::GetActiveWindow()) != IDOK) return;
     // The documents switch on the next tick of the timer.
-    if (StoreSignInState(true)) m_showsLogin = false;
+    if (StoreSignInState(true)) m_host.SignedInThroughDialog();
 }
 
-bool CMarlinToolbarCtrl::OnMenuCommand(const MenuCommand& command)
+bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)
 {
     const std::wstring& caption = command.entry.caption;
     switch (command.action) {
     case MenuAction::ShowToolbar:
         ::InterlockedExchange(&SharedState().CurrentToolbar, command.toolbarIndex);
-        RebuildAndRepaint(command.toolbarIndex);
+        m_host.Rebuild(command.toolbarIndex);
         return true;
     case MenuAction::ModifyToolbar:
         // Renaming needs the toolbar dialog, which comes with drag and drop.
         return true;
-    case MenuAction::RemoveToolbar: {
-        const std::vector<std::wstring>& names = m_toolbarNames;
-        if (command.toolbarIndex >= static_cast<int>(names.size())) return true;
-        if (!CToolbarOperations::Confirm(hwnd(), CToolbarOperations::RemoveToolbarQuestion(names[command.toolbarIndex]))) {
-            return true;
-        }
-        if (CToolbarOperations().RemoveToolbarFromMenu(command.toolbarIndex)) RebuildAndRepaint(SharedState().CurrentToolbar);
+    case MenuAction::RemoveToolbar:
+        RemoveToolbar(command.toolbarIndex);
         return true;
-    }
     case MenuAction::SetDefaultToolbar:
         CToolbarOperations().SetAsDefault(command.toolbarIndex);
         return true;
     case MenuAction::BlockerOn:
     case MenuAction::BlockerOff:
-        TurnPopupBlocker(command.action == MenuAction::BlockerOn, nullptr);
+        TurnPopupBlocker(command.action == MenuAction::BlockerOn);
         return true;
     case MenuAction::DeleteButton:
     case MenuAction::ButtonProperties:
@@ -216,9 +230,9 @@ bool CMarlinToolbarCtrl::OnMenuCommand(const MenuCommand& command)
         // The settings dialog opens here once it exists; nothing to do until then.
         return true;
     case kMenuUninstall:
-        if (CToolbarOperations::Confirm(hwnd(), L"Are you sure you want to uninstall Marlin Toolbar?")) {
+        if (CToolbarOperations::Confirm(Owner(), L"Are you sure you want to uninstall Marlin Toolbar?")) {
             RunUninstall(g_ApplicationPath.get());
-            ::KillTimer(hwnd(), kSyncTimer);
+            m_host.StopSynchronizing();
         }
         return true;
     case kMenuAboutDeveloper: {
@@ -230,14 +244,15 @@ bool CMarlinToolbarCtrl::OnMenuCommand(const MenuCommand& command)
         break;
     }
 
-    const ToolbarButton* button = GetButton(command.buttonIndex);
+    const ToolbarButton* button = m_host.Row().At(command.buttonIndex);
+    const std::wstring kind = button ? button->kind : std::wstring();
     if (caption == kBlockerSettings) {
         ShowPopupBlockerSettings();
     } else if (caption.find(kPluginManager) != std::wstring::npos) {
         // Consumed: the plug-in manager opens from the settings dialog.
-    } else if (button && button->kind == L"1" && caption == L"Settings") {
+    } else if (kind == L"1" && caption == L"Settings") {
         // A plug-in's own settings come with the plug-in link.
-    } else if (button && button->kind == L"3") {
+    } else if (kind == L"3") {
         OpenFileOrFolder(command.entry.url, command.entry.iconPath.find(L"File") != std::wstring::npos, true);
     } else if (!command.entry.url.empty()) {
         if (command.entry.newWindow) {
@@ -249,122 +264,138 @@ bool CMarlinToolbarCtrl::OnMenuCommand(const MenuCommand& command)
     return true;
 }
 
-bool CMarlinToolbarCtrl::OnContextCommand(UINT id)
+bool CToolbarCommands::OnContextCommand(UINT id, size_t buttonIndex)
 {
-    const size_t index = *m_contextButton;
+    // The context menu edits the signed-in document: signed out it offers nothing.
+    if (!m_host.Document().signedIn) return false;
     switch (id) {
     case kContextDelete:
-        RunButtonAction(MenuAction::DeleteButton, index);
+        RunButtonAction(MenuAction::DeleteButton, buttonIndex);
         return true;
     case kContextProperties:
-        RunButtonAction(MenuAction::ButtonProperties, index);
+        RunButtonAction(MenuAction::ButtonProperties, buttonIndex);
         return true;
     case kContextChangeIcon:
-        RunButtonAction(MenuAction::ChangeButtonIcon, index);
+        RunButtonAction(MenuAction::ChangeButtonIcon, buttonIndex);
         return true;
     default:
         break;
     }
-    if (id > kMoveToBase && id != kSignInCommand && id != kChevronCommand) {
-        MoveButton(index, static_cast<int>(id - kMoveToBase));
+    if (id > kMoveToBase && id <= kMoveToLast) {
+        MoveButton(buttonIndex, static_cast<int>(id - kMoveToBase));
         return true;
     }
     return false;
 }
 
-void CMarlinToolbarCtrl::RunButtonAction(MenuAction action, size_t buttonIndex)
+void CToolbarCommands::RemoveToolbar(int toolbarIndex)
 {
-    const ToolbarButton* button = GetButton(buttonIndex);
-    if (!button || action != MenuAction::DeleteButton) {
-        // Properties and Change Icon need the button dialog, which comes with drag and drop.
+    const std::vector<std::wstring>& names = m_host.Document().toolbarNames;
+    if (toolbarIndex < 0 || toolbarIndex >= static_cast<int>(names.size())) return;
+    // Copied: the timer may rebuild the row from another window's edit while
+    // the question is shown. The toolbar is found again by its name afterwards.
+    const std::wstring name = names[toolbarIndex];
+    if (!CToolbarOperations::Confirm(Owner(), CToolbarOperations::RemoveToolbarQuestion(name))) return;
+    if (CToolbarOperations().RemoveToolbarFromMenu(toolbarIndex, name)) m_host.Rebuild(SharedState().CurrentToolbar);
+}
+
+void CToolbarCommands::RunButtonAction(MenuAction action, size_t buttonIndex)
+{
+    // Properties and Change Icon need the button dialog, which comes with drag and drop.
+    if (action == MenuAction::DeleteButton) DeleteButton(buttonIndex);
+}
+
+void CToolbarCommands::DeleteButton(size_t buttonIndex)
+{
+    const ToolbarButton* button = m_host.Row().At(buttonIndex);
+    const RowDocument& document = m_host.Document();
+    if (!button || !document.signedIn || document.shownToolbar >= static_cast<int>(document.toolbarNames.size())) {
         return;
     }
-    const std::vector<std::wstring>& names = m_toolbarNames;
-    if (m_shownToolbar >= static_cast<int>(names.size())) return;
-    const ToolbarRef toolbar{names[m_shownToolbar], m_shownToolbar + 1};
-    const int buttonId = button->position;
-    if (!CToolbarOperations::Confirm(hwnd(), CToolbarOperations::RemoveButtonQuestion(button->caption))) return;
-    if (CButtonOperations().DeleteButton(toolbar, buttonId)) {
+    // Copied before the question: the row may be rebuilt while it is shown.
+    const ToolbarRef toolbar{document.toolbarNames[document.shownToolbar], document.shownToolbar + 1};
+    const ButtonIdentity identity{button->position, button->caption, button->url};
+    if (!CToolbarOperations::Confirm(Owner(), CToolbarOperations::RemoveButtonQuestion(identity.caption))) return;
+    if (CButtonOperations().DeleteButton(toolbar, identity)) {
         RaiseChange(SharedState().ButtonEditChanged);
-        RebuildAndRepaint(m_shownToolbar);
+        m_host.Rebuild(m_host.Document().shownToolbar);
     }
 }
 
-void CMarlinToolbarCtrl::MoveButton(size_t buttonIndex, int targetNumber)
+void CToolbarCommands::MoveButton(size_t buttonIndex, int targetNumber)
 {
-    const ToolbarButton* button = GetButton(buttonIndex);
-    const std::vector<std::wstring>& names = m_toolbarNames;
-    if (!button || m_shownToolbar >= static_cast<int>(names.size())) return;
-    if (targetNumber < 1 || targetNumber > static_cast<int>(names.size()) || targetNumber == m_shownToolbar + 1) return;
-    const ToolbarRef source{names[m_shownToolbar], m_shownToolbar + 1};
+    const ToolbarButton* button = m_host.Row().At(buttonIndex);
+    const RowDocument& document = m_host.Document();
+    const std::vector<std::wstring> names = document.toolbarNames;
+    const int shown = document.shownToolbar;
+    if (!button || !document.signedIn || shown >= static_cast<int>(names.size())) return;
+    if (targetNumber < 1 || targetNumber > static_cast<int>(names.size()) || targetNumber == shown + 1) return;
+    const ToolbarRef source{names[shown], shown + 1};
     const int buttonId = button->position;
     // Gives the menu time to close before the row changes under it.
     Env().Sleep(700);
-    if (CButtonOperations().MoveButtonToToolbar(source, buttonId, targetNumber, names)) RebuildAndRepaint(m_shownToolbar);
+    if (CButtonOperations().MoveButtonToToolbar(source, buttonId, targetNumber, names)) m_host.Rebuild(shown);
 }
 
-MenuContext CMarlinToolbarCtrl::MakeMenuContext() const
+MenuContext CToolbarCommands::MakeMenuContext() const
 {
+    const RowDocument& document = m_host.Document();
+    const std::vector<ToolbarButton>& model = m_host.Row().Model();
     MenuContext context;
-    context.model = &m_model;
-    context.toolbarNames = m_toolbarNames;
-    context.currentToolbar = m_shownToolbar;
-    context.signedIn = m_rowSignedIn;
+    context.model = &model;
+    context.toolbarNames = document.toolbarNames;
+    context.currentToolbar = document.shownToolbar;
+    context.signedIn = document.signedIn;
     context.popupBlockerOn = g_PopupMgr > 0 && BrowserCanBlockPopups();
-    context.imageFolder = m_startup.paths.imageFolder;
+    context.imageFolder = m_host.Startup().paths.imageFolder;
     // Entry identifiers start past the buttons; the mode moves them further on.
-    context.firstEntryId = 555 + static_cast<UINT>(m_model.size()) + (m_modeMark ? 200 : 0);
+    context.firstEntryId = 555 + static_cast<UINT>(model.size()) + (m_host.InMode() ? 200 : 0);
     return context;
 }
 
-UINT CMarlinToolbarCtrl::TrackMenu(const std::function<unique_hmenu(CToolbarMenuBuilder&)>& build, POINT at)
+UINT CToolbarCommands::TrackMenu(const std::function<unique_hmenu(CToolbarMenuBuilder&)>& build, POINT at)
 {
-    MenuOpenScope open(m_menuOpen);
+    MenuOpenScope open(m_menuOpen, m_host.Row().Tooltips());
     CToolbarMenuBuilder builder(m_menuHelp, MakeMenuContext());
     unique_hmenu menu = build(builder);
     if (!menu) return 0;
+    if (builder.Dropped() > 0) {
+        static std::atomic<bool> logged{false};
+        if (!logged.exchange(true)) LogError(kRiskLow, kMenuCut);
+    }
     m_menuCommands = builder.Commands();
-    ::SendMessageW(hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu.get()), 0);
-    const UINT chosen =
-        Env().TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x, at.y, hwnd());
-    ::SendMessageW(hwnd(), WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu.get()), 0);
+    HWND owner = Owner();
+    ::SendMessageW(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu.get()), 0);
+    const UINT chosen = Env().TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, at.x, at.y, owner);
+    if (::IsWindow(owner)) ::SendMessageW(owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(menu.get()), 0);
     return chosen;
 }
 
-POINT CMarlinToolbarCtrl::BelowButton(int commandId) const noexcept
+void CToolbarCommands::ShowDropDownMenu(int commandId)
 {
-    RECT rect = ItemRect(commandId);
-    ::MapWindowPoints(m_buttons, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
-    return POINT{rect.left, rect.bottom};
-}
-
-void CMarlinToolbarCtrl::ShowDropDownMenu(int commandId)
-{
-    const auto index = ModelIndexOf(commandId);
+    const auto index = m_host.Row().IndexOf(commandId);
     if (!index) return;
-    ::SetFocus(m_buttons);
+    ::SetFocus(m_host.Row().hwnd());
     const UINT chosen = TrackMenu([&](CToolbarMenuBuilder& builder) { return builder.DropDownMenu(*index); },
-                                  BelowButton(commandId));
+                                  m_host.Row().BelowItem(commandId));
     if (chosen) OnCommand(chosen, 0);
 }
 
-void CMarlinToolbarCtrl::ShowOverflowMenu()
+void CToolbarCommands::ShowOverflowMenu()
 {
-    std::vector<size_t> hidden;
-    for (size_t i = 0; i < m_model.size(); ++i) {
-        if (!m_model[i].IsChevron() && ::SendMessageW(m_buttons, TB_ISBUTTONHIDDEN, m_model[i].commandId, 0)) {
-            hidden.push_back(i);
-        }
-    }
+    const std::vector<size_t> hidden = m_host.Row().HiddenIndexes();
     const UINT chosen = TrackMenu([&](CToolbarMenuBuilder& builder) { return builder.OverflowMenu(hidden); },
-                                  BelowButton(kChevronCommand));
+                                  m_host.Row().BelowItem(kChevronCommand));
     if (chosen) OnCommand(chosen, 0);
 }
 
-void CMarlinToolbarCtrl::ShowButtonContextMenu(int commandId)
+void CToolbarCommands::ShowButtonContextMenu(int commandId)
 {
     if (commandId == static_cast<int>(kSignInCommand) || commandId == kChevronCommand) return;
-    const auto index = ModelIndexOf(commandId);
+    // Every entry edits the signed-in document: signed out there is no menu,
+    // as the basic row's buttons are not the login document's.
+    if (!m_host.Document().signedIn) return;
+    const auto index = m_host.Row().IndexOf(commandId);
     if (!index) return;
     POINT at{};
     ::GetCursorPos(&at);
@@ -372,11 +403,8 @@ void CMarlinToolbarCtrl::ShowButtonContextMenu(int commandId)
     if (!chosen) return;
     // The command belongs to the right-clicked button until it has run.
     m_contextButton = *index;
-    try {
-        OnCommand(chosen, 0);
-    } catch (...) {
-        m_contextButton.reset();
-        throw;
-    }
-    m_contextButton.reset();
+    ScopeExit clear([this] { m_contextButton.reset(); });
+    OnCommand(chosen, 0);
 }
+
+} // namespace marlin

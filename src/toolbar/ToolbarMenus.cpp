@@ -86,29 +86,36 @@ CToolbarMenuBuilder::CToolbarMenuBuilder(CMenuHelp& helper, MenuContext context)
     : m_helper(helper), m_context(std::move(context)), m_nextId(m_context.firstEntryId)
 {
     m_helper.Reset();
+    for (const ToolbarButton& button : *m_context.model) m_buttonIds.push_back(static_cast<UINT>(button.commandId));
+    std::sort(m_buttonIds.begin(), m_buttonIds.end());
 }
 
 bool CToolbarMenuBuilder::IsReserved(UINT id) const
 {
-    if (id >= kSeparatorAfterHome && id <= kSeparatorAfterSearch) return true;
-    if (id > kMoveToBase && id <= kMoveToBase + 1000) return true;
-    if (id == kSignInCommand || (id >= kContextDelete && id <= kContextChangeIcon)) return true;
-    if (id >= kChevronCommand) return true;
-    for (const ToolbarButton& button : *m_context.model) {
-        if (static_cast<UINT>(button.commandId) == id) return true;
-    }
-    return false;
+    return IsReservedCommandId(id) || std::binary_search(m_buttonIds.begin(), m_buttonIds.end(), id);
 }
 
 UINT CToolbarMenuBuilder::NextId()
 {
-    while (IsReserved(m_nextId)) ++m_nextId;
+    while (m_nextId < static_cast<UINT>(kChevronCommand) && IsReserved(m_nextId)) ++m_nextId;
+    if (m_nextId >= static_cast<UINT>(kChevronCommand)) return 0;
     return m_nextId++;
+}
+
+bool CToolbarMenuBuilder::HasRoom()
+{
+    if (m_commands.size() < kMaxMenuCommands) return true;
+    ++m_dropped;
+    return false;
 }
 
 void CToolbarMenuBuilder::Add(HMENU menu, const MenuCommand& command, const std::wstring& caption,
                               const std::wstring& iconPath, bool enabled)
 {
+    if (command.id == 0) {
+        ++m_dropped;
+        return;
+    }
     m_helper.AddMenuItemWithIcon(menu, command.id, MenuCaption(caption), iconPath, enabled ? 0 : MF_GRAYED);
     m_commands.push_back(command);
 }
@@ -133,6 +140,7 @@ void CToolbarMenuBuilder::AddEntries(HMENU menu, size_t buttonIndex, const std::
                                          item.entry.enabled ? 0 : MF_GRAYED, sub);
             continue;
         }
+        if (!HasRoom()) continue;
         MenuCommand command;
         command.id = item.fixedId ? static_cast<UINT>(item.fixedId) : NextId();
         command.buttonIndex = buttonIndex;
@@ -153,6 +161,7 @@ void CToolbarMenuBuilder::AddBlockerSwitch(HMENU menu, size_t buttonIndex)
 {
     const ToolbarButton& button = (*m_context.model)[buttonIndex];
     const bool on = m_context.popupBlockerOn || button.caption.find(L"Blocked") != std::wstring::npos;
+    if (!HasRoom()) return;
     MenuCommand command;
     command.id = NextId();
     command.buttonIndex = buttonIndex;
@@ -174,7 +183,7 @@ HMENU CToolbarMenuBuilder::MoveToMenu(size_t buttonIndex, bool fixedIds)
 {
     HMENU menu = ::CreatePopupMenu();
     if (!menu) return nullptr;
-    for (size_t index = 0; index < m_context.toolbarNames.size(); ++index) {
+    for (size_t index = 0; index < m_context.toolbarNames.size() && HasRoom(); ++index) {
         MenuCommand command;
         // Toolbar numbers count from 1: the first toolbar is 9001.
         command.id = fixedIds ? kMoveToBase + 1 + static_cast<UINT>(index) : NextId();
@@ -199,6 +208,7 @@ unique_hmenu CToolbarMenuBuilder::OverflowMenu(const std::vector<size_t>& hidden
         if (!sub) continue;
         if (m_context.signedIn) {
             auto action = [&](MenuAction what, const wchar_t* caption, const wchar_t* icon) {
+                if (!HasRoom()) return;
                 MenuCommand command;
                 command.id = NextId();
                 command.action = what;

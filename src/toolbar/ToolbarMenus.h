@@ -14,19 +14,6 @@
 
 namespace marlin {
 
-// Identifiers with a fixed meaning in the menus.
-inline constexpr UINT kContextDelete = 32795;
-inline constexpr UINT kContextProperties = 32796;
-inline constexpr UINT kContextChangeIcon = 32797;
-inline constexpr UINT kContextMoveTo = 65001;
-inline constexpr UINT kMoveToBase = 9000;
-inline constexpr UINT kMenuAboutDeveloper = 65003;
-inline constexpr UINT kMenuSettings = 65004;
-inline constexpr UINT kMenuUninstall = 65005;
-inline constexpr UINT kMenuHelp = 65006;
-inline constexpr UINT kMenuAbout = 65007;
-inline constexpr UINT kSignInCommand = 20000;
-
 inline constexpr wchar_t kTurnBlockerOn[] = L"Turn Pop-up Blocker (ON)";
 inline constexpr wchar_t kTurnBlockerOff[] = L"Turn Pop-up Blocker (OFF)";
 inline constexpr wchar_t kBlockerSettings[] = L"Pop-up Blocker Settings";
@@ -54,6 +41,9 @@ struct MenuCommand {
     int toolbarIndex = -1;
     EntryRecord entry;      // a copy: the model may be rebuilt before the command runs
 };
+
+// The most commands one menu holds; a hostile document's further entries are left out.
+inline constexpr size_t kMaxMenuCommands = 4096;
 
 struct MenuContext {
     const std::vector<ToolbarButton>* model = nullptr;
@@ -85,10 +75,15 @@ public:
     unique_hmenu ContextMenu(size_t buttonIndex);
 
     const std::vector<MenuCommand>& Commands() const noexcept { return m_commands; }
+    // Entries left out because the menu was full or no identifier was left.
+    size_t Dropped() const noexcept { return m_dropped; }
 
 private:
+    // The next free entry identifier, or 0 when none is left below 65000.
     UINT NextId();
     bool IsReserved(UINT id) const;
+    // Whether another command fits; counts the ones that do not.
+    bool HasRoom();
     void Add(HMENU menu, const MenuCommand& command, const std::wstring& caption, const std::wstring& iconPath,
              bool enabled = true);
     void AddEntries(HMENU menu, size_t buttonIndex, const std::vector<MenuEntry>& entries);
@@ -100,7 +95,9 @@ private:
     CMenuHelp& m_helper;
     MenuContext m_context;
     UINT m_nextId;
+    std::vector<UINT> m_buttonIds; // sorted
     std::vector<MenuCommand> m_commands;
+    size_t m_dropped = 0;
 };
 
 } // namespace marlin

@@ -1,12 +1,43 @@
 #include "ToolbarModel.h"
 
+#include "config/ErrorLog.h"
 #include "monitors/PopupBlocker.h"
 #include "platform/Files.h"
 #include "platform/Strings.h"
 
+#include <atomic>
+#include <set>
+
 namespace marlin {
 
 namespace {
+
+constexpr wchar_t kRowCut[] = L"[CMarlinToolbarCtrl][LoadToolbarButtons][Toolbar too large: buttons or menu entries left out.]";
+
+// Logged once per process: every rebuild of the same document would repeat it.
+void LogRowCut()
+{
+    static std::atomic<bool> logged{false};
+    if (!logged.exchange(true)) LogError(kRiskLow, kRowCut);
+}
+
+// Keeps the document's identifiers where they are free and valid, and gives
+// the others substitutes, so no click reaches a fixed command or another button.
+void AssignSafeCommandIds(std::vector<ToolbarButton>& model)
+{
+    std::set<int> taken;
+    std::vector<ToolbarButton*> displaced;
+    for (ToolbarButton& button : model) {
+        if (!IsReservedCommandId(button.commandId) && taken.insert(button.commandId).second) continue;
+        displaced.push_back(&button);
+    }
+    int next = kFirstSubstituteCommandId;
+    for (ToolbarButton* button : displaced) {
+        while (taken.count(next)) ++next;
+        button->commandId = next;
+        taken.insert(next++);
+    }
+}
 
 ToolbarButton ReadButton(IXMLDOMNode* buttons, const ToolbarModelContext& context)
 {
@@ -32,10 +63,21 @@ ToolbarButton ReadButton(IXMLDOMNode* buttons, const ToolbarModelContext& contex
     button.enabled = record.enabled;
     for (const XmlElement& item : MenuItems(description.Get())) {
         MenuEntry entry{ReadEntry(item.Get(), EntryKind::Menu, context.imageFolder, context.search), {}};
-        for (const XmlElement& sub : ChildElements(item.Get())) {
-            if (NodeName(sub.Get()) != L"SubItem") continue;
-            entry.subEntries.push_back(
-                MenuEntry{ReadEntry(sub.Get(), EntryKind::SubMenu, context.imageFolder, context.search), {}});
+        // Walked node by node: a hostile entry may have any number of children.
+        ComPtr<IXMLDOMNode> sub;
+        if (item->get_firstChild(&sub) != S_OK) sub.Reset();
+        while (sub) {
+            if (NodeName(sub.Get()) == L"SubItem") {
+                if (entry.subEntries.size() == kMaxSubEntries) {
+                    LogRowCut();
+                    break;
+                }
+                entry.subEntries.push_back(
+                    MenuEntry{ReadEntry(sub.Get(), EntryKind::SubMenu, context.imageFolder, context.search), {}});
+            }
+            ComPtr<IXMLDOMNode> next;
+            if (sub->get_nextSibling(&next) != S_OK) break;
+            sub = std::move(next);
         }
         button.menu.push_back(std::move(entry));
     }
@@ -60,10 +102,16 @@ std::vector<ToolbarButton> LoadToolbarButtons(const XmlDocument& document, const
             continue;
         }
         for (const XmlElement& child : ChildElements(tab.Get())) {
-            if (NodeName(child.Get()) == L"Buttons") model.push_back(ReadButton(child.Get(), context));
+            if (NodeName(child.Get()) != L"Buttons") continue;
+            if (model.size() == kMaxRowButtons) {
+                LogRowCut();
+                break;
+            }
+            model.push_back(ReadButton(child.Get(), context));
         }
         break;
     }
+    AssignSafeCommandIds(model);
     ToolbarButton chevron;
     chevron.commandId = kChevronCommand;
     chevron.caption = L" ";
@@ -71,6 +119,14 @@ std::vector<ToolbarButton> LoadToolbarButtons(const XmlDocument& document, const
     chevron.iconExists = FileExists(chevron.iconPath);
     model.push_back(std::move(chevron));
     return model;
+}
+
+bool IsReservedCommandId(long long id) noexcept
+{
+    if (id <= 0 || id >= kChevronCommand) return true;
+    if (id >= kSeparatorAfterHome && id <= kSeparatorAfterSearch) return true;
+    if (id > kMoveToBase && id <= kMoveToLast) return true;
+    return id == kSignInCommand || (id >= kContextDelete && id <= kContextChangeIcon);
 }
 
 BYTE ButtonStyle(const ToolbarButton& button, bool first)

@@ -16,6 +16,33 @@ inline constexpr int kSeparatorAfterSearch = 114;
 inline constexpr int kChevronCommand = 65000;
 inline constexpr int kSearchPlaceholderWidth = 125;
 
+// Identifiers with a fixed meaning in the menus.
+inline constexpr UINT kContextDelete = 32795;
+inline constexpr UINT kContextProperties = 32796;
+inline constexpr UINT kContextChangeIcon = 32797;
+inline constexpr UINT kContextMoveTo = 65001;
+inline constexpr UINT kMoveToBase = 9000;   // "Move To" entries are 9001 + the toolbar's index
+inline constexpr UINT kMoveToLast = kMoveToBase + 1000;
+inline constexpr UINT kMenuAboutDeveloper = 65003;
+inline constexpr UINT kMenuSettings = 65004;
+inline constexpr UINT kMenuUninstall = 65005;
+inline constexpr UINT kMenuHelp = 65006;
+inline constexpr UINT kMenuAbout = 65007;
+inline constexpr UINT kSignInCommand = 20000;
+
+// Whether `id` is one of the identifiers above, or outside what a command
+// message carries (1 to 64999: 65000 on belong to the product).
+bool IsReservedCommandId(long long id) noexcept;
+
+// Buttons whose document identifier is reserved, or taken by an earlier
+// button, get one from here on; the document keeps its own.
+inline constexpr int kFirstSubstituteCommandId = 40000;
+
+// What one row shows at most, against hostile documents: buttons, and
+// sub-entries per menu entry.
+inline constexpr size_t kMaxRowButtons = 2000;
+inline constexpr size_t kMaxSubEntries = 256;
+
 // Button styles: autosize, no prefix, show text, and the drop-down arrow.
 inline constexpr BYTE kStyleWithArrow = 0x78;
 inline constexpr BYTE kStylePlain = 0x70;
@@ -31,7 +58,7 @@ struct MenuEntry {
 };
 
 struct ToolbarButton {
-    int commandId = 0;     // the value of the Buttons element's first attribute
+    int commandId = 0;     // the value of the Buttons element's first attribute, unless reserved or taken
     int position = 0;      // its ID
     std::wstring caption;
     std::wstring toolTip;

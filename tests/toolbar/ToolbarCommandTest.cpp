@@ -66,7 +66,7 @@ TEST_F(ToolbarCommandTest, ButtonsNavigateOpenNewWindowsAndReportMissingFiles)
     Click(3);
     ASSERT_EQ(env().shellExecutes.size(), 1u);
     EXPECT_EQ(env().shellExecutes[0].file, L"iexplore.exe");
-    EXPECT_EQ(env().shellExecutes[0].parameters, L"http://new.example/");
+    EXPECT_EQ(env().shellExecutes[0].parameters, L"\"http://new.example/\"");
     EXPECT_EQ(env().shellExecutes[0].verb, L"open");
     EXPECT_EQ(Navigations().size(), 1u) << "the page stays";
 

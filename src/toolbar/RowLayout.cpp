@@ -1,0 +1,57 @@
+#include "RowLayout.h"
+
+#include "platform/Module.h"
+
+#include <algorithm>
+
+namespace marlin {
+
+namespace {
+
+constexpr int kTop = 2;
+constexpr int kRowHeight = 24;
+constexpr int kSignInMargin = 12;
+
+} // namespace
+
+RowPlaces ArrangeRow(const RowMetrics& metrics) noexcept
+{
+    RowPlaces places;
+    const int rowWidth = std::max(metrics.available - metrics.signInWidth - kSignInMargin, 0);
+    places.buttonRow = RECT{0, kTop, rowWidth, kTop + kRowHeight};
+    places.signIn = RECT{rowWidth, kTop, rowWidth + metrics.signInWidth + kSignInMargin, kTop + kRowHeight};
+    places.overflowLimit = metrics.width - metrics.signInWidth - metrics.chevronWidth;
+    return places;
+}
+
+HWND CRowLayout::SearchSlot(HWND parent)
+{
+    if (!m_search) {
+        m_search = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr,
+                                     ModuleInstance(), nullptr);
+        m_placeholder = m_search != nullptr;
+    }
+    return m_search;
+}
+
+void CRowLayout::SetSearchBox(HWND window) noexcept
+{
+    if (m_placeholder && m_search && m_search != window) ::DestroyWindow(m_search);
+    m_search = window;
+    m_placeholder = false;
+}
+
+void CRowLayout::PlaceSearchSlot(const RECT& place) const noexcept
+{
+    if (!m_search) return;
+    ::SetWindowPos(m_search, HWND_TOP, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   SWP_NOACTIVATE);
+}
+
+void CRowLayout::Forget() noexcept
+{
+    m_search = nullptr;
+    m_placeholder = false;
+}
+
+} // namespace marlin

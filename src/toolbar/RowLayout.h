@@ -1,0 +1,49 @@
+#pragma once
+// Where the parts of the toolbar's row go. The row has named slots: the
+// button row, the search box in the gap after the home button, the sign-in
+// strip at the right end, and the tab strip. ArrangeRow is the arithmetic;
+// CRowLayout keeps the search slot's window, which is created once and moved,
+// never destroyed by a rebuild of the buttons.
+#include "platform/Win32.h"
+
+namespace marlin {
+
+enum class RowSlot { ButtonRow, SearchBox, SignIn, TabStrip };
+
+struct RowMetrics {
+    int width = 0;        // the toolbar window's width
+    int available = 0;    // the browser frame's client width (the toolbar's own when unknown)
+    int signInWidth = 0;  // the sign-in button's width
+    int chevronWidth = 0;
+};
+
+struct RowPlaces {
+    RECT buttonRow{};
+    RECT signIn{};
+    int overflowLimit = 0; // buttons reaching past this, in the row's coordinates, go behind the chevron
+};
+
+RowPlaces ArrangeRow(const RowMetrics& metrics) noexcept;
+
+class CRowLayout {
+public:
+    CRowLayout() = default;
+    CRowLayout(const CRowLayout&) = delete;
+    CRowLayout& operator=(const CRowLayout&) = delete;
+
+    // The window in the search slot, a placeholder until the search box takes
+    // the slot; made in `parent` the first time.
+    HWND SearchSlot(HWND parent);
+    // Hands the slot to `window` (a child of the same parent); the placeholder goes.
+    void SetSearchBox(HWND window) noexcept;
+    // Moves the search slot's window to `place`, above the button row.
+    void PlaceSearchSlot(const RECT& place) const noexcept;
+    // The toolbar window is going: its children go with it.
+    void Forget() noexcept;
+
+private:
+    HWND m_search = nullptr;
+    bool m_placeholder = false;
+};
+
+} // namespace marlin
