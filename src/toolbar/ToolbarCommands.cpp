@@ -38,8 +38,10 @@ public:
     {
         m_open = true;
         if (m_tooltips) {
-            ::SendMessageW(m_tooltips, TTM_POP, 0, 0);
             ::SendMessageW(m_tooltips, TTM_ACTIVATE, FALSE, 0);
+            ::SendMessageW(m_tooltips, TTM_POP, 0, 0);
+            // A tip the control no longer tracks as current is not popped: hide it too.
+            if (::IsWindowVisible(m_tooltips)) ::ShowWindow(m_tooltips, SW_HIDE);
         }
     }
     ~MenuOpenScope()

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Win32.h"
+
+#include <shellapi.h>
+
 using namespace marlin;
 
 TEST(Strings, TrimCaseAndReplace)
@@ -24,4 +28,18 @@ TEST(Strings, ParseIntReadsLikeTheRuntime)
     EXPECT_EQ(ParseInt(L"x1"), 0);
     EXPECT_EQ(ParseInt(L"99999999999999999999"), 2147483647);
     EXPECT_EQ(ParseInt(L"-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(Strings, AQuotedArgumentReadsBackAsOneArgument)
+{
+    for (const wchar_t* text : {L"http://a.example/", L"http://a.example/two words?q=\"x\"", L"C:\\dir\\", L"a\\\\\"b",
+                                L"", L"\\\"", L"trailing\\\\"}) {
+        const std::wstring line = L"iexplore.exe " + QuoteCommandLineArgument(text);
+        int count = 0;
+        LPWSTR* arguments = ::CommandLineToArgvW(line.c_str(), &count);
+        ASSERT_TRUE(arguments);
+        EXPECT_EQ(count, 2) << line;
+        if (count == 2) EXPECT_EQ(std::wstring(arguments[1]), text) << line;
+        ::LocalFree(arguments);
+    }
 }

@@ -50,6 +50,7 @@ void ScriptedEnvironment::Reset()
     std::wstring windows = windowsDirectory;
     std::lock_guard guard(m_lock);
     messageBoxAnswers.clear();
+    whileMessageBoxShown = nullptr;
     chooseMenuCommand = nullptr;
     dialogScript = nullptr;
     osPlatform = VER_PLATFORM_WIN32_NT;
@@ -77,6 +78,7 @@ void ScriptedEnvironment::Reset()
 
 int ScriptedEnvironment::ShowMessageBox(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) noexcept
 {
+    if (whileMessageBoxShown) std::exchange(whileMessageBoxShown, nullptr)();
     std::lock_guard guard(m_lock);
     messageBoxes.push_back({text, caption, flags});
     if (messageBoxAnswers.empty()) return IDOK;

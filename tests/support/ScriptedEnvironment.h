@@ -33,6 +33,9 @@ public:
     // protected mode, connected, a fixed local time, the Windows folder a
     // scratch folder, message boxes answered IDOK, menus dismissed.
     std::deque<int> messageBoxAnswers;
+    // Runs while a message box is "shown", before it is answered: what other
+    // windows may do meanwhile.
+    std::function<void()> whileMessageBoxShown;
     std::function<UINT(HMENU)> chooseMenuCommand;
     std::function<void(HWND)> dialogScript;
     DWORD osPlatform = VER_PLATFORM_WIN32_NT;

@@ -6,7 +6,9 @@
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
 #include "config/SettingsStore.h"
+#include "document/ButtonOperations.h"
 #include "document/SignIn.h"
+#include "document/ToolbarOperations.h"
 #include "monitors/PopupBlocker.h"
 #include "toolbar/Uninstall.h"
 
@@ -102,6 +104,45 @@ TEST_F(ToolbarCommandTest, RemovingAToolbarAskesFirstAndNoChangesNothing)
     DropDown(1, remove);
     EXPECT_EQ(ReadTextFile(LoginPath()).find("Second"), std::string::npos);
     EXPECT_EQ(Texts(DropDown(1))[1], L"Settings") << "the home menu lists one toolbar now";
+}
+
+TEST_F(ToolbarCommandTest, ConfirmedRemovalsFindTheirTargetAgainAfterTheQuestion)
+{
+    WriteLogin(L"<Root Default=\"1\"><Tab Name=\"Main\" TabID=\"1\">"
+               L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
+               L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"A\" UrlString=\"http://a.example/\"/></Buttons>"
+               L"<Buttons ID=\"3\" PluginType=\"0\"><ButtDesc name=\"B\" UrlString=\"http://b.example/\"/></Buttons>"
+               L"<Buttons ID=\"4\" PluginType=\"0\"><ButtDesc name=\"C\" UrlString=\"http://c.example/\"/></Buttons>"
+               L"</Tab><Tab Name=\"Second\" TabID=\"2\"/><Tab Name=\"Third\" TabID=\"3\"/>"
+               L"<Tab Name=\"Add Toolbar\" type=\"0\"/></Root>");
+    Create();
+    // While "Third" is asked about, another window removes "Second" before it.
+    const UINT removeThird = Find(DropDown(1)[2].children, L"Remove")->id;
+    env().messageBoxAnswers = {IDYES};
+    env().whileMessageBoxShown = [] { CToolbarOperations().RemoveToolbarFromMenu(1); };
+    DropDown(1, removeThird);
+    std::string saved = ReadTextFile(LoginPath());
+    EXPECT_EQ(saved.find("Third"), std::string::npos);
+    EXPECT_NE(saved.find("Main"), std::string::npos);
+
+    // While "B" is asked about, another window deletes "A": B now has A's
+    // number and C has B's. B goes, C stays.
+    env().messageBoxAnswers = {IDYES};
+    env().whileMessageBoxShown = [] { CButtonOperations().DeleteButton(ToolbarRef{L"Main", 1}, 2); };
+    RightClick(3, kContextDelete);
+    saved = ReadTextFile(LoginPath());
+    EXPECT_EQ(saved.find("name=\"B\""), std::string::npos);
+    EXPECT_NE(saved.find("name=\"C\""), std::string::npos);
+
+    // A target that went meanwhile is left alone (the row shows Home and C now).
+    env().messageBoxAnswers = {IDYES};
+    env().whileMessageBoxShown = [&] {
+        CButtonOperations().DeleteButton(ToolbarRef{L"Main", 1}, 2);
+        saved = ReadTextFile(LoginPath());
+    };
+    RightClick(2, kContextDelete);
+    EXPECT_EQ(env().messageBoxes.size(), 3u);
+    EXPECT_EQ(ReadTextFile(LoginPath()), saved);
 }
 
 TEST_F(ToolbarCommandTest, UninstallRunsTheInstallersCommandThroughABatchFile)

@@ -170,3 +170,87 @@ TEST_F(ToolbarMenuTest, TheContextMenuMovesAButtonToAnotherToolbar)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ToolbarMenuTest, SignedOutTheBasicRowOffersNoContextMenu)
+{
+    // The basic button 2 shares its identifier with the login document's "News".
+    WriteLogin(kTwoToolbars);
+    WriteBasic(L"<Root><Tab Name=\"Basic\" TabID=\"1\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
+               L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"Basic two\"/></Buttons></Tab>"
+               L"<Tab Name=\"Add Tab\" type=\"0\"/></Root>");
+    SetSignedIn(false);
+    Create();
+    const std::string login = ReadTextFile(LoginPath());
+    env().messageBoxAnswers = {IDYES};
+    EXPECT_TRUE(RightClick(2, kContextDelete).empty());
+    EXPECT_TRUE(RightClick(2, kMoveToBase + 2).empty());
+    EXPECT_EQ(ReadTextFile(LoginPath()), login);
+}
+
+TEST_F(ToolbarMenuTest, HostileIdentifiersAndHugeMenusGetValidIdentifiers)
+{
+    // The first attribute is the button's command identifier: product ones, a
+    // duplicate, one past 16 bits; then a menu entry with 100,000 sub-entries.
+    const int documentIds[] = {113, 20000, 65000, 9001, 32796, 7, 7, 70000};
+    std::wstring xml = L"<Root Default=\"1\"><Tab Name=\"Main\" TabID=\"1\">"
+                       L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>";
+    for (int i = 0; i < 8; ++i) {
+        xml += Format(L"<Buttons ID=\"%d\" PluginType=\"0\"><ButtDesc name=\"B%d\" UrlString=\"http://b%d.example/\"/>"
+                      L"</Buttons>", documentIds[i], i, i);
+    }
+    xml += L"<Buttons ID=\"8\" PluginType=\"0\"><ButtDesc name=\"Huge\"><Item caption=\"Many\">";
+    for (int i = 0; i < 100000; ++i) xml += L"<SubItem caption=\"s\" UrlString=\"http://s.example/\"/>";
+    xml += L"</Item></ButtDesc></Buttons></Tab><Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
+    WriteLogin(xml);
+    const std::string stored = ReadTextFile(LoginPath());
+    Create();
+    ComPtr<standin::StandInBrowser> browser = standin::StandInBrowser::Make(m_parent.get());
+    m_toolbar.SetBrowser(browser.Get());
+
+    std::set<int> rowIds;
+    for (size_t i = 0; i + 1 < m_toolbar.ButtonCount(); ++i) {
+        const int id = m_toolbar.GetButton(i)->commandId;
+        EXPECT_FALSE(IsReservedCommandId(id)) << id;
+        EXPECT_TRUE(rowIds.insert(id).second) << "duplicate " << id;
+    }
+    // Each substitute reaches its own button.
+    for (int i = 0; i < 8; ++i) {
+        Click(m_toolbar.GetButton(i + 1)->commandId);
+        ASSERT_EQ(browser->NavigationRequests().size(), static_cast<size_t>(i + 1));
+        EXPECT_EQ(browser->NavigationRequests().back().url, Format(L"http://b%d.example/", i));
+    }
+    m_toolbar.SetBrowser(nullptr);
+
+    const auto menu = DropDown(m_toolbar.GetButton(9)->commandId);
+    ASSERT_EQ(menu.size(), 1u);
+    std::vector<UINT> ids;
+    CollectIds(menu, ids);
+    EXPECT_EQ(ids.size(), kMaxSubEntries) << "the entry's sub-entries are bounded";
+    std::set<UINT> seen;
+    for (UINT id : ids) {
+        EXPECT_TRUE(id > 0 && id < 65000 && !IsReservedCommandId(id) && !rowIds.count(static_cast<int>(id))) << id;
+        EXPECT_TRUE(seen.insert(id).second) << "duplicate " << id;
+    }
+    EXPECT_NE(ReadTextFile(m_data + L"XMLS\\MarlinToolbarErrorLog.xml").find("Toolbar too large"), std::string::npos);
+    EXPECT_EQ(ReadTextFile(LoginPath()), stored) << "the document keeps its own identifiers";
+}
+
+TEST_F(ToolbarMenuTest, TheTooltipGivesWayToAnOpenMenu)
+{
+    WriteLogin(kTwoToolbars);
+    Create();
+    HWND tips = reinterpret_cast<HWND>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETTOOLTIPS, 0, 0));
+    ASSERT_TRUE(tips);
+    ::ShowWindow(tips, SW_SHOWNA);
+    bool visibleWhileOpen = true;
+    env().chooseMenuCommand = [&](HMENU) {
+        visibleWhileOpen = ::IsWindowVisible(tips) != FALSE;
+        return 0u;
+    };
+    DropDown(2);
+    EXPECT_FALSE(visibleWhileOpen);
+}
+
+} // namespace

@@ -1,6 +1,8 @@
 // The button model built from a toolbar document.
 #include "document/DocumentStore.h"
 #include "document/SharedInstanceState.h"
+#include "platform/Strings.h"
+#include "toolbar/IconCache.h"
 #include "toolbar/ToolbarModel.h"
 #include "support/TestIsolation.h"
 
@@ -76,6 +78,47 @@ TEST(ToolbarModel, TooltipsDoubleAmpersandsAndAreCut)
     const std::wstring hundred(100, L'x');
     EXPECT_EQ(TooltipText(hundred), std::wstring(77, L'x') + L"...");
     EXPECT_EQ(TooltipText(std::wstring(79, L'y')), std::wstring(79, L'y'));
+}
+
+} // namespace
+
+namespace {
+
+class IconCacheTest : public IsolatedTest {};
+
+TEST_F(IconCacheTest, AHeldIconOutlivesItsReloadAndTheCachesStayBounded)
+{
+    const std::wstring folder = MakeFolder(L"Icons");
+    CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.ico", folder);
+    const std::wstring path = folder + L"Held.ico";
+    ASSERT_TRUE(::CopyFileW((folder + L"Default.ico").c_str(), path.c_str(), FALSE));
+    ButtonIconRef held = CachedButtonIcon(path);
+    ASSERT_TRUE(held);
+    unique_himagelist before(ImageListOf({held}));
+
+    // Another picture in the same file: the cache reloads it, the holder keeps the old one.
+    ASSERT_TRUE(::CopyFileW((folder + L"Chevron_Arrow.ico").c_str(), path.c_str(), FALSE));
+    HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME later{0x7FFFFFFF, 0x01E00000};
+    ::SetFileTime(file, nullptr, nullptr, &later);
+    ::CloseHandle(file);
+    ButtonIconRef reloaded = CachedButtonIcon(path);
+    ASSERT_TRUE(reloaded);
+    EXPECT_NE(reloaded->serial(), held->serial());
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(held->get(), &info)) << "the held icon is still alive";
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+
+    // Many files and many sequences: both caches stop growing at their bounds.
+    for (size_t i = 0; i < kMaxCachedIcons + 20; ++i) {
+        const std::wstring copy = folder + Format(L"Copy%zu.ico", i);
+        ::CopyFileW(path.c_str(), copy.c_str(), FALSE);
+        ButtonIconRef icon = CachedButtonIcon(copy);
+        unique_himagelist list(ImageListOf({icon, held}));
+    }
+    EXPECT_LE(CachedIconCount(), kMaxCachedIcons);
+    EXPECT_LE(CachedImageListCount(), kMaxCachedImageLists);
 }
 
 } // namespace
