@@ -175,9 +175,10 @@ namespace {
 
 TEST_F(ToolbarMenuTest, SignedOutTheBasicRowOffersNoContextMenu)
 {
-    // The basic button 2 shares its identifier with the login document's "News".
+    // The basic toolbar has the login toolbar's name, and its button 2 the identifier of
+    // the login document's "News": edits meant for it would land on "News".
     WriteLogin(kTwoToolbars);
-    WriteBasic(L"<Root><Tab Name=\"Basic\" TabID=\"1\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
+    WriteBasic(L"<Root><Tab Name=\"Main\" TabID=\"1\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
                L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"Basic two\"/></Buttons></Tab>"
                L"<Tab Name=\"Add Tab\" type=\"0\"/></Root>");
     SetSignedIn(false);
