@@ -4,6 +4,7 @@
 #include "ToolbarFixture.h"
 
 #include "config/ApplicationSettings.h"
+#include "config/ErrorLog.h"
 #include "config/SettingsStore.h"
 #include "document/ButtonOperations.h"
 #include "document/SignIn.h"
@@ -119,15 +120,12 @@ protected:
 
 TEST_F(ToolbarSyncTest, IdlePassesBuildNothingAndEachChangeIsTakenOnce)
 {
+    // Which change leads to which rebuild is the plan's (below); here the
+    // window carries plans out once.
     Create();
     const unsigned builds = m_toolbar.RowBuilds();
     for (int i = 0; i < 3; ++i) m_toolbar.SynchronizeWithOtherWindows();
     EXPECT_EQ(m_toolbar.RowBuilds(), builds);
-
-    RaiseChange(SharedState().TabsChanged);
-    m_toolbar.SynchronizeWithOtherWindows();
-    m_toolbar.SynchronizeWithOtherWindows();
-    EXPECT_EQ(m_toolbar.RowBuilds(), builds + 1);
 
     // Several button changes at once: one rebuild.
     RaiseChange(SharedState().ButtonsChanged);
@@ -135,12 +133,11 @@ TEST_F(ToolbarSyncTest, IdlePassesBuildNothingAndEachChangeIsTakenOnce)
     RaiseChange(SharedState().ButtonEditChanged);
     m_toolbar.SynchronizeWithOtherWindows();
     m_toolbar.SynchronizeWithOtherWindows();
-    EXPECT_EQ(m_toolbar.RowBuilds(), builds + 2);
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds + 1);
 
     // Another window chose the second toolbar.
     SharedState().CurrentToolbar = 1;
     m_toolbar.SynchronizeWithOtherWindows();
-    EXPECT_EQ(m_toolbar.ShownToolbar(), 1);
     EXPECT_EQ(m_toolbar.GetButton(0)->caption, L"Second home");
     SharedState().CurrentToolbar = 0;
     m_toolbar.SynchronizeWithOtherWindows();
@@ -149,19 +146,17 @@ TEST_F(ToolbarSyncTest, IdlePassesBuildNothingAndEachChangeIsTakenOnce)
     CReadRegistryValues().SetPopupMgr(1);
     m_toolbar.SynchronizeWithOtherWindows();
     EXPECT_EQ(m_toolbar.GetButton(2)->caption, L"Pop-up Blocker (ON)");
-    const unsigned afterBlocker = m_toolbar.RowBuilds();
-    m_toolbar.SynchronizeWithOtherWindows();
-    EXPECT_EQ(m_toolbar.RowBuilds(), afterBlocker);
     CReadRegistryValues().SetPopupMgr(0);
     g_PopupMgr = 0;
 
-    // A settings file that does not load is not read again every second.
-    WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", "<MTRoot");
+    // A settings file that does not load is logged once, not read again every second.
+    ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", "not a document"));
     RaiseChange(SharedState().SettingsChanged);
     m_toolbar.SynchronizeWithOtherWindows();
-    const std::string log = ReadTextFile(m_data + L"XMLS\\ErrorLog.xml");
+    const std::string log = ReadTextFile(ErrorLogPath());
+    EXPECT_NE(log.find("[CMarlinToolbarObj][InitializeApplicationSettings]"), std::string::npos);
     m_toolbar.SynchronizeWithOtherWindows();
-    EXPECT_EQ(ReadTextFile(m_data + L"XMLS\\ErrorLog.xml"), log);
+    EXPECT_EQ(ReadTextFile(ErrorLogPath()), log);
 }
 
 TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
