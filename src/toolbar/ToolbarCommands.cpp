@@ -151,11 +151,7 @@ void CMarlinToolbarCtrl::TurnPopupBlocker(bool on, const ToolbarButton*)
 
 void CMarlinToolbarCtrl::ShowPopupBlockerSettings()
 {
-    unique_hmodule library(::LoadLibraryW(L"inetcpl.cpl"));
-    if (!library) return;
-    using DisplayDialog = void(WINAPI*)(HWND, LPCWSTR);
-    auto display = reinterpret_cast<DisplayDialog>(::GetProcAddress(library.get(), "DisplayPopupWindowManagementDialog"));
-    if (display) display(hwnd(), L"");
+    marlin::ShowPopupBlockerSettings(hwnd());
 }
 
 void CMarlinToolbarCtrl::OnSignInButton()
