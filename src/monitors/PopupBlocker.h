@@ -4,7 +4,10 @@
 #include "platform/Win32.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace marlin {
 
@@ -15,6 +18,29 @@ inline constexpr wchar_t kPopupBlockerOff[] = L"Pop-up Blocker (OFF)";
 // 1: refuse a window opened from `url`; 0: allow it (not a web page, or a site
 // on the browser's allow list).
 int IsPopupBlockedForUrl(const std::wstring& url);
+
+// The browser's allow list: the value names of this key (under
+// HKEY_CURRENT_USER) are the sites; a page whose address contains one is
+// allowed.
+inline constexpr wchar_t kPopupAllowListKey[] = L"Software\\Microsoft\\Internet Explorer\\New Windows\\Allow";
+// The longest site name the blocker reads.
+inline constexpr size_t kAllowedSiteMaxChars = 255;
+
+// The sites on the allow list, as stored; longer names are passed over.
+std::vector<std::wstring> AllowedSites();
+// Reduces what a user typed to the host the blocker matches: trimmed, the
+// scheme, user, port and path taken off, in lower case ("http://WWW.Example.com:8080/page"
+// gives "www.example.com"). Nothing when the text is longer than a site name
+// can be or is not a plausible host name or address.
+std::optional<std::wstring> AllowListSite(std::wstring_view typed);
+// Puts a site on the list (a zero-length REG_BINARY value, as the browser
+// writes it) or takes it off; true when that was done.
+bool AllowSite(const std::wstring& site);
+bool DisallowSite(const std::wstring& site);
+
+// "Pop-up Blocker Settings": the browser's own dialog where the system has
+// one, else the product's dialog over the allow list. Modal to `owner`.
+void ShowPopupBlockerSettings(HWND owner);
 
 // "(3) Blocked" for a count of 3.
 std::wstring BlockedCaption(int count);

@@ -1,6 +1,7 @@
 #include "Environment.h"
 
 #include "Module.h"
+#include "UniqueHandle.h"
 
 #include <wininet.h>
 
@@ -13,6 +14,17 @@ namespace {
 
 using IsProtectedModeFunction = HRESULT(WINAPI*)(BOOL*);
 using WriteableFolderFunction = HRESULT(WINAPI*)(REFGUID, LPWSTR*);
+using PopupSettingsFunction = void(WINAPI*)(HWND, LPCWSTR);
+
+// Wine's ntdll exports its version; Windows' does not.
+bool RunsOnWine() noexcept
+{
+    static const bool wine = [] {
+        HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
 
 // Calls an entry of the browser's frame library, loading it only for the call.
 template <typename Function, typename... Args>
@@ -96,6 +108,20 @@ public:
     UINT WinExec(const char* commandLine, UINT show) noexcept override { return ::WinExec(commandLine, show); }
 
     SHORT GetAsyncKeyState(int key) noexcept override { return ::GetAsyncKeyState(key); }
+
+    bool DisplayPopupWindowManagementDialog(HWND owner) noexcept override
+    {
+        // Wine exports the entry, but as a stub that raises an exception no
+        // handler of ours can catch: the process would end.
+        if (RunsOnWine()) return false;
+        unique_hmodule library(::LoadLibraryW(L"inetcpl.cpl"));
+        if (!library) return false;
+        auto display = reinterpret_cast<PopupSettingsFunction>(
+            reinterpret_cast<void*>(::GetProcAddress(library.get(), "DisplayPopupWindowManagementDialog")));
+        if (!display) return false;
+        display(owner, L"");
+        return true;
+    }
 };
 
 std::atomic<IEnvironment*> g_installed{nullptr};

@@ -1,7 +1,7 @@
 #pragma once
 // The environment seam: the few calls that either cannot run unattended in a
 // test (modal interaction, waits) or whose platform piece is missing here (the
-// browser's protected mode). Everything else is called directly.
+// browser's protected mode, its pop-up settings dialog). Everything else is called directly.
 //
 // One process-wide instance. Product code reaches it through Env(); the real
 // one calls Win32. A test links a scripted one in and installs it with
@@ -42,6 +42,10 @@ public:
     virtual UINT WinExec(const char* commandLine, UINT show) noexcept = 0;
     // The keyboard as the user holds it now (Shift, Ctrl...).
     virtual SHORT GetAsyncKeyState(int key) noexcept = 0;
+    // Shows the browser's own pop-up settings dialog ("inetcpl.cpl",
+    // DisplayPopupWindowManagementDialog) modally; false when the system has
+    // none that can be shown (no library, no export, or only a stub).
+    virtual bool DisplayPopupWindowManagementDialog(HWND owner) noexcept = 0;
 
 protected:
     ~IEnvironment() = default;

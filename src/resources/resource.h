@@ -16,3 +16,11 @@
 // About the developer.
 #define IDD_ABOUT               202
 #define IDC_ABOUT_TEXT          1001
+
+// The pop-up blocker's allow list, where the system has no dialog for it.
+#define IDD_POPUP_ALLOW         203
+#define IDC_POPUP_ADDRESS       1101
+#define IDC_POPUP_ADD           1102
+#define IDC_POPUP_SITES         1103
+#define IDC_POPUP_REMOVE        1104
+#define IDC_POPUP_REMOVEALL     1105

@@ -169,15 +169,6 @@ void CToolbarCommands::TurnPopupBlocker(bool on)
     m_host.PopupSwitchChanged(on ? 1 : 0);
 }
 
-void CToolbarCommands::ShowPopupBlockerSettings()
-{
-    unique_hmodule library(::LoadLibraryW(L"inetcpl.cpl"));
-    if (!library) return;
-    using DisplayDialog = void(WINAPI*)(HWND, LPCWSTR);
-    auto display = reinterpret_cast<DisplayDialog>(::GetProcAddress(library.get(), "DisplayPopupWindowManagementDialog"));
-    if (display) display(Owner(), L"");
-}
-
 void CToolbarCommands::OnSignInButton()
 {
     const std::wstring stored = StoredSignInState();
@@ -249,7 +240,7 @@ bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)
     const ToolbarButton* button = m_host.Row().At(command.buttonIndex);
     const std::wstring kind = button ? button->kind : std::wstring();
     if (caption == kBlockerSettings) {
-        ShowPopupBlockerSettings();
+        marlin::ShowPopupBlockerSettings(Owner());
     } else if (caption.find(kPluginManager) != std::wstring::npos) {
         // Consumed: the plug-in manager opens from the settings dialog.
     } else if (kind == L"1" && caption == L"Settings") {

@@ -71,7 +71,6 @@ private:
     void OpenInNewWindow(const std::wstring& url);
     void Navigate(const std::wstring& url);
     void TurnPopupBlocker(bool on);
-    void ShowPopupBlockerSettings();
     void OnSignInButton();
     void RemoveToolbar(int toolbarIndex);
     void RunButtonAction(MenuAction action, size_t buttonIndex);

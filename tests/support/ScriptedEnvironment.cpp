@@ -68,6 +68,8 @@ void ScriptedEnvironment::Reset()
     realSleep = false;
     realShellExecute = false;
     keysDown.clear();
+    systemPopupSettings = false;
+    popupSettingsRequests = 0;
     messageBoxes.clear();
     shellExecutes.clear();
     winExecs.clear();
@@ -184,6 +186,17 @@ SHORT ScriptedEnvironment::GetAsyncKeyState(int key) noexcept
         if (down == key) return static_cast<SHORT>(0x8000);
     }
     return 0;
+}
+
+} // namespace marlin::test
+
+namespace marlin::test {
+
+bool ScriptedEnvironment::DisplayPopupWindowManagementDialog(HWND) noexcept
+{
+    std::lock_guard guard(m_lock);
+    ++popupSettingsRequests;
+    return systemPopupSettings;
 }
 
 } // namespace marlin::test

@@ -31,7 +31,8 @@ public:
 
     // Answers, set by the test. Defaults: an NT 5.1 (XP) system, not in
     // protected mode, connected, a fixed local time, the Windows folder a
-    // scratch folder, message boxes answered IDOK, menus dismissed.
+    // scratch folder, message boxes answered IDOK, menus dismissed, no system
+    // pop-up settings dialog.
     std::deque<int> messageBoxAnswers;
     // Runs while a message box is "shown", before it is answered: what other
     // windows may do meanwhile.
@@ -57,6 +58,8 @@ public:
     bool realSleep = false;
     // Keys held down (VK_SHIFT, VK_CONTROL...).
     std::vector<int> keysDown;
+    // Whether the system's pop-up settings dialog exists (it does not under Wine).
+    bool systemPopupSettings = false;
 
     // What the product asked for.
     std::vector<MessageBoxCall> messageBoxes;
@@ -64,6 +67,7 @@ public:
     std::vector<std::string> winExecs;
     std::vector<DWORD> sleeps;
     int protectedModeQueries = 0;
+    int popupSettingsRequests = 0;
 
     int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) noexcept override;
     UINT TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) noexcept override;
@@ -82,6 +86,7 @@ public:
                            const wchar_t* directory, int show) noexcept override;
     UINT WinExec(const char* commandLine, UINT show) noexcept override;
     SHORT GetAsyncKeyState(int key) noexcept override;
+    bool DisplayPopupWindowManagementDialog(HWND owner) noexcept override;
 
     // Back to the defaults, keeping the Windows folder.
     void Reset();

@@ -264,19 +264,35 @@ TEST_F(ToolbarCommandTest, TheSignInButtonSignsInThroughTheDialogAndOutWithOneCl
     EXPECT_EQ(StoredSignInState(), L"2");
 }
 
-TEST_F(ToolbarCommandTest, AboutDeveloperIsADialogWithAnOkButton)
+TEST_F(ToolbarCommandTest, MenuEntriesOpenTheirDialogs)
 {
     Create();
-    std::wstring title;
-    env().dialogScript = [&](HWND dialog) {
-        wchar_t text[64] = {};
-        ::GetWindowTextW(dialog, text, 64);
-        title = text;
-        EXPECT_TRUE(::GetDlgItem(dialog, IDOK));
-        ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    const auto blockerMenu = DropDown(6);
+    const CapturedItem* settings = Find(blockerMenu, L"Pop-up Blocker Settings");
+    ASSERT_TRUE(settings);
+    // The system has no pop-up settings dialog here: the product's own opens.
+    const struct {
+        int button;
+        UINT choice;
+        const wchar_t* title;
+        int close;
+    } cases[] = {
+        {1, kMenuAboutDeveloper, L"About Developer", IDOK},
+        {6, settings->id, L"Pop-up Blocker Settings", IDCANCEL},
     };
-    DropDown(1, kMenuAboutDeveloper);
-    EXPECT_EQ(title, L"About Developer");
+    for (const auto& item : cases) {
+        std::wstring title;
+        env().dialogScript = [&](HWND dialog) {
+            wchar_t text[64] = {};
+            ::GetWindowTextW(dialog, text, 64);
+            title = text;
+            EXPECT_TRUE(::GetDlgItem(dialog, item.close));
+            ::SendMessageW(dialog, WM_COMMAND, item.close, 0);
+        };
+        DropDown(item.button, item.choice);
+        EXPECT_EQ(title, item.title);
+    }
+    EXPECT_EQ(env().popupSettingsRequests, 1);
 }
 
 } // namespace
