@@ -17,6 +17,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 using namespace marlin;
@@ -301,6 +302,66 @@ TEST_F(BandTest, NavigationsAttachDocumentsAndScriptNavigationsKeepThem)
     EXPECT_EQ(LoggedVisits(), (std::vector<std::wstring>{L"http://frames.example/", L"http://frames2.example/",
                                                          L"http://one.example/"}))
         << "one visit per page, frames or not";
+}
+
+TEST_F(BandTest, EachDocumentHasOneSinkPairAndNoneOutlivesTheBand)
+{
+    using Browser = standin::StandInBrowser;
+    const std::wstring page = L"http://page.example/";
+    auto withFrames = [](Browser& browser) {
+        return browser.NavigateWithFrames(L"http://frames.example/", {L"http://a.example/", L"http://b.example/"});
+    };
+    auto unsite = [](BrowserFrame& frame) {
+        ComPtr<IObjectWithSite> band;
+        frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&band));
+        return band->SetSite(nullptr);
+    };
+    struct Scenario {
+        const char* name;
+        std::function<void(BrowserFrame&)> run;
+        size_t sinks; // of each document and of its window, before closing
+    };
+    const Scenario scenarios[] = {
+        {"a frame navigates", [&](BrowserFrame& f) {
+             withFrames(f.Browser());
+             f.Browser().NavigateFrame(0, L"http://c.example/");
+         }, 1},
+        {"a navigation is cancelled", [&](BrowserFrame& f) {
+             f.Browser().Navigate(page);
+             f.Browser().Events().BeforeNavigate2(f.Browser().AsDispatch(), L"http://elsewhere.example/");
+         }, 1},
+        {"a page completes six times", [&](BrowserFrame& f) {
+             f.Browser().Navigate(page);
+             for (int i = 0; i < 5; ++i) f.Browser().Events().DocumentComplete(f.Browser().AsDispatch(), page);
+         }, 1},
+        {"closed before the next page completes", [&](BrowserFrame& f) {
+             f.Browser().Navigate(page);
+             f.Browser().Events().BeforeNavigate2(f.Browser().AsDispatch(), L"http://next.example/");
+             f.Browser().Events().NavigateComplete2(f.Browser().AsDispatch(), L"http://next.example/");
+         }, 1},
+        {"closed after the pages complete", [&](BrowserFrame& f) { withFrames(f.Browser()); }, 1},
+        {"unsited twice, then completed", [&](BrowserFrame& f) {
+             f.Browser().Navigate(page);
+             EXPECT_EQ(unsite(f), S_OK);
+             EXPECT_EQ(unsite(f), S_OK);
+             f.Browser().Events().DocumentComplete(f.Browser().AsDispatch(), page);
+         }, 0},
+    };
+    for (const Scenario& scenario : scenarios) {
+        BrowserFrame& frame = Open();
+        scenario.run(frame);
+        std::vector<standin::StandInDocument*> documents{frame.Browser().Document()};
+        for (const auto& child : frame.Browser().Frames()) documents.push_back(child->Document());
+        for (standin::StandInDocument* document : documents) {
+            ASSERT_TRUE(document) << scenario.name;
+            EXPECT_EQ(document->EventSinkCount(), scenario.sinks) << scenario.name << " " << document->Url();
+            EXPECT_EQ(document->Window().EventSinkCount(), scenario.sinks) << scenario.name << " " << document->Url();
+        }
+        frame.Close();
+        EXPECT_EQ(frame.LeftAtClose().documents, 0u) << scenario.name;
+        EXPECT_EQ(frame.LeftAtClose().windows, 0u) << scenario.name;
+        EXPECT_EQ(CanUnloadNow(), S_OK) << scenario.name;
+    }
 }
 
 TEST_F(BandTest, PopupsAreRefusedCountedAndLetThroughByTheRules)
