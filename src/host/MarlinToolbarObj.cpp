@@ -290,21 +290,18 @@ void CMarlinToolbarObj::CheckHostAndFirstShow(IUnknown* site)
     m_browser->ShowBrowserBar(&bandClass.get(), &show.get(), nullptr);
 }
 
-void CMarlinToolbarObj::InstallMouseHook() noexcept
-{
-    if (g_hMouseHook) ::UnhookWindowsHookEx(g_hMouseHook);
-    g_hMouseHook = ::SetWindowsHookExW(WH_MOUSE, &CMarlinToolbarObj::BandMouseHook, nullptr, ::GetCurrentThreadId());
-}
-
 bool CMarlinToolbarObj::CreateBandWindows()
 {
-    InstallMouseHook();
-    g_hWndRebar = m_parentWindow;
+    m_thread.Link();
+    m_thread.InstallMouseHook(&CMarlinToolbarObj::BandMouseHook, m_parentWindow);
     RECT client{};
     ::GetClientRect(m_parentWindow, &client);
     InitializeApplicationSettings();
     if (!m_hiddenWindow.hwnd()) m_hiddenWindow.CreateIn(m_parentWindow, client);
-    return m_hiddenWindow.ToolbarExists();
+    if (!m_hiddenWindow.ToolbarExists()) return false;
+    // The toolbar created last on this thread is the one its hook talks to.
+    m_thread.MakeCurrent();
+    return true;
 }
 
 void CMarlinToolbarObj::ConnectBrowserEvents()
@@ -319,10 +316,10 @@ void CMarlinToolbarObj::TearDown() noexcept
     OnQuit();
     m_bandEvents.Disconnect();
     m_helperEvents.Disconnect();
-    if (CMarlinToolbarCtrl* toolbar = Toolbar()) {
-        if (g_pToolbarCtrl == toolbar) g_pToolbarCtrl = nullptr;
-        toolbar->LinkBand(nullptr);
-    }
+    // Before the windows go: the thread's hook no longer reaches this toolbar,
+    // and goes itself with the thread's last band.
+    m_thread.Unlink();
+    if (CMarlinToolbarCtrl* toolbar = Toolbar()) toolbar->LinkBand(nullptr);
     m_toolbar = nullptr;
     m_hiddenWindow.Destroy();
     m_browser.Reset();
@@ -368,12 +365,15 @@ LRESULT CALLBACK CMarlinToolbarObj::BandMouseHook(int code, WPARAM message, LPAR
 {
     if (code == 0) {
         const auto* mouse = reinterpret_cast<const MOUSEHOOKSTRUCT*>(data);
-        CMarlinToolbarCtrl* toolbar = g_pToolbarCtrl;
+        // The hook runs on its own thread and sees only that thread's bands.
+        BandThread* thread = BandThread::Current();
+        CMarlinToolbarObj* band = thread ? thread->CurrentBand() : nullptr;
+        CMarlinToolbarCtrl* toolbar = band ? band->Toolbar() : nullptr;
         if (message == WM_LBUTTONUP && toolbar && mouse) {
-            if (mouse->hwnd == g_hWndRebar) {
+            if (mouse->hwnd == thread->Rebar()) {
                 toolbar->Repaint();
                 toolbar->Repaint();
-                if (auto* band = static_cast<CMarlinToolbarObj*>(toolbar->Band()); band && band->Shown()) band->ShowDW(TRUE);
+                if (band->Shown()) band->ShowDW(TRUE);
             }
             toolbar->SetLastClickPoint(mouse->pt);
         } else if (message == WM_RBUTTONDOWN && toolbar) {
@@ -409,7 +409,8 @@ STDMETHODIMP CMarlinToolbarObj::Load(IStream*) noexcept
 STDMETHODIMP CMarlinToolbarObj::Save(IStream*, BOOL) noexcept
 {
     return ComBoundary([&] {
-        if (!g_pToolbarCtrl) {
+        const BandThread* thread = BandThread::Current();
+        if (!thread || !thread->CurrentBand()) {
             m_repaintPending = true;
         } else if (CMarlinToolbarCtrl* toolbar = Toolbar()) {
             ::InvalidateRect(toolbar->hwnd(), nullptr, TRUE);
@@ -477,12 +478,12 @@ STDMETHODIMP CMarlinToolbarObj::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS
 
 void CMarlinToolbarObj::OnWindowStateChanged()
 {
-    InstallMouseHook();
-    if (g_pToolbarCtrl && m_hiddenWindow.hwnd() && m_hiddenWindow.ToolbarExists()) {
-        g_pToolbarCtrl = &m_hiddenWindow.Toolbar();
-        ::InvalidateRect(g_pToolbarCtrl->hwnd(), nullptr, TRUE);
+    // The selected tab's band takes its thread's hook and becomes its current band.
+    m_thread.InstallMouseHook(&CMarlinToolbarObj::BandMouseHook, m_parentWindow);
+    if (m_hiddenWindow.hwnd() && m_hiddenWindow.ToolbarExists()) {
+        m_thread.MakeCurrent();
+        ::InvalidateRect(m_hiddenWindow.Toolbar().hwnd(), nullptr, TRUE);
     }
-    g_hWndRebar = m_parentWindow;
 }
 
 void CMarlinToolbarObj::OnBeforeNavigate2(const DISPPARAMS& params)

@@ -5,6 +5,7 @@
 // the hidden window with the toolbar, the input-object site, the browser and
 // its event stream. Invoke is the browser's DWebBrowserEvents2 sink.
 #include "monitors/PopupBlocker.h"
+#include "BandThread.h"
 #include "InvisibleWnd.h"
 #include "toolbar/ToolbarBand.h"
 #include "platform/ComObject.h"
@@ -103,7 +104,6 @@ private:
 
     void CheckHostAndFirstShow(IUnknown* site);
     bool CreateBandWindows();
-    void InstallMouseHook() noexcept;
     void ConnectBrowserEvents();
     void TearDown() noexcept;
 
@@ -133,6 +133,8 @@ private:
 
     CInvisibleWnd m_hiddenWindow;
     CMarlinToolbarCtrl* m_toolbar = nullptr;
+    // This band's share in its thread's mouse hook and current band.
+    marlin::BandThreadLink m_thread{*this};
     marlin::ComPtr<IWebBrowser2> m_browser;
     marlin::ComPtr<IInputObjectSite> m_site;
 

@@ -1,7 +1,6 @@
 #include "MarlinToolbarCtrl.h"
 
 #include "IconCache.h"
-#include "ToolbarGlobals.h"
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
 #include "config/Messages.h"
@@ -76,7 +75,6 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
             if (document) BuildRow(SharedState().CurrentToolbar, *document, m_startup.paths.signedIn);
             ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
         }
-        g_pToolbarCtrl = this;
     } catch (...) {
         Env().ShowMessageBox(hwnd(),
                              L"Problem in MarlinToolbar Toolbar..... Please Install again or report error to the vendor",
@@ -632,7 +630,6 @@ LRESULT CMarlinToolbarCtrl::OnMouseMove(WPARAM, LPARAM, bool& handled)
 
 LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
 {
-    if (g_pToolbarCtrl == this) g_pToolbarCtrl = nullptr;
     ::KillTimer(hwnd(), kSyncTimer);
     m_browser.Reset();
     // The inner toolbars go with this window; the image lists go after them.
