@@ -10,6 +10,9 @@ public:
     static constexpr const wchar_t* kClassName = L"MarlinInvisibleWnd";
 
     CInvisibleWnd();
+    // Destroys the window while the toolbar member still exists, so that the
+    // WM_DESTROY handler takes the toolbar down in order.
+    ~CInvisibleWnd() { Destroy(); }
 
     // A child of `parent` with `rect`, style WS_CHILD only.
     HWND CreateIn(HWND parent, const RECT& rect);

@@ -70,24 +70,18 @@ int ClientWidth(HWND window)
     return window && ::GetClientRect(window, &client) ? client.right - client.left : 0;
 }
 
-// The connection point of `source` for `events`, and an advise of `sink` on it.
-DWORD Advise(IUnknown* source, REFIID events, IUnknown* sink, ComPtr<IConnectionPoint>& point)
+// The document `frame` (a browser or one of its frames) shows now, as its
+// identity; null when it shows none.
+ComPtr<IUnknown> ShownDocument(IDispatch* frame) noexcept
 {
-    ComPtr<IConnectionPointContainer> container;
-    DWORD cookie = 0;
-    if (!source || FAILED(source->QueryInterface(IID_PPV_ARGS(&container))) ||
-        FAILED(container->FindConnectionPoint(events, &point)) || !point || FAILED(point->Advise(sink, &cookie))) {
-        point.Reset();
-        return 0;
+    ComPtr<IWebBrowser2> browser;
+    ComPtr<IDispatch> document;
+    ComPtr<IUnknown> identity;
+    if (!frame || FAILED(frame->QueryInterface(IID_PPV_ARGS(&browser))) || FAILED(browser->get_Document(&document)) ||
+        !document || FAILED(document.As(&identity))) {
+        return nullptr;
     }
-    return cookie;
-}
-
-void Unadvise(ComPtr<IConnectionPoint>& point, DWORD& cookie) noexcept
-{
-    if (point && cookie) point->Unadvise(cookie);
-    point.Reset();
-    cookie = 0;
+    return identity;
 }
 
 } // namespace
@@ -100,12 +94,15 @@ CMarlinToolbarObj::CMarlinToolbarObj()
 CMarlinToolbarObj::~CMarlinToolbarObj()
 {
     // Nothing can still be connected to an object whose last reference is
-    // gone: every connection holds one. Undoing them now would hand a source a
-    // sink it already let go of.
-    m_bandEvents.Reset();
-    m_bandCookie = 0;
-    m_helperEvents.Reset();
-    m_helperCookie = 0;
+    // gone: every connection holds one (the page sinks hold this object). The
+    // sources have dropped them already, and their cookies may name other sinks.
+    m_bandEvents.Abandon();
+    m_helperEvents.Abandon();
+    for (PageConnection& page : m_pages) {
+        page.windowEvents.Abandon();
+        page.documentEvents.Abandon();
+    }
+    m_pages.clear();
     TearDown();
 }
 
@@ -287,45 +284,42 @@ void CMarlinToolbarObj::CheckHostAndFirstShow(IUnknown* site)
     if (settings.GetRegistryValue(L"btbho") != L"1") return;
     settings.SetRegistryValue(L"btbho", L"0");
     m_browser->ShowBrowserBar(&bandClass.get(), &hide.get(), nullptr);
-    Unadvise(m_helperEvents, m_helperCookie);
-    m_helperCookie = Advise(m_browser.Get(), DIID_DWebBrowserEvents2, static_cast<IMarlinToolbarObj*>(this),
-                            m_helperEvents);
+    m_helperEvents.Disconnect();
+    m_helperEvents = ConnectionPointConnection::Advise(m_browser.Get(), DIID_DWebBrowserEvents2,
+                                                       static_cast<IMarlinToolbarObj*>(this));
     m_browser->ShowBrowserBar(&bandClass.get(), &show.get(), nullptr);
-}
-
-void CMarlinToolbarObj::InstallMouseHook() noexcept
-{
-    if (g_hMouseHook) ::UnhookWindowsHookEx(g_hMouseHook);
-    g_hMouseHook = ::SetWindowsHookExW(WH_MOUSE, &CMarlinToolbarObj::BandMouseHook, nullptr, ::GetCurrentThreadId());
 }
 
 bool CMarlinToolbarObj::CreateBandWindows()
 {
-    InstallMouseHook();
-    g_hWndRebar = m_parentWindow;
+    m_thread.Link();
+    m_thread.InstallMouseHook(&CMarlinToolbarObj::BandMouseHook, m_parentWindow);
     RECT client{};
     ::GetClientRect(m_parentWindow, &client);
     InitializeApplicationSettings();
     if (!m_hiddenWindow.hwnd()) m_hiddenWindow.CreateIn(m_parentWindow, client);
-    return m_hiddenWindow.ToolbarExists();
+    if (!m_hiddenWindow.ToolbarExists()) return false;
+    // The toolbar created last on this thread is the one its hook talks to.
+    m_thread.MakeCurrent();
+    return true;
 }
 
 void CMarlinToolbarObj::ConnectBrowserEvents()
 {
-    Unadvise(m_bandEvents, m_bandCookie);
-    m_bandCookie = Advise(m_browser.Get(), DIID_DWebBrowserEvents2, Identity(), m_bandEvents);
+    m_bandEvents.Disconnect();
+    m_bandEvents = ConnectionPointConnection::Advise(m_browser.Get(), DIID_DWebBrowserEvents2, Identity());
 }
 
 void CMarlinToolbarObj::TearDown() noexcept
 {
     m_tornDown = true;
     OnQuit();
-    Unadvise(m_bandEvents, m_bandCookie);
-    Unadvise(m_helperEvents, m_helperCookie);
-    if (CMarlinToolbarCtrl* toolbar = Toolbar()) {
-        if (g_pToolbarCtrl == toolbar) g_pToolbarCtrl = nullptr;
-        toolbar->LinkBand(nullptr);
-    }
+    m_bandEvents.Disconnect();
+    m_helperEvents.Disconnect();
+    // Before the windows go: the thread's hook no longer reaches this toolbar,
+    // and goes itself with the thread's last band.
+    m_thread.Unlink();
+    if (CMarlinToolbarCtrl* toolbar = Toolbar()) toolbar->LinkBand(nullptr);
     m_toolbar = nullptr;
     m_hiddenWindow.Destroy();
     m_browser.Reset();
@@ -371,12 +365,15 @@ LRESULT CALLBACK CMarlinToolbarObj::BandMouseHook(int code, WPARAM message, LPAR
 {
     if (code == 0) {
         const auto* mouse = reinterpret_cast<const MOUSEHOOKSTRUCT*>(data);
-        CMarlinToolbarCtrl* toolbar = g_pToolbarCtrl;
+        // The hook runs on its own thread and sees only that thread's bands.
+        BandThread* thread = BandThread::Current();
+        CMarlinToolbarObj* band = thread ? thread->CurrentBand() : nullptr;
+        CMarlinToolbarCtrl* toolbar = band ? band->Toolbar() : nullptr;
         if (message == WM_LBUTTONUP && toolbar && mouse) {
-            if (mouse->hwnd == g_hWndRebar) {
+            if (mouse->hwnd == thread->Rebar()) {
                 toolbar->Repaint();
                 toolbar->Repaint();
-                if (auto* band = static_cast<CMarlinToolbarObj*>(toolbar->Band()); band && band->Shown()) band->ShowDW(TRUE);
+                if (band->Shown()) band->ShowDW(TRUE);
             }
             toolbar->SetLastClickPoint(mouse->pt);
         } else if (message == WM_RBUTTONDOWN && toolbar) {
@@ -412,7 +409,8 @@ STDMETHODIMP CMarlinToolbarObj::Load(IStream*) noexcept
 STDMETHODIMP CMarlinToolbarObj::Save(IStream*, BOOL) noexcept
 {
     return ComBoundary([&] {
-        if (!g_pToolbarCtrl) {
+        const BandThread* thread = BandThread::Current();
+        if (!thread || !thread->CurrentBand()) {
             m_repaintPending = true;
         } else if (CMarlinToolbarCtrl* toolbar = Toolbar()) {
             ::InvalidateRect(toolbar->hwnd(), nullptr, TRUE);
@@ -454,6 +452,8 @@ STDMETHODIMP CMarlinToolbarObj::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS
     ComBoundary([&] {
         // A band the browser has let go of has no windows left to act on.
         if (m_tornDown) return S_OK;
+        // Letting go of a page's sinks may release the last reference to this object.
+        const ComPtr<IUnknown> hold(Identity());
         switch (id) {
         case DISPID_COMMANDSTATECHANGE:
         case DISPID_PROPERTYCHANGE:
@@ -478,12 +478,12 @@ STDMETHODIMP CMarlinToolbarObj::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS
 
 void CMarlinToolbarObj::OnWindowStateChanged()
 {
-    InstallMouseHook();
-    if (g_pToolbarCtrl && m_hiddenWindow.hwnd() && m_hiddenWindow.ToolbarExists()) {
-        g_pToolbarCtrl = &m_hiddenWindow.Toolbar();
-        ::InvalidateRect(g_pToolbarCtrl->hwnd(), nullptr, TRUE);
+    // The selected tab's band takes its thread's hook and becomes its current band.
+    m_thread.InstallMouseHook(&CMarlinToolbarObj::BandMouseHook, m_parentWindow);
+    if (m_hiddenWindow.hwnd() && m_hiddenWindow.ToolbarExists()) {
+        m_thread.MakeCurrent();
+        ::InvalidateRect(m_hiddenWindow.Toolbar().hwnd(), nullptr, TRUE);
     }
-    g_hWndRebar = m_parentWindow;
 }
 
 void CMarlinToolbarObj::OnBeforeNavigate2(const DISPPARAMS& params)
@@ -493,10 +493,10 @@ void CMarlinToolbarObj::OnBeforeNavigate2(const DISPPARAMS& params)
     const std::wstring url = ArgumentText(params.rgvarg[5]);
     if (EqualsNoCase(std::wstring_view(url).substr(0, 11), L"javascript:")) {
         m_scriptNavigation = 1;
-        return;
     }
-    // The browser drops the old documents' connections with the documents.
-    m_documents.clear();
+    // The attached documents stay until their frames show others (the next
+    // DocumentComplete lets them go): a navigation may be cancelled or turn
+    // out to be a download, and then the old document stays.
 }
 
 void CMarlinToolbarObj::OnDocumentComplete(const DISPPARAMS& params)
@@ -505,9 +505,8 @@ void CMarlinToolbarObj::OnDocumentComplete(const DISPPARAMS& params)
     if (params.cArgs < 2 || !params.rgvarg) return;
     IDispatch* frame = ArgumentDispatch(params.rgvarg[1]);
     if (!frame) return;
-    m_documents.emplace_back();
-    m_documents.back().frame = frame;
-    AttachDocument(m_documents.back());
+    DropStalePages();
+    AttachPage(frame);
 
     // One visit per page: frames of the page complete too, and would log the
     // same top-level address again.
@@ -520,32 +519,52 @@ void CMarlinToolbarObj::OnDocumentComplete(const DISPPARAMS& params)
     if (SharedState().IsLoggedIn && g_LogURL > 0) LogVisitedUrl(location);
 }
 
-void CMarlinToolbarObj::AttachDocument(DocumentConnection& connection)
+void CMarlinToolbarObj::DropStalePages() noexcept
+{
+    // A frame that shows another document now, or none, has let the old one
+    // go. Unadvised outside the list, since a release may call back.
+    std::vector<PageConnection> stale;
+    for (auto page = m_pages.begin(); page != m_pages.end();) {
+        const ComPtr<IUnknown> shown = ShownDocument(page->frame.Get());
+        if (shown && shown.Get() == page->document.Get()) {
+            ++page;
+            continue;
+        }
+        try {
+            stale.push_back(std::move(*page));
+        } catch (...) {
+            // Out of memory for the list: the page's sinks are unadvised as it is erased.
+        }
+        page = m_pages.erase(page);
+    }
+}
+
+void CMarlinToolbarObj::AttachPage(IDispatch* frame)
 {
     ComPtr<IWebBrowser2> frameBrowser;
     ComPtr<IDispatch> documentDispatch;
+    ComPtr<IUnknown> identity;
     ComPtr<IHTMLDocument2> document;
     ComPtr<IHTMLWindow2> window;
-    if (FAILED(connection.frame.As(&frameBrowser)) || FAILED(frameBrowser->get_Document(&documentDispatch)) ||
-        !documentDispatch || FAILED(documentDispatch.As(&document)) || FAILED(document->get_parentWindow(&window)) ||
-        !window) {
+    if (FAILED(frame->QueryInterface(IID_PPV_ARGS(&frameBrowser))) ||
+        FAILED(frameBrowser->get_Document(&documentDispatch)) || !documentDispatch ||
+        FAILED(documentDispatch.As(&identity)) || FAILED(documentDispatch.As(&document)) ||
+        FAILED(document->get_parentWindow(&window)) || !window) {
         return;
     }
+    // A document completes again (a refresh, a repeated event): its sinks are there.
+    for (const PageConnection& page : m_pages) {
+        if (page.document.Get() == identity.Get()) return;
+    }
+    PageConnection page{frame, identity, {}, {}};
     ComPtr<CDocEventHandler> documentSink = CDocEventHandler::Make();
     documentSink->Attach(this, m_hiddenWindow.Toolbar().hwnd());
-    connection.documentCookie =
-        Advise(document.Get(), DIID_HTMLDocumentEvents2, documentSink->Identity(), connection.documentPoint);
+    page.documentEvents =
+        ConnectionPointConnection::Advise(document.Get(), DIID_HTMLDocumentEvents2, documentSink->Identity());
     ComPtr<CWindowEventHandler> windowSink = CWindowEventHandler::Make();
     windowSink->Attach(this);
-    connection.windowCookie =
-        Advise(window.Get(), DIID_HTMLWindowEvents2, windowSink->Identity(), connection.windowPoint);
-}
-
-void CMarlinToolbarObj::DetachDocument(DocumentConnection& connection) noexcept
-{
-    Unadvise(connection.windowPoint, connection.windowCookie);
-    Unadvise(connection.documentPoint, connection.documentCookie);
-    connection.frame.Reset();
+    page.windowEvents = ConnectionPointConnection::Advise(window.Get(), DIID_HTMLWindowEvents2, windowSink->Identity());
+    if (page.documentEvents || page.windowEvents) m_pages.push_back(std::move(page));
 }
 
 void CMarlinToolbarObj::OnNewWindow2(const DISPPARAMS& params)
@@ -563,10 +582,8 @@ void CMarlinToolbarObj::OnNewWindow2(const DISPPARAMS& params)
 
 void CMarlinToolbarObj::OnQuit() noexcept
 {
-    while (!m_documents.empty()) {
-        DetachDocument(m_documents.front());
-        m_documents.pop_front();
-    }
+    // Each page's window sink, then its document sink, is unadvised as the list goes.
+    std::vector<PageConnection> leaving = std::exchange(m_pages, {});
 }
 
 std::wstring CMarlinToolbarObj::BrowserLocation() const

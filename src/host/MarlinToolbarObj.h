@@ -5,9 +5,11 @@
 // the hidden window with the toolbar, the input-object site, the browser and
 // its event stream. Invoke is the browser's DWebBrowserEvents2 sink.
 #include "monitors/PopupBlocker.h"
+#include "BandThread.h"
 #include "InvisibleWnd.h"
 #include "toolbar/ToolbarBand.h"
 #include "platform/ComObject.h"
+#include "platform/ConnectionPointConnection.h"
 
 #include "MarlinToolbar_h.h"
 
@@ -15,9 +17,9 @@
 #include <ocidl.h>
 #include <shobjidl.h>
 
-#include <deque>
 #include <string>
 #include <utility>
+#include <vector>
 
 class CMarlinToolbarObj final
     : public marlin::ComObject<CMarlinToolbarObj, IDeskBand, IObjectWithSite, IPersistStream, IInputObject,
@@ -84,25 +86,24 @@ public:
     LONG ScriptNavigation() const noexcept { return m_scriptNavigation; }
     LONG* ScriptNavigationFlag() noexcept { return &m_scriptNavigation; }
     int BlockedCount() const noexcept { return m_popupBlocker.BlockedCount(); }
-    size_t ConnectedDocumentCount() const noexcept { return m_documents.size(); }
+    size_t ConnectedDocumentCount() const noexcept { return m_pages.size(); }
     CMarlinToolbarCtrl* Toolbar() noexcept;
     HWND ParentWindow() const noexcept { return m_parentWindow; }
 
     static LRESULT CALLBACK BandMouseHook(int code, WPARAM message, LPARAM data) noexcept;
 
 private:
-    // One completed document with the sinks attached to it.
-    struct DocumentConnection {
+    // The sinks attached to one completed document and its window, kept while
+    // the frame (or the browser) that completed it still shows it.
+    struct PageConnection {
         marlin::ComPtr<IDispatch> frame;
-        marlin::ComPtr<IConnectionPoint> documentPoint;
-        marlin::ComPtr<IConnectionPoint> windowPoint;
-        DWORD documentCookie = 0;
-        DWORD windowCookie = 0;
+        marlin::ComPtr<IUnknown> document; // its identity
+        marlin::ConnectionPointConnection documentEvents;
+        marlin::ConnectionPointConnection windowEvents;
     };
 
     void CheckHostAndFirstShow(IUnknown* site);
     bool CreateBandWindows();
-    void InstallMouseHook() noexcept;
     void ConnectBrowserEvents();
     void TearDown() noexcept;
 
@@ -111,8 +112,8 @@ private:
     void OnDocumentComplete(const DISPPARAMS& params);
     void OnNewWindow2(const DISPPARAMS& params);
     void OnQuit() noexcept;
-    void AttachDocument(DocumentConnection& connection);
-    static void DetachDocument(DocumentConnection& connection) noexcept;
+    void DropStalePages() noexcept;
+    void AttachPage(IDispatch* frame);
     std::wstring BrowserLocation() const;
 
     // Band size and style.
@@ -132,19 +133,21 @@ private:
 
     CInvisibleWnd m_hiddenWindow;
     CMarlinToolbarCtrl* m_toolbar = nullptr;
+    // This band's share in its thread's mouse hook and current band.
+    marlin::BandThreadLink m_thread{*this};
     marlin::ComPtr<IWebBrowser2> m_browser;
     marlin::ComPtr<IInputObjectSite> m_site;
 
-    // The DWebBrowserEvents2 connections this object made, undone when the
+    // The DWebBrowserEvents2 connections this object made (as band, and as
+    // helper object showing the band after installation), undone when the
     // browser lets it go.
-    marlin::ComPtr<IConnectionPoint> m_bandEvents;
-    DWORD m_bandCookie = 0;
-    marlin::ComPtr<IConnectionPoint> m_helperEvents;
-    DWORD m_helperCookie = 0;
+    marlin::ConnectionPointConnection m_bandEvents;
+    marlin::ConnectionPointConnection m_helperEvents;
     bool m_tornDown = false;
 
     // Event dispatch.
     LONG m_scriptNavigation = 0;
     marlin::CPopupBlocker m_popupBlocker;
-    std::deque<DocumentConnection> m_documents;
+    // At most one per document; each sink holds this object until unadvised.
+    std::vector<PageConnection> m_pages;
 };

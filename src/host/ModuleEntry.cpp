@@ -1,11 +1,11 @@
 // The module's entry points: the loader entry and the four exports.
+#include "BandThread.h"
 #include "ClassTable.h"
 #include "Registration.h"
 #include "platform/Module.h"
 #include "platform/Strings.h"
 #include "platform/Window.h"
 #include "toolbar/IconCache.h"
-#include "toolbar/ToolbarGlobals.h"
 
 #include <string>
 
@@ -28,11 +28,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH) {
-        if (g_hMouseHook) ::UnhookWindowsHookEx(g_hMouseHook);
-        g_hMouseHook = nullptr;
-        g_pToolbarCtrl = nullptr;
-        // At process exit other modules may already be gone: leave the factories.
+        // At process exit the other threads, and their hooks, are gone already,
+        // and other modules may be too: leave everything.
         if (!reserved) {
+            // Unloaded (COM does so only once no object is left): only a band
+            // that outlived its module could leave a hook, and only the calling
+            // thread's is removed here. Another thread's hook is that thread's
+            // business; reaching into it under the loader lock would race with
+            // its own use.
+            marlin::BandThread::DropCallingThreadHook();
             marlin::ReleaseClassFactories();
             marlin::UnregisterWindowClasses();
             marlin::ClearIconCache();

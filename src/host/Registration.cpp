@@ -7,14 +7,15 @@
 #include <oleauto.h>
 #include <olectl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace marlin {
 
 namespace {
-
-constexpr wchar_t kToolbarKey[] = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
-constexpr wchar_t kHelperObjectsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 
 // One creatable class as the registry shows it.
 struct ClassRegistration {
@@ -23,7 +24,7 @@ struct ClassRegistration {
     const wchar_t* progIdDescription;    // default value of both ProgID keys
     const wchar_t* progId;               // versioned ProgID
     const wchar_t* versionIndependentProgId;
-    bool helperObject;                   // also registered as a browser helper object
+    bool helperObject;                   // the band: a toolbar and a browser helper object
 };
 
 constexpr ClassRegistration kClasses[] = {
@@ -35,58 +36,130 @@ constexpr ClassRegistration kClasses[] = {
      L"MarlinToolbar.WindowEventHandler.1", L"MarlinToolbar.WindowEventHandler", false},
 };
 
-class KeyWriter {
-public:
-    // Creates root\path and sets its value `name` (nullptr: the default value).
-    void Set(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value)
-    {
-        unique_hkey key = CreateRegistryKey(root, path, KEY_WRITE);
-        if (!key || !WriteRegistryString(key.get(), name, value)) m_ok = false;
-    }
-    void CreateOnly(HKEY root, const std::wstring& path)
-    {
-        if (!CreateRegistryKey(root, path, KEY_WRITE)) m_ok = false;
-    }
-    bool ok() const noexcept { return m_ok; }
+enum class Root { ClassesRoot, LocalMachine };
+using enum Root;
 
-private:
-    bool m_ok = true;
+enum class Data {
+    String,      // a string value
+    KeyOnly,     // the key, no value
+    EmptyBinary, // a REG_BINARY value of no bytes
 };
 
-std::wstring ClsidKey(const ClassRegistration& entry) { return std::wstring(L"CLSID\\") + entry.clsid; }
+enum class Removal {
+    Tree,       // the key and everything below it go
+    Value,      // only the value goes; the key is shared
+    WithParent, // goes with a key above it
+};
 
-void WriteClass(KeyWriter& writer, const ClassRegistration& entry, const std::wstring& modulePath)
+// What else a row says about itself.
+enum RowFlags : unsigned {
+    kRewritten = 1,        // removed with everything below it before it is written
+    kHelperObjectOnly = 2, // only for the class that is a browser helper object
+    kMayFail = 4,          // neither writing nor removing it fails the whole
+    kMayFailToGo = 8,      // removing it does not fail unregistration
+};
+
+// One registry item of a class. Texts may name the class's %CLSID%, %NAME%,
+// %PROGID%, %PROGIDNAME%, %VIPROGID% and the module's %MODULE% and %TYPELIB%.
+struct RegistryRow {
+    Root root;
+    const wchar_t* key;
+    const wchar_t* name; // nullptr: the key's default value
+    Data data;
+    const wchar_t* value;
+    Removal removal;
+    unsigned flags = 0;
+};
+
+constexpr RegistryRow kRows[] = {
+    // Makes the browser offer the band as a toolbar.
+    {LocalMachine, L"Software\\Microsoft\\Internet Explorer\\Toolbar", L"%CLSID%", Data::EmptyBinary, nullptr,
+     Removal::Value, kHelperObjectOnly | kMayFail},
+    {ClassesRoot, L"%PROGID%", nullptr, Data::String, L"%PROGIDNAME%", Removal::Tree},
+    {ClassesRoot, L"%PROGID%\\CLSID", nullptr, Data::String, L"%CLSID%", Removal::WithParent},
+    {ClassesRoot, L"%VIPROGID%", nullptr, Data::String, L"%PROGIDNAME%", Removal::Tree},
+    {ClassesRoot, L"%VIPROGID%\\CLSID", nullptr, Data::String, L"%CLSID%", Removal::WithParent},
+    {ClassesRoot, L"%VIPROGID%\\CurVer", nullptr, Data::String, L"%PROGID%", Removal::WithParent},
+    {ClassesRoot, L"CLSID\\%CLSID%", nullptr, Data::String, L"%NAME%", Removal::Tree, kRewritten},
+    {ClassesRoot, L"CLSID\\%CLSID%\\ProgID", nullptr, Data::String, L"%PROGID%", Removal::WithParent},
+    {ClassesRoot, L"CLSID\\%CLSID%\\VersionIndependentProgID", nullptr, Data::String, L"%VIPROGID%",
+     Removal::WithParent},
+    {ClassesRoot, L"CLSID\\%CLSID%\\Programmable", nullptr, Data::KeyOnly, nullptr, Removal::WithParent},
+    {ClassesRoot, L"CLSID\\%CLSID%\\InprocServer32", nullptr, Data::String, L"%MODULE%", Removal::WithParent},
+    {ClassesRoot, L"CLSID\\%CLSID%\\InprocServer32", L"ThreadingModel", Data::String, L"Apartment",
+     Removal::WithParent},
+    {ClassesRoot, L"CLSID\\%CLSID%\\TypeLib", nullptr, Data::String, L"%TYPELIB%", Removal::WithParent},
+    {LocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\%CLSID%",
+     nullptr, Data::KeyOnly, nullptr, Removal::Tree, kHelperObjectOnly | kMayFailToGo},
+};
+
+HKEY RootKey(Root root) noexcept { return root == LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT; }
+
+// `text` with the class's and the module's names put in.
+std::wstring Expand(const wchar_t* text, const ClassRegistration& entry, const std::wstring& modulePath)
 {
-    const std::wstring progId = entry.progId;
-    const std::wstring independent = entry.versionIndependentProgId;
-    writer.Set(HKEY_CLASSES_ROOT, progId, nullptr, entry.progIdDescription);
-    writer.Set(HKEY_CLASSES_ROOT, progId + L"\\CLSID", nullptr, entry.clsid);
-    writer.Set(HKEY_CLASSES_ROOT, independent, nullptr, entry.progIdDescription);
-    writer.Set(HKEY_CLASSES_ROOT, independent + L"\\CLSID", nullptr, entry.clsid);
-    writer.Set(HKEY_CLASSES_ROOT, independent + L"\\CurVer", nullptr, progId);
-
-    // The class key is rewritten from scratch on every registration.
-    const std::wstring classKey = ClsidKey(entry);
-    DeleteRegistryTree(HKEY_CLASSES_ROOT, classKey);
-    writer.Set(HKEY_CLASSES_ROOT, classKey, nullptr, entry.description);
-    writer.Set(HKEY_CLASSES_ROOT, classKey + L"\\ProgID", nullptr, progId);
-    writer.Set(HKEY_CLASSES_ROOT, classKey + L"\\VersionIndependentProgID", nullptr, independent);
-    writer.CreateOnly(HKEY_CLASSES_ROOT, classKey + L"\\Programmable");
-    writer.Set(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", nullptr, modulePath);
-    writer.Set(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
-    writer.Set(HKEY_CLASSES_ROOT, classKey + L"\\TypeLib", nullptr, kTypeLibIdText);
-
-    if (entry.helperObject) {
-        writer.CreateOnly(HKEY_LOCAL_MACHINE, std::wstring(kHelperObjectsKey) + L"\\" + entry.clsid);
+    const std::pair<std::wstring_view, std::wstring_view> names[] = {
+        {L"%CLSID%", entry.clsid},       {L"%NAME%", entry.description},
+        {L"%PROGID%", entry.progId},     {L"%PROGIDNAME%", entry.progIdDescription},
+        {L"%VIPROGID%", entry.versionIndependentProgId},
+        {L"%MODULE%", modulePath},       {L"%TYPELIB%", kTypeLibIdText},
+    };
+    std::wstring result;
+    std::wstring_view rest = text ? text : L"";
+    while (!rest.empty()) {
+        const size_t open = rest.find(L'%');
+        const size_t close = open == std::wstring_view::npos ? open : rest.find(L'%', open + 1);
+        if (close == std::wstring_view::npos) break;
+        result += rest.substr(0, open);
+        const std::wstring_view token = rest.substr(open, close - open + 1);
+        const auto* known = std::find_if(std::begin(names), std::end(names),
+                                         [&](const auto& name) { return name.first == token; });
+        result += known != std::end(names) ? known->second : token;
+        rest.remove_prefix(close + 1);
     }
+    result += rest;
+    return result;
 }
 
-bool RemoveClass(const ClassRegistration& entry)
+bool Applies(const RegistryRow& row, const ClassRegistration& entry)
 {
-    bool ok = DeleteRegistryTree(HKEY_CLASSES_ROOT, entry.progId);
-    ok = DeleteRegistryTree(HKEY_CLASSES_ROOT, entry.versionIndependentProgId) && ok;
-    ok = DeleteRegistryTree(HKEY_CLASSES_ROOT, ClsidKey(entry)) && ok;
-    return ok;
+    return !(row.flags & kHelperObjectOnly) || entry.helperObject;
+}
+
+bool Write(const RegistryRow& row, const ClassRegistration& entry, const std::wstring& modulePath)
+{
+    const std::wstring key = Expand(row.key, entry, modulePath);
+    if (row.flags & kRewritten) DeleteRegistryTree(RootKey(row.root), key);
+    unique_hkey handle = CreateRegistryKey(RootKey(row.root), key, KEY_WRITE);
+    if (!handle) return false;
+    const std::wstring name = Expand(row.name, entry, modulePath);
+    const wchar_t* valueName = row.name ? name.c_str() : nullptr;
+    switch (row.data) {
+    case Data::String:
+        return WriteRegistryString(handle.get(), valueName, Expand(row.value, entry, modulePath));
+    case Data::EmptyBinary:
+        return WriteRegistryBinary(handle.get(), valueName, nullptr, 0);
+    case Data::KeyOnly:
+        return true;
+    }
+    return false;
+}
+
+bool Remove(const RegistryRow& row, const ClassRegistration& entry)
+{
+    const std::wstring key = Expand(row.key, entry, {});
+    switch (row.removal) {
+    case Removal::Tree:
+        return DeleteRegistryTree(RootKey(row.root), key);
+    case Removal::Value:
+        if (unique_hkey handle = CreateRegistryKey(RootKey(row.root), key, KEY_WRITE)) {
+            return DeleteRegistryValue(handle.get(), Expand(row.name, entry, {}).c_str());
+        }
+        return false;
+    case Removal::WithParent:
+        return true;
+    }
+    return false;
 }
 
 bool TypeLibRegistered()
@@ -99,17 +172,16 @@ bool TypeLibRegistered()
 HRESULT RegisterServer() noexcept
 {
     try {
-        // The value that makes the browser offer the band as a toolbar; a failure
-        // here does not fail the registration.
-        if (unique_hkey toolbar = CreateRegistryKey(HKEY_LOCAL_MACHINE, kToolbarKey, KEY_WRITE)) {
-            WriteRegistryBinary(toolbar.get(), kBandClsidText, nullptr, 0);
-        }
-
         const std::wstring modulePath = ModuleFileName();
         if (modulePath.empty()) return SELFREG_E_CLASS;
-        KeyWriter writer;
-        for (const auto& entry : kClasses) WriteClass(writer, entry, modulePath);
-        if (!writer.ok()) return SELFREG_E_CLASS;
+        bool written = true;
+        for (const ClassRegistration& entry : kClasses) {
+            for (const RegistryRow& row : kRows) {
+                if (!Applies(row, entry)) continue;
+                if (!Write(row, entry, modulePath) && !(row.flags & kMayFail)) written = false;
+            }
+        }
+        if (!written) return SELFREG_E_CLASS;
 
         ITypeLib* typeLib = nullptr;
         HRESULT hr = ::LoadTypeLibEx(modulePath.c_str(), REGKIND_REGISTER, &typeLib);
@@ -123,15 +195,13 @@ HRESULT RegisterServer() noexcept
 HRESULT UnregisterServer() noexcept
 {
     try {
-        if (unique_hkey toolbar = CreateRegistryKey(HKEY_LOCAL_MACHINE, kToolbarKey, KEY_WRITE)) {
-            DeleteRegistryValue(toolbar.get(), kBandClsidText);
-        }
-        if (unique_hkey helpers = OpenRegistryKey(HKEY_LOCAL_MACHINE, kHelperObjectsKey, KEY_ALL_ACCESS)) {
-            DeleteRegistryTree(helpers.get(), kBandClsidText);
-        }
-
         bool removed = true;
-        for (const auto& entry : kClasses) removed = RemoveClass(entry) && removed;
+        for (const ClassRegistration& entry : kClasses) {
+            for (const RegistryRow& row : kRows) {
+                if (!Applies(row, entry)) continue;
+                if (!Remove(row, entry) && !(row.flags & (kMayFail | kMayFailToGo))) removed = false;
+            }
+        }
         if (!removed) return SELFREG_E_CLASS;
 
         if (!TypeLibRegistered()) return S_OK;

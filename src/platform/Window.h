@@ -9,9 +9,13 @@
 //
 // Handlers have the form LRESULT OnX(WPARAM, LPARAM, bool& handled); handled
 // starts true. Dialogs may add a command table (CommandEntry) for WM_COMMAND.
-// `this` is bound at WM_NCCREATE / WM_INITDIALOG and unbound before the window
-// is destroyed, so no message reaches a half-destroyed object. No exception
-// leaves a window procedure: it is reported and the message gets its default.
+// `this` is bound at WM_NCCREATE / WM_INITDIALOG. A window is unbound at its
+// WM_NCDESTROY, so Destroy() runs the object's WM_DESTROY handlers (and its
+// children's). The base destructor can no longer reach the derived object: it
+// unbinds before it destroys a window that is still there, so no handler runs
+// on a half-destroyed object. A derived window whose handlers must run at its
+// end calls Destroy() in its own destructor. No exception leaves a window
+// procedure: it is reported and the message gets its default.
 #include "Diagnostics.h"
 #include "Environment.h"
 #include "Module.h"
@@ -79,7 +83,7 @@ public:
     Window() = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
-    ~Window() { Destroy(); }
+    ~Window() { DestroyUnbound(); }
 
     HWND Create(HWND parent, const RECT& rect, const wchar_t* title, DWORD style, DWORD exStyle = 0,
                 UINT_PTR id = 0)
@@ -91,13 +95,16 @@ public:
         return m_hwnd;
     }
 
-    // Destroys the window; the object no longer receives its messages.
+    // Destroys the window. Its WM_DESTROY reaches the handlers; the object lets
+    // go of the window at WM_NCDESTROY and receives nothing after this returns.
     void Destroy() noexcept
     {
-        HWND window = m_hwnd;
-        if (!window) return;
-        Unbind();
-        ::DestroyWindow(window);
+        if (!m_hwnd || m_destroying) return;
+        m_destroying = true;
+        ::DestroyWindow(m_hwnd);
+        m_destroying = false;
+        // Not destroyed (another thread's window): at least nothing more reaches the object.
+        DestroyUnbound();
     }
 
     HWND hwnd() const noexcept { return m_hwnd; }
@@ -150,6 +157,15 @@ private:
         m_hwnd = nullptr;
     }
 
+    // Destroys the window without calling the object's handlers.
+    void DestroyUnbound() noexcept
+    {
+        HWND window = m_hwnd;
+        if (!window) return;
+        Unbind();
+        ::DestroyWindow(window);
+    }
+
     static const wchar_t* PropertyName() noexcept { return L"Marlin.WindowObject"; }
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
@@ -185,6 +201,7 @@ private:
     }
 
     HWND m_hwnd = nullptr;
+    bool m_destroying = false;
 };
 
 template <typename Derived>

@@ -1,6 +1,5 @@
 #include "MarlinToolbarCtrl.h"
 
-#include "ToolbarGlobals.h"
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
 #include "config/Messages.h"
@@ -54,7 +53,6 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
             if (document) BuildRow(SharedState().CurrentToolbar, *document, m_startup.paths.signedIn);
             ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
         }
-        g_pToolbarCtrl = this;
     } catch (...) {
         Env().ShowMessageBox(hwnd(),
                              L"Problem in MarlinToolbar Toolbar..... Please Install again or report error to the vendor",
@@ -442,7 +440,6 @@ LRESULT CMarlinToolbarCtrl::OnMouseMove(WPARAM, LPARAM, bool& handled)
 
 LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
 {
-    if (g_pToolbarCtrl == this) g_pToolbarCtrl = nullptr;
     ::KillTimer(hwnd(), kSyncTimer);
     m_browser.Reset();
     // The inner toolbars go with this window; their image lists after them.

@@ -37,6 +37,10 @@ public:
     static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
     CMarlinToolbarCtrl() : m_commands(*this) {}
+    // Destroys the window while the parts it tears down in WM_DESTROY still exist.
+    ~CMarlinToolbarCtrl() { Destroy(); }
+    CMarlinToolbarCtrl(const CMarlinToolbarCtrl&) = delete;
+    CMarlinToolbarCtrl& operator=(const CMarlinToolbarCtrl&) = delete;
 
     HWND CreateIn(HWND parent, const RECT& rect);
 

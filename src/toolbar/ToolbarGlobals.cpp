@@ -1,6 +1,3 @@
 #include "ToolbarGlobals.h"
 
-HHOOK g_hMouseHook = nullptr;
-HWND g_hWndRebar = nullptr;
-CMarlinToolbarCtrl* g_pToolbarCtrl = nullptr;
-int g_TabStripMode = 2;
+thread_local int g_TabStripMode = 2;

@@ -44,6 +44,12 @@ void BrowserFrame::Close() noexcept
 
 void BrowserFrame::Unload() noexcept
 {
+    // Both are made in WM_CREATE; a failed creation may have left only the browser.
+    if (!m_site) {
+        if (m_browser) m_browser->Shutdown();
+        m_browser.Reset();
+        return;
+    }
     if (!m_browser) return;
     try {
         m_browser->Events().OnQuit();

@@ -42,6 +42,17 @@ bool StandInBrowser::NavigateWithFrames(const std::wstring& url, const std::vect
     return completed;
 }
 
+bool StandInBrowser::NavigateFrame(std::size_t index, const std::wstring& url)
+{
+    if (index >= m_frames.size()) return false;
+    const marlin::ComPtr<StandInBrowser> frame = m_frames[index];
+    if (m_events.BeforeNavigate2(frame->AsDispatch(), url)) return false;
+    frame->LoadDocument(url);
+    m_events.NavigateComplete2(frame->AsDispatch(), url);
+    m_events.DocumentComplete(frame->AsDispatch(), url);
+    return true;
+}
+
 bool StandInBrowser::Run(const NavigationRequest& request, const std::vector<std::wstring>& frameUrls)
 {
     m_navigating = true;

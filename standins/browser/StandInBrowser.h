@@ -49,6 +49,10 @@ public:
     // frame gets BeforeNavigate2 and NavigateComplete2 with pDisp = the frame;
     // then DocumentComplete fires for each frame, and last for the page.
     bool NavigateWithFrames(const std::wstring& url, const std::vector<std::wstring>& frameUrls);
+    // One frame of the page navigates by itself (a link inside the frame):
+    // BeforeNavigate2 (a sink may cancel), a new document for the frame, then
+    // NavigateComplete2 and DocumentComplete, all with pDisp = the frame.
+    bool NavigateFrame(std::size_t index, const std::wstring& url);
 
     BrowserEvents& Events() noexcept { return m_events; }
     std::size_t EventSinkCount() const noexcept { return m_point.SinkCount(); }

@@ -17,7 +17,9 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <thread>
 
 using namespace marlin;
 using namespace marlin::test;
@@ -25,6 +27,60 @@ using standin::BrowserFrame;
 using standin::BrowserOptions;
 
 namespace {
+
+// A browser window on a thread of its own, as the browser runs its tabs: the
+// thread pumps messages and runs what the test hands it.
+class WindowThread {
+public:
+    explicit WindowThread(BrowserOptions options)
+        : m_thread([this, options = std::move(options)]() mutable { Main(std::move(options)); })
+    {
+        ::WaitForSingleObject(m_done.get(), INFINITE);
+    }
+    ~WindowThread()
+    {
+        ::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    bool opened() const { return m_opened; }
+
+    // Runs `task` on the window's thread and waits for it.
+    void Run(std::function<void(BrowserFrame&)> task)
+    {
+        m_task = std::move(task);
+        ::PostThreadMessageW(m_threadId, kRunTask, 0, 0);
+        ::WaitForSingleObject(m_done.get(), INFINITE);
+    }
+
+private:
+    static constexpr UINT kRunTask = WM_APP + 7;
+
+    void Main(BrowserOptions options)
+    {
+        ComInitScope com;
+        BrowserFrame frame(std::move(options));
+        m_opened = frame.Open();
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE); // the queue exists before the thread is ready
+        m_threadId = ::GetCurrentThreadId();
+        ::SetEvent(m_done.get());
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (!message.hwnd && message.message == kRunTask) {
+                m_task(frame);
+                ::SetEvent(m_done.get());
+                continue;
+            }
+            ::DispatchMessageW(&message);
+        }
+        frame.Close();
+    }
+
+    unique_handle m_done{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    std::function<void(BrowserFrame&)> m_task;
+    DWORD m_threadId = 0;
+    bool m_opened = false;
+    std::thread m_thread; // last: starts once the rest is built
+};
 
 class BandTest : public IsolatedTest {
 protected:
@@ -87,6 +143,21 @@ protected:
             reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "DllCanUnloadNow")))();
     }
 
+    // The DLL's own class factory, usable from any thread (a class object
+    // registered with CoRegisterClassObject serves only its apartment).
+    BrowserOptions FromTheDll() const
+    {
+        auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "DllGetClassObject")));
+        BrowserOptions options;
+        options.factory = [getClassObject](standin::ComponentRole, ComPtr<IUnknown>& instance) {
+            ComPtr<IClassFactory> factory;
+            const HRESULT hr = getClassObject(CLSID_MarlinToolbarObj, IID_PPV_ARGS(&factory));
+            return FAILED(hr) ? hr : factory->CreateInstance(nullptr, IID_PPV_ARGS(&instance));
+        };
+        return options;
+    }
+
     ComPtr<IDeskBand> Band(BrowserFrame& frame) const
     {
         ComPtr<IDeskBand> band;
@@ -102,6 +173,47 @@ protected:
         info.fMask = RBBIM_STYLE;
         ::SendMessageW(frame.Rebar(), RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&info));
         return info.fStyle;
+    }
+    static void SetComponentBandStyle(BrowserFrame& frame, UINT style)
+    {
+        const auto index = ::SendMessageW(frame.Rebar(), RB_IDTOINDEX, BrowserFrame::kComponentBandId, 0);
+        REBARBANDINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = RBBIM_STYLE;
+        info.fStyle = style;
+        ::SendMessageW(frame.Rebar(), RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&info));
+    }
+    static void LockToolbars()
+    {
+        unique_hkey toolbar = CreateRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar",
+                                                KEY_ALL_ACCESS);
+        DWORD locked = 1;
+        ::RegSetValueExW(toolbar.get(), L"Locked", 0, REG_DWORD, reinterpret_cast<BYTE*>(&locked), sizeof(locked));
+    }
+    // Presses and releases the left button over the gripper of the component's
+    // band (the gripper belongs to the rebar itself).
+    static void ClickGripper(BrowserFrame& frame)
+    {
+        ::SetWindowPos(frame.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        ::SetForegroundWindow(frame.hwnd());
+        const auto index = ::SendMessageW(frame.Rebar(), RB_IDTOINDEX, BrowserFrame::kComponentBandId, 0);
+        RECT band{};
+        ::SendMessageW(frame.Rebar(), RB_GETRECT, index, reinterpret_cast<LPARAM>(&band));
+        POINT gripper{band.left + 3, (band.top + band.bottom) / 2};
+        ::ClientToScreen(frame.Rebar(), &gripper);
+        // The position goes with the input: a separate SetCursorPos may be
+        // overtaken by the display's report of the previous position.
+        const int width = ::GetSystemMetrics(SM_CXSCREEN);
+        const int height = ::GetSystemMetrics(SM_CYSCREEN);
+        INPUT clicks[2] = {};
+        for (INPUT& click : clicks) {
+            click.type = INPUT_MOUSE;
+            click.mi.dx = (gripper.x * 65536 + width - 1) / width;
+            click.mi.dy = (gripper.y * 65536 + height - 1) / height;
+        }
+        clicks[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+        clicks[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+        ::SendInput(2, clicks, sizeof(INPUT));
     }
 
     // The toolbar's row of buttons, as the band's window holds it.
@@ -155,10 +267,7 @@ TEST_F(BandTest, TheBandLoadsIntoTheRebarAndLeavesNothingBehind)
     EXPECT_TRUE(FileExists(m_data + L"XMLS\\MarlinToolbarLogin.xml")) << "signed in: the login document is made";
     EXPECT_EQ(CanUnloadNow(), S_FALSE);
 
-    unique_hkey toolbar = CreateRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar",
-                                            KEY_ALL_ACCESS);
-    DWORD locked = 1;
-    ::RegSetValueExW(toolbar.get(), L"Locked", 0, REG_DWORD, reinterpret_cast<BYTE*>(&locked), sizeof(locked));
+    LockToolbars();
     ASSERT_EQ(Band(frame)->ShowDW(TRUE), S_OK);
     EXPECT_EQ(ComponentBandStyle(frame), 0x301u);
 
@@ -303,6 +412,66 @@ TEST_F(BandTest, NavigationsAttachDocumentsAndScriptNavigationsKeepThem)
         << "one visit per page, frames or not";
 }
 
+TEST_F(BandTest, EachDocumentHasOneSinkPairAndNoneOutlivesTheBand)
+{
+    using Browser = standin::StandInBrowser;
+    const std::wstring page = L"http://page.example/";
+    auto withFrames = [](Browser& browser) {
+        return browser.NavigateWithFrames(L"http://frames.example/", {L"http://a.example/", L"http://b.example/"});
+    };
+    auto unsite = [](BrowserFrame& frame) {
+        ComPtr<IObjectWithSite> band;
+        frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&band));
+        return band->SetSite(nullptr);
+    };
+    struct Scenario {
+        const char* name;
+        std::function<void(BrowserFrame&)> run;
+        size_t sinks; // of each document and of its window, before closing
+    };
+    const Scenario scenarios[] = {
+        {"a frame navigates", [&](BrowserFrame& f) {
+             withFrames(f.Browser());
+             f.Browser().NavigateFrame(0, L"http://c.example/");
+         }, 1},
+        {"a navigation is cancelled", [&](BrowserFrame& f) {
+             f.Browser().Navigate(page);
+             f.Browser().Events().BeforeNavigate2(f.Browser().AsDispatch(), L"http://elsewhere.example/");
+         }, 1},
+        {"a page completes six times", [&](BrowserFrame& f) {
+             f.Browser().Navigate(page);
+             for (int i = 0; i < 5; ++i) f.Browser().Events().DocumentComplete(f.Browser().AsDispatch(), page);
+         }, 1},
+        {"closed before the next page completes", [&](BrowserFrame& f) {
+             f.Browser().Navigate(page);
+             f.Browser().Events().BeforeNavigate2(f.Browser().AsDispatch(), L"http://next.example/");
+             f.Browser().Events().NavigateComplete2(f.Browser().AsDispatch(), L"http://next.example/");
+         }, 1},
+        {"closed after the pages complete", [&](BrowserFrame& f) { withFrames(f.Browser()); }, 1},
+        {"unsited twice, then completed", [&](BrowserFrame& f) {
+             f.Browser().Navigate(page);
+             EXPECT_EQ(unsite(f), S_OK);
+             EXPECT_EQ(unsite(f), S_OK);
+             f.Browser().Events().DocumentComplete(f.Browser().AsDispatch(), page);
+         }, 0},
+    };
+    for (const Scenario& scenario : scenarios) {
+        BrowserFrame& frame = Open();
+        scenario.run(frame);
+        std::vector<standin::StandInDocument*> documents{frame.Browser().Document()};
+        for (const auto& child : frame.Browser().Frames()) documents.push_back(child->Document());
+        for (standin::StandInDocument* document : documents) {
+            ASSERT_TRUE(document) << scenario.name;
+            EXPECT_EQ(document->EventSinkCount(), scenario.sinks) << scenario.name << " " << document->Url();
+            EXPECT_EQ(document->Window().EventSinkCount(), scenario.sinks) << scenario.name << " " << document->Url();
+        }
+        frame.Close();
+        EXPECT_EQ(frame.LeftAtClose().documents, 0u) << scenario.name;
+        EXPECT_EQ(frame.LeftAtClose().windows, 0u) << scenario.name;
+        EXPECT_EQ(CanUnloadNow(), S_OK) << scenario.name;
+    }
+}
+
 TEST_F(BandTest, PopupsAreRefusedCountedAndLetThroughByTheRules)
 {
     BrowserFrame& frame = Open();
@@ -415,33 +584,17 @@ TEST_F(BandTest, MalformedEventsAndEventsAfterUnsitingAreHarmless)
               DISP_E_MEMBERNOTFOUND);
 }
 
-TEST_F(BandTest, ASelectedTabTakesTheMouseHookAndTheProcessToolbar)
+TEST_F(BandTest, ASelectedTabTakesItsThreadsMouseHookAndCurrentToolbar)
 {
     BrowserFrame& first = Open();
     BrowserFrame& second = Open();
-    unique_hkey toolbar = CreateRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar",
-                                            KEY_ALL_ACCESS);
-    DWORD locked = 1;
-    ::RegSetValueExW(toolbar.get(), L"Locked", 0, REG_DWORD, reinterpret_cast<BYTE*>(&locked), sizeof(locked));
+    LockToolbars();
 
     // The first window's tab is selected; a click released on its rebar makes
-    // the process's current band apply its style again.
+    // the thread's current band apply its style again.
     first.Browser().Events().WindowStateChanged(OLECMDIDF_WINDOWSTATE_USERVISIBLE | OLECMDIDF_WINDOWSTATE_ENABLED,
                                                 OLECMDIDF_WINDOWSTATE_USERVISIBLE | OLECMDIDF_WINDOWSTATE_ENABLED);
-    ::SetWindowPos(first.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    ::SetForegroundWindow(first.hwnd());
-    // The component band's gripper belongs to the rebar itself.
-    const auto index = ::SendMessageW(first.Rebar(), RB_IDTOINDEX, BrowserFrame::kComponentBandId, 0);
-    RECT band{};
-    ::SendMessageW(first.Rebar(), RB_GETRECT, index, reinterpret_cast<LPARAM>(&band));
-    POINT gripper{band.left + 3, (band.top + band.bottom) / 2};
-    ::ClientToScreen(first.Rebar(), &gripper);
-    ::SetCursorPos(gripper.x, gripper.y);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, clicks, sizeof(INPUT));
+    ClickGripper(first);
     const DWORD until = ::GetTickCount() + 2000;
     while (ComponentBandStyle(first) != 0x301u && ::GetTickCount() < until) {
         MSG message;
@@ -450,6 +603,43 @@ TEST_F(BandTest, ASelectedTabTakesTheMouseHookAndTheProcessToolbar)
     }
     EXPECT_EQ(ComponentBandStyle(first), 0x301u);
     EXPECT_EQ(ComponentBandStyle(second), 0x281u);
+}
+
+TEST_F(BandTest, EachThreadsMouseHookReachesItsOwnToolbarOnly)
+{
+    LockToolbars();
+    // A click released on `target`'s rebar makes its band apply its style
+    // again (locked: 0x301); `other`'s band is left as it was.
+    auto clickReapplies = [](WindowThread& target, WindowThread* other) {
+        if (other) other->Run([](BrowserFrame& frame) { SetComponentBandStyle(frame, 0x281); });
+        target.Run([](BrowserFrame& frame) {
+            SetComponentBandStyle(frame, 0x281);
+            ClickGripper(frame);
+        });
+        UINT style = 0;
+        for (const DWORD until = ::GetTickCount() + 2000; style != 0x301u && ::GetTickCount() < until;) {
+            ::Sleep(10);
+            target.Run([&](BrowserFrame& frame) { style = ComponentBandStyle(frame); });
+        }
+        UINT otherStyle = 0x281;
+        if (other) other->Run([&](BrowserFrame& frame) { otherStyle = ComponentBandStyle(frame); });
+        return style == 0x301u && otherStyle == 0x281u;
+    };
+    for (const bool firstClosesFirst : {true, false}) {
+        auto first = std::make_unique<WindowThread>(FromTheDll());
+        auto second = std::make_unique<WindowThread>(FromTheDll());
+        ASSERT_TRUE(first->opened() && second->opened());
+        // Side by side, so that a click reaches the rebar it is aimed at.
+        first->Run([](BrowserFrame& frame) { ::SetWindowPos(frame.hwnd(), nullptr, 0, 0, 900, 300, SWP_NOZORDER); });
+        second->Run([](BrowserFrame& frame) { ::SetWindowPos(frame.hwnd(), nullptr, 0, 400, 900, 300, SWP_NOZORDER); });
+        EXPECT_TRUE(clickReapplies(*first, second.get())) << "siting a band on another thread keeps this hook";
+        EXPECT_TRUE(clickReapplies(*second, first.get()));
+        std::unique_ptr<WindowThread>& survivor = firstClosesFirst ? second : first;
+        (firstClosesFirst ? first : second).reset();
+        EXPECT_TRUE(clickReapplies(*survivor, nullptr)) << "first closes first: " << firstClosesFirst;
+        survivor.reset();
+    }
+    EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
 } // namespace

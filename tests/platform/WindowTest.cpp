@@ -3,6 +3,7 @@
 #include "platform/Window.h"
 #include "support/TestIsolation.h"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -39,11 +40,14 @@ public:
     bool refuseCreation = false;
     std::vector<UINT> messages;
     int finalMessages = 0;
+    // Outlives the object: shows whether a handler ran after it was gone.
+    std::vector<UINT>* journal = nullptr;
 
 private:
     LRESULT Record(UINT message, LRESULT result)
     {
         messages.push_back(message);
+        if (journal) journal->push_back(message);
         return result;
     }
 };
@@ -127,7 +131,19 @@ TEST_F(WindowTest, DestroyedWindowsSendNothingMore)
     window.Destroy();
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(window.hwnd(), nullptr);
-    EXPECT_TRUE(window.messages.empty()); // WM_DESTROY went to the default procedure
+    EXPECT_EQ(window.messages, std::vector<UINT>{WM_DESTROY}) << "Destroy runs the object's own handlers";
+    EXPECT_EQ(window.finalMessages, 1);
+
+    // The object goes while its window lives: the window goes too, and no
+    // handler runs on what is left of the object.
+    std::vector<UINT> journal;
+    auto doomed = std::make_unique<Recorder>();
+    ASSERT_TRUE(doomed->Create(nullptr, kRect, L"", WS_OVERLAPPEDWINDOW));
+    doomed->journal = &journal;
+    hwnd = doomed->hwnd();
+    doomed.reset();
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_TRUE(journal.empty());
 
     // Destroyed from outside: the object sees WM_DESTROY, then lets go of the handle.
     Recorder other;
