@@ -52,7 +52,7 @@ def count(path):
             if marker:
                 name, point = marker.groups()
                 counts.setdefault(name, {"load": 0, "teardown": 0})
-                case, part = (name, "load") if point == "begin" else (name, "teardown") if point == "painted" else (None, None)
+                case, part = {"begin": (name, "load"), "painted": (name, "teardown")}.get(point, (None, None))
                 continue
             if request.group(2) == "new_thread" and "process=ffffffff" in line:
                 creating.add(request.group(1))
