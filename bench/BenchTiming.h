@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A scratch data folder with its XMLS folder under the temporary folder,
@@ -26,20 +27,31 @@ inline std::wstring UseBenchDataFolder()
     return folder;
 }
 
-inline double MedianMs(int runs, const std::function<void()>& work, const std::function<void()>& prepare = {})
+// Milliseconds on the performance counter.
+inline double NowMs()
 {
     LARGE_INTEGER frequency;
+    LARGE_INTEGER now;
     ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+inline double Median(std::vector<double> values)
+{
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+inline double MedianMs(int runs, const std::function<void()>& work, const std::function<void()>& prepare = {})
+{
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         if (prepare) prepare();
-        LARGE_INTEGER start, end;
-        ::QueryPerformanceCounter(&start);
+        const double start = NowMs();
         work();
-        ::QueryPerformanceCounter(&end);
-        times.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                        static_cast<double>(frequency.QuadPart));
+        times.push_back(NowMs() - start);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return Median(std::move(times));
 }
