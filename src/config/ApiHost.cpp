@@ -14,6 +14,8 @@ std::atomic<bool> g_firstContactMade{false};
 
 // A host that stops answering must not freeze the browser window that sends.
 constexpr UINT kSendTimeoutMs = 5000;
+// Senders on the navigation path give a running host only a moment.
+constexpr UINT kQuickSendTimeoutMs = 200;
 // How long a freshly started host gets to show its window.
 constexpr DWORD kStartWaitMs = 3000;
 constexpr DWORD kStartPollMs = 25;
@@ -39,16 +41,31 @@ void WaitForHostWindow() noexcept
     }
 }
 
-void Deliver(HWND host, const std::wstring& text) noexcept
+// A message with empty data is never sent.
+void Deliver(HWND host, int id, const std::wstring& payload, UINT timeoutMs)
 {
+    if (payload.empty()) return;
+    const std::wstring text = ApiHostMessageText(id, payload);
     COPYDATASTRUCT data{};
     data.dwData = 0;
     // The first byte of the terminating null travels with the text, not both.
     data.cbData = static_cast<DWORD>(text.size() * sizeof(wchar_t) + 1);
     data.lpData = const_cast<wchar_t*>(text.c_str());
     DWORD_PTR answer = 0;
-    ::SendMessageTimeoutW(host, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                          &answer);
+    ::SendMessageTimeoutW(host, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, timeoutMs, &answer);
+}
+
+// First contact with a host window announces the two folders.
+void DeliverWithFirstContact(HWND host, int id, const std::wstring& data, UINT timeoutMs) noexcept
+{
+    try {
+        if (!g_firstContactMade.exchange(true)) {
+            Deliver(host, kApiMessageDataFolder, g_ApplicationPath.get(), timeoutMs);
+            Deliver(host, kApiMessageInstallFolder, g_InstallPath.get(), timeoutMs);
+        }
+        Deliver(host, id, data, timeoutMs);
+    } catch (...) {
+    }
 }
 
 } // namespace
@@ -77,14 +94,19 @@ void SendToApiHost(int id, const std::wstring& data) noexcept
             SendToApiHost(id, data);
             return;
         }
-        if (!g_firstContactMade.exchange(true)) {
-            SendToApiHost(kApiMessageDataFolder, g_ApplicationPath.get());
-            SendToApiHost(kApiMessageInstallFolder, g_InstallPath.get());
-        }
-        if (data.empty()) return;
-        Deliver(host, ApiHostMessageText(id, data));
+        DeliverWithFirstContact(host, id, data, kSendTimeoutMs);
     } catch (...) {
     }
+}
+
+void NotifyApiHostIfRunning(int id, const std::wstring& data) noexcept
+{
+    HWND host = FindHostWindow();
+    if (!host) {
+        g_firstContactMade = false;
+        return;
+    }
+    DeliverWithFirstContact(host, id, data, kQuickSendTimeoutMs);
 }
 
 void ResetApiHostState() noexcept

@@ -20,7 +20,14 @@ inline constexpr int kApiHostMaxLaunches = 3;
 // the data unescaped.
 std::wstring ApiHostMessageText(int id, const std::wstring& data);
 
+// Finds the host (starting it when it is not running, within the limit of
+// launches per process) and sends; may wait seconds for the host. Never call
+// it while holding a file lock.
 void SendToApiHost(int id, const std::wstring& data) noexcept;
+
+// For senders that must not wait (the navigation path): sends only to a host
+// that is already running, with a short timeout, and never starts one.
+void NotifyApiHostIfRunning(int id, const std::wstring& data) noexcept;
 
 // Forgets the launch count and the first contact (tests).
 void ResetApiHostState() noexcept;

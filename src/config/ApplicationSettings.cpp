@@ -13,6 +13,7 @@
 #include "platform/XmlDom.h"
 
 #include <mutex>
+#include <optional>
 
 std::atomic<int> g_LogURL{0};
 std::atomic<int> g_AutoUpdate{0};
@@ -48,26 +49,40 @@ struct StoredValues {
     int skin;
 };
 
-// Writes the values by attribute name into the children of MTRoot; under the
-// document's lock, saved atomically.
-bool WriteValues(const std::wstring& path, const StoredValues& values)
+// Load, change, save under the document's lock; the API host hears of the
+// save only after the lock is released, since reaching it may take seconds.
+// A lock that cannot be had means no write: it is logged and answered false.
+bool EditSettingsDocument(const std::wstring& path, const wchar_t* method,
+                          const std::function<void(IXMLDOMNode*)>& change)
 {
-    CrossProcessLock lock(path);
-    auto document = XmlDocument::Create();
-    if (!document || !document->Load(path)) return false;
-    XmlElement root = document->Root();
-    if (root && NodeName(root.Get()) == L"MTRoot") {
-        for (const XmlElement& child : ChildElements(root.Get())) {
+    {
+        CrossProcessLock lock(path);
+        if (!lock.held()) {
+            LogError(kRiskHigh, ErrorMessages::FileLockNotObtained(L"ApplicationSettings", method, path));
+            return false;
+        }
+        auto document = XmlDocument::Create();
+        if (!document || !document->Load(path)) return false;
+        XmlElement root = document->Root();
+        if (root && NodeName(root.Get()) == L"MTRoot") change(root.Get());
+        if (!document->SaveAtomically(path)) return false;
+    }
+    NotifyHostOfSave();
+    return true;
+}
+
+// Writes the values by attribute name into the children of MTRoot.
+bool WriteValues(const std::wstring& path, const StoredValues& values, const wchar_t* method)
+{
+    return EditSettingsDocument(path, method, [&](IXMLDOMNode* root) {
+        for (const XmlElement& child : ChildElements(root)) {
             const std::wstring name = NodeName(child.Get());
             if (name == L"Popup") SetAttribute(child.Get(), L"Status", Format(L"%d", values.popup));
             else if (name == L"LogURL") SetAttribute(child.Get(), L"Yes", Format(L"%d", values.logUrl));
             else if (name == L"AutoUpdate") SetAttribute(child.Get(), L"Plugin", Format(L"%d", values.autoUpdate));
             else if (name == L"Skin") SetAttribute(child.Get(), L"ID", Format(L"%d", values.skin));
         }
-    }
-    if (!document->SaveAtomically(path)) return false;
-    NotifyHostOfSave();
-    return true;
+    });
 }
 
 // "OsInfo" in the settings file names the system; nothing here reads it back.
@@ -105,8 +120,8 @@ int InitializeApplicationSettings()
     InitApplicationFolders();
     RecordOsInfo();
 
+    // Reading needs no lock: every save replaces the file as a whole.
     const std::wstring path = ApplicationSettingsPath();
-    CrossProcessLock lock(path);
     auto document = XmlDocument::Create();
     if (!document) return 0;
     if (g_ApplicationPath.get().empty() || !document->Load(path)) {
@@ -115,7 +130,7 @@ int InitializeApplicationSettings()
     }
 
     int result = 0;
-    bool changed = false;
+    std::optional<int> popupToStore;
     XmlElement root = document->Root();
     if (root && NodeName(root.Get()) == L"MTRoot") {
         for (const XmlElement& child : ChildElements(root.Get())) {
@@ -127,8 +142,7 @@ int InitializeApplicationSettings()
                 int on = 0;
                 CReadRegistryValues().GetPopupMgr(on);
                 g_PopupMgr = on;
-                const std::wstring text = Format(L"%d", on);
-                if (attribute->second != text) changed = SetAttributeValueAt(child.Get(), 0, text) || changed;
+                if (attribute->second != Format(L"%d", on)) popupToStore = on;
             } else if (name == L"LogURL") {
                 g_LogURL = ParseInt(attribute->second);
             } else if (name == L"Skin") {
@@ -140,18 +154,28 @@ int InitializeApplicationSettings()
         }
     }
     // Saving what was read would rewrite the same bytes at every start-up.
-    if (changed && document->SaveAtomically(path)) NotifyHostOfSave();
+    if (popupToStore) {
+        const std::wstring text = Format(L"%d", *popupToStore);
+        EditSettingsDocument(path, L"InitializeApplicationSettings", [&](IXMLDOMNode* changedRoot) {
+            for (const XmlElement& child : ChildElements(changedRoot)) {
+                if (NodeName(child.Get()) == L"Popup" && AttributeCount(child.Get()) > 0) {
+                    SetAttributeValueAt(child.Get(), 0, text);
+                }
+            }
+        });
+    }
     if (result == 1) result = LoadSkins();
     return result;
 }
 
-void SaveApplicationSettings()
+bool SaveApplicationSettings()
 {
     ComInitScope com;
-    WriteValues(ApplicationSettingsPath(), {g_PopupMgr, g_LogURL, g_AutoUpdate, g_Skin});
+    return WriteValues(ApplicationSettingsPath(), {g_PopupMgr, g_LogURL, g_AutoUpdate, g_Skin},
+                       L"SaveApplicationSettings");
 }
 
-void SaveSettingsPage(const SettingsPageValues& values)
+bool SaveSettingsPage(const SettingsPageValues& values)
 {
     ComInitScope com;
     const std::wstring path = ApplicationSettingsPath();
@@ -160,7 +184,7 @@ void SaveSettingsPage(const SettingsPageValues& values)
         if (!probe || !probe->Load(path)) {
             Env().ShowMessageBox(nullptr, L"Failed to Initialize Application Settings.", kCaption,
                                  MB_OK | MB_ICONINFORMATION);
-            return;
+            return false;
         }
     }
     const StoredValues stored{values.popupBlocker, values.logUrl, values.autoUpdate, values.skinPosition + 1};
@@ -168,7 +192,7 @@ void SaveSettingsPage(const SettingsPageValues& values)
     g_LogURL = stored.logUrl;
     g_AutoUpdate = stored.autoUpdate;
     g_Skin = stored.skin;
-    WriteValues(path, stored);
+    return WriteValues(path, stored, L"SaveSettingsPage");
 }
 
 } // namespace marlin

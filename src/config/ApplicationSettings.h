@@ -16,8 +16,9 @@ namespace marlin {
 // first); answers 1 when it was read and the skins loaded, else 0.
 int InitializeApplicationSettings();
 
-// Writes the four process-wide values back into the document.
-void SaveApplicationSettings();
+// Writes the four process-wide values back into the document; false when it
+// was not written (no document, or its lock held elsewhere: logged).
+bool SaveApplicationSettings();
 
 // The states of the settings page's controls.
 struct SettingsPageValues {
@@ -27,8 +28,9 @@ struct SettingsPageValues {
     int skinPosition = 0;    // selected position of combo box 722 (skin number - 1)
 };
 // Writes the page's values into the document and the process-wide values;
-// when the document does not load, tells the user and writes nothing.
-void SaveSettingsPage(const SettingsPageValues& values);
+// when the document does not load, tells the user and writes nothing. False
+// when nothing was written.
+bool SaveSettingsPage(const SettingsPageValues& values);
 
 // Loading the skins belongs to the skin code; until it is installed the
 // settings count as loaded.

@@ -26,7 +26,10 @@ void AppendEntry(const std::wstring& path, const std::wstring& risk, const std::
 {
     ComInitScope com;
     if (!com.usable()) return;
+    // A log whose lock cannot be had (after the lock's own retry) has nowhere
+    // to report that: the entry is dropped rather than written blind.
     CrossProcessLock lock(path);
+    if (!lock.held()) return;
     auto document = XmlDocument::Create();
     if (!document) return;
 
@@ -59,6 +62,14 @@ void ReportToErrorLog(const wchar_t* place) noexcept
 }
 
 } // namespace
+
+std::wstring ErrorMessages::FileLockNotObtained(const wchar_t* className, const wchar_t* method,
+                                                const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    return Format(L"[%ls][%ls][File in use, not saved: %ls]", className, method, name.c_str());
+}
 
 std::wstring ErrorLogPath()
 {

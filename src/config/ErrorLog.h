@@ -26,6 +26,9 @@ inline constexpr wchar_t kAddPluginDataFailed[] =
 inline constexpr wchar_t kDeletePluginDataFailed[] =
     L"[CMarlinToolbarCtrl][SetPluginDataInXML][Unable to Delete plugin data in login XML]";
 inline constexpr wchar_t kFixedMenusFailed[] = L"AddFixedMenuesinHomeButton failed";
+// "[Class][Method][...]" for a file that was not written because another window
+// held it for longer than the lock waits.
+std::wstring FileLockNotObtained(const wchar_t* className, const wchar_t* method, const std::wstring& path);
 } // namespace ErrorMessages
 
 inline constexpr wchar_t kRiskLow[] = L"0";
@@ -34,7 +37,7 @@ inline constexpr wchar_t kRiskHigh[] = L"1";
 // Appends one entry. Safe from any thread and any process: entries are
 // appended under a cross-process lock and the file is replaced atomically, so
 // no entry is lost to a concurrent writer and a crash never leaves half a log.
-// Failures are silent.
+// Failures are silent; an entry whose lock cannot be had is dropped.
 void LogError(const std::wstring& risk, const std::wstring& message) noexcept;
 
 // Path of the log in the current data folder ("" while the folder is unknown).

@@ -48,9 +48,6 @@ constexpr const wchar_t* kSeededXmlFiles[] = {
     L"MarlinToolbarBasic.xml",  L"MarlinToolbarErrorLog.xml", L"MarlinToolbarLogin.xml",
 };
 
-bool IsVistaExactly() { return g_OSName.get() == L"Vista"; }
-bool IsVistaNoCase() { return EqualsNoCase(g_OSName.get(), L"vista"); }
-
 // Copies the installer's settings into the writable tree's settings file and
 // answers the installation folder they name.
 std::wstring CopyIniSettings(const std::wstring& source, const std::wstring& destination, const std::wstring& dataFolder)
@@ -96,7 +93,7 @@ HRESULT IsProtectedModeProcess(BOOL& protectedMode)
 
 std::wstring GetIniFilePath()
 {
-    if (IsVistaExactly()) {
+    if (IsVistaOrLater()) {
         BOOL protectedMode = FALSE;
         if (SUCCEEDED(IsProtectedModeProcess(protectedMode)) && protectedMode) {
             return g_ApplicationPath.get() + kIniFileName;
@@ -109,7 +106,7 @@ bool GetIniApplicationPath(std::wstring& path)
 {
     std::wstring value = ReadIniString(GetIniFilePath(), kIniSection, L"ApplicationPath", kIniValueMaxChars);
     if (value.empty()) return false;
-    path = std::move(value);
+    path = WithTrailingBackslash(value);
     return true;
 }
 
@@ -165,7 +162,7 @@ void InitApplicationFolders()
 {
     CReadRegistryValues settings;
     g_ApplicationPath = settings.GetRegistryValue(L"ApplicationPath");
-    if (IsVistaNoCase()) {
+    if (IsVistaOrLater()) {
         std::wstring install;
         if (GetIniApplicationPath(install)) g_InstallPath = install;
     } else {
@@ -195,7 +192,7 @@ ToolbarPaths InitToolbarPaths()
 std::wstring ImageFolder()
 {
     std::wstring base;
-    if (IsVistaNoCase()) {
+    if (IsVistaOrLater()) {
         GetIniApplicationPath(base);
     } else {
         base = g_ApplicationPath.get();
@@ -206,7 +203,7 @@ std::wstring ImageFolder()
 std::wstring SkinFolder(int skin)
 {
     std::wstring base;
-    if (IsVistaNoCase()) {
+    if (IsVistaOrLater()) {
         GetIniApplicationPath(base);
     } else {
         base = g_ApplicationPath.get();

@@ -38,6 +38,13 @@ std::wstring GetOSName()
     return {};
 }
 
+bool IsVistaOrLater()
+{
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    return Env().GetVersionEx(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6;
+}
+
 std::wstring GetBrowserVersion()
 {
     unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", KEY_READ);

@@ -10,6 +10,10 @@ namespace marlin {
 // "Vista", "2003", "XP", "2000 ", "NT ", "Windows95  ", "Windows98 ", "WINME ",
 // or "" for anything else; the trailing blanks belong to the names.
 std::wstring GetOSName();
+// Windows 6.0 (Vista) or later, from the version itself: the OS name above is
+// empty past Vista, but every later version keeps Vista's rules (settings file
+// instead of the registry, the writable tree in protected mode).
+bool IsVistaOrLater();
 // The browser's "Version" value ("" when it cannot be read).
 std::wstring GetBrowserVersion();
 // HKEY_CURRENT_USER\software\MarlinToolbar, created when missing.

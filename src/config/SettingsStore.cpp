@@ -3,34 +3,68 @@
 #include "ApiHost.h"
 #include "ErrorLog.h"
 #include "InstallPaths.h"
+#include "Probes.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
+
+#include <atomic>
 
 using namespace marlin;
 
 namespace {
 
 constexpr REGSAM kReadWrite = KEY_READ | KEY_WRITE;
+constexpr wchar_t kApplicationPathName[] = L"ApplicationPath";
 
-bool IsVista() { return g_OSName.get() == L"Vista"; }
+// A missing settings file is logged when it goes missing, not at every read:
+// every window's timer reads settings each second. Per process, once until
+// the file is found again.
+std::atomic<bool> g_iniMissingOnRead{false};
+std::atomic<bool> g_iniMissingOnWrite{false};
+
+bool IniFileFound(const std::wstring& path, std::atomic<bool>& missingNoted, const wchar_t* message)
+{
+    if (FileExists(path)) {
+        g_iniMissingOnRead = false;
+        g_iniMissingOnWrite = false;
+        return true;
+    }
+    if (!missingNoted.exchange(true)) LogError(kRiskHigh, message);
+    return false;
+}
+
+// The data folder is used as a prefix of file names: "C:\mt" would make
+// "C:\mtXMLS" of "XMLS".
+std::wstring Normalized(const std::wstring& name, std::wstring value)
+{
+    return name == kApplicationPathName ? WithTrailingBackslash(value) : value;
+}
 
 } // namespace
+
+namespace marlin {
+void ResetSettingsStoreState() noexcept
+{
+    g_iniMissingOnRead = false;
+    g_iniMissingOnWrite = false;
+}
+} // namespace marlin
 
 std::wstring CReadRegistryValues::GetRegistryValue(const std::wstring& name) const
 {
     std::wstring result;
-    if (unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, kReadWrite); key && !IsVista()) {
+    if (unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, kReadWrite); key && !IsVistaOrLater()) {
         if (auto value = ReadRegistryString(key.get(), name.c_str(), kRegistryValueMaxChars)) result = Trim(*value);
     }
-    if (result.empty()) result = GetMTSettingsFromIniFile(name);
-    return result;
+    if (result.empty()) return GetMTSettingsFromIniFile(name);
+    return Normalized(name, std::move(result));
 }
 
 void CReadRegistryValues::SetRegistryValue(const std::wstring& name, const std::wstring& value) const
 {
-    if (unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, kReadWrite); key && !IsVista()) {
+    if (unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, kReadWrite); key && !IsVistaOrLater()) {
         WriteRegistryString(key.get(), name.c_str(), value);
     }
     SetMTSettingsFromIniFile(name, value);
@@ -39,26 +73,20 @@ void CReadRegistryValues::SetRegistryValue(const std::wstring& name, const std::
 std::wstring CReadRegistryValues::GetMTSettingsFromIniFile(const std::wstring& key) const
 {
     const std::wstring path = GetIniFilePath();
-    if (!FileExists(path)) {
-        LogError(kRiskHigh, ErrorMessages::kIniNotFoundOnRead);
-        return {};
-    }
+    if (!IniFileFound(path, g_iniMissingOnRead, ErrorMessages::kIniNotFoundOnRead)) return {};
     std::wstring name = key;
-    if (IsVista()) {
+    if (IsVistaOrLater()) {
         BOOL protectedMode = FALSE;
         IsProtectedModeProcess(protectedMode);
-        if (key == L"ApplicationPath" && protectedMode) name = L"VistaProtectedAppPath";
+        if (key == kApplicationPathName && protectedMode) name = L"VistaProtectedAppPath";
     }
-    return ReadIniString(path, kIniSection, name.c_str(), kIniValueMaxChars);
+    return Normalized(key, ReadIniString(path, kIniSection, name.c_str(), kIniValueMaxChars));
 }
 
 void CReadRegistryValues::SetMTSettingsFromIniFile(const std::wstring& key, const std::wstring& value) const
 {
     const std::wstring path = GetIniFilePath();
-    if (!FileExists(path)) {
-        LogError(kRiskHigh, ErrorMessages::kIniNotFoundOnWrite);
-        return;
-    }
+    if (!IniFileFound(path, g_iniMissingOnWrite, ErrorMessages::kIniNotFoundOnWrite)) return;
     WriteIniString(path, kIniSection, key.c_str(), value);
     if (g_bProtectedMode == 1) SendToApiHost(kApiMessageIniFile, kIniFileName);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Small named settings, kept twice: as string values of
 // HKEY_LOCAL_MACHINE\SOFTWARE\MarlinToolbar and as keys of [MTSettings] in
-// MarlinToolbar.ini. Reads prefer the registry, writes go to both; on Vista the
-// registry is bypassed. No state of its own; nothing throws.
+// MarlinToolbar.ini. Reads prefer the registry, writes go to both; on Vista and
+// later the registry is bypassed. "ApplicationPath" always reads with its
+// trailing backslash. No state of its own beyond noting, per process, that the
+// settings file is missing (logged once until it is found again); nothing throws.
 #include <string>
 
 class CReadRegistryValues {
@@ -23,4 +25,6 @@ namespace marlin {
 inline constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\MarlinToolbar";
 inline constexpr wchar_t kPopupManagerKey[] = L"Software\\Microsoft\\Internet Explorer\\New Windows";
 inline constexpr size_t kRegistryValueMaxChars = 260;
+// Forgets that the settings file was found missing (tests).
+void ResetSettingsStoreState() noexcept;
 } // namespace marlin

@@ -2,6 +2,7 @@
 
 #include "SharedInstanceState.h"
 #include "config/ApiHost.h"
+#include "config/ErrorLog.h"
 #include "config/Messages.h"
 #include "platform/ComTypes.h"
 #include "platform/Environment.h"
@@ -88,6 +89,38 @@ bool PreserveBrokenFile(const std::wstring& path)
     return ::CopyFileW(path.c_str(), backup.c_str(), TRUE) != FALSE;
 }
 
+// Load (or the template), change and save, under the file's lock. Without the
+// lock another window's edit could be overwritten: nothing is written then.
+bool EditUnderLock(const std::wstring& path, const std::function<bool(XmlDocument&)>& edit, bool keepDocument)
+{
+    CrossProcessLock lock(path);
+    if (!lock.held()) {
+        LogError(kRiskHigh, ErrorMessages::FileLockNotObtained(L"DocumentStore", L"EditToolbarDocument", path));
+        return false;
+    }
+    const std::optional<FileIdentity> stamp = QueryFileIdentity(path);
+    std::optional<XmlDocument> document;
+    if (stamp && keepDocument) document = SavedDocumentCache::Instance().Take(path, *stamp);
+    const bool fileExists = stamp.has_value();
+    bool fromFile = document.has_value();
+    if (!document) {
+        document = XmlDocument::Create();
+        if (!document) return false;
+        fromFile = fileExists && LoadFile(*document, path);
+    }
+    if (!fromFile) {
+        document = XmlDocument::Create();
+        if (!document || !document->LoadXml(DocumentTemplate(SignedIn()))) return false;
+    }
+    if (!edit(*document)) return false;
+    if (fileExists && !fromFile && !PreserveBrokenFile(path)) return false;
+    if (!document->SaveAtomically(path)) return false;
+    if (keepDocument) {
+        if (auto saved = QueryFileIdentity(path)) SavedDocumentCache::Instance().Put(path, *saved, std::move(*document));
+    }
+    return true;
+}
+
 } // namespace
 
 std::wstring BasicDocumentPath() { return g_ApplicationPath.get() + L"XMLS\\" + kBasicDocumentName; }
@@ -121,8 +154,14 @@ bool EnsureCurrentDocument(HWND owner)
 {
     const std::wstring path = CurrentDocumentPath();
     if (FileExists(path)) return true;
-    CrossProcessLock lock(path);
-    if (FileExists(path) || CreateDocumentFile(path)) return true;
+    {
+        CrossProcessLock lock(path);
+        if (!lock.held()) {
+            LogError(kRiskHigh, ErrorMessages::FileLockNotObtained(L"DocumentStore", L"EnsureCurrentDocument", path));
+        } else if (FileExists(path) || CreateDocumentFile(path)) {
+            return true;
+        }
+    }
     Env().ShowMessageBox(owner,
                          SignedIn() ? L"Unable to Create Login Marlin Toolbar XML"
                                     : L"Unable to Create Basic Marlin Toolbar XML",
@@ -155,30 +194,8 @@ bool EditToolbarDocument(const std::wstring& path, const std::function<bool(XmlD
 {
     ComInitScope com;
     if (!com.usable() || g_ApplicationPath.get().empty()) return false;
-    CrossProcessLock lock(path);
-    // Without the lock another window's edit could be overwritten: give up instead.
-    if (!lock.held()) return false;
-
-    const std::optional<FileIdentity> stamp = QueryFileIdentity(path);
-    std::optional<XmlDocument> document;
-    if (stamp && com.outlivesScope()) document = SavedDocumentCache::Instance().Take(path, *stamp);
-    const bool fileExists = stamp.has_value();
-    bool fromFile = document.has_value();
-    if (!document) {
-        document = XmlDocument::Create();
-        if (!document) return false;
-        fromFile = fileExists && LoadFile(*document, path);
-    }
-    if (!fromFile) {
-        document = XmlDocument::Create();
-        if (!document || !document->LoadXml(DocumentTemplate(SignedIn()))) return false;
-    }
-    if (!edit(*document)) return false;
-    if (fileExists && !fromFile && !PreserveBrokenFile(path)) return false;
-    if (!document->SaveAtomically(path)) return false;
-    if (com.outlivesScope()) {
-        if (auto saved = QueryFileIdentity(path)) SavedDocumentCache::Instance().Put(path, *saved, std::move(*document));
-    }
+    if (!EditUnderLock(path, edit, com.outlivesScope())) return false;
+    // Reaching the API host may start it and wait for it: never under the lock.
     if (g_bProtectedMode == 1) SendToApiHost(kApiMessageDocumentSaved, FileNameOf(path));
     return true;
 }

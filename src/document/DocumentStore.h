@@ -39,8 +39,10 @@ bool SetDefaultToolbar(int number);
 // Load, change, save under the document's cross-process lock, so that edits
 // from several browser windows never overwrite one another. `edit` answers
 // whether to save. A file that does not parse is kept beside the document
-// (".broken-<date>-<time>") before anything is saved over it. After a save in
-// protected mode the plug-in API host is told the file's name.
+// (".broken-<date>-<time>") before anything is saved over it. When the lock
+// cannot be had, nothing is written: the failure is logged and answered false.
+// After a save in protected mode the plug-in API host is told the file's name,
+// once the lock is released.
 bool EditToolbarDocument(const std::wstring& path, const std::function<bool(XmlDocument&)>& edit);
 
 // The toolbar window's document start-up, in its order: paths and sign-in

@@ -36,9 +36,21 @@ unsigned long long HashPath(const std::wstring& path)
     return hash | 1; // never 0, which means "nothing written yet"
 }
 
+// Only a log in 8-bit text may be appended to in place: the entry is UTF-8,
+// and a UTF-16 log (byte-order mark first) would be destroyed by it.
+bool IsEightBitText(const std::wstring& path)
+{
+    unique_file file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    unsigned char start[2] = {};
+    DWORD read = 0;
+    return file && ::ReadFile(file.get(), start, sizeof(start), &read, nullptr) && read == sizeof(start) &&
+           start[0] == '<' && start[1] != 0;
+}
+
 void Remember(const std::wstring& path)
 {
-    if (auto identity = QueryFileIdentity(path)) {
+    if (auto identity = IsEightBitText(path) ? QueryFileIdentity(path) : std::nullopt) {
         g_lastWrittenLog = LogFileIdentity{HashPath(path), *identity};
     } else {
         g_lastWrittenLog.pathHash = 0;
@@ -54,12 +66,13 @@ std::string EntryText(const std::wstring& timestamp, const std::wstring& address
     return ToUtf8(L"<VisitedURL timestamp=\"" + timestamp + L"\">" + escaped + L"</VisitedURL>");
 }
 
-// Control characters have escapes of their own in the DOM's output; such an
-// address takes the DOM's way.
+// Control characters have escapes of their own in the DOM's output, and
+// surrogates and the non-characters U+FFFE/U+FFFF are not plain XML text;
+// such an address takes the DOM's way, whose save refuses what would not load.
 bool PlainText(const std::wstring& address)
 {
     for (wchar_t c : address) {
-        if (c < 0x20) return false;
+        if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE) return false;
     }
     return true;
 }
@@ -156,11 +169,15 @@ void LogVisitedUrl(const std::wstring& address) noexcept
         Env().GetLocalTime(now);
         const std::wstring timestamp = FormatVisitTimestamp(now);
 
-        CrossProcessLock lock(path);
-        if (!lock.held()) return;
-        const bool appended = (PlainText(address) && AppendInPlace(path, EntryText(timestamp, address))) ||
-                              AppendThroughDocument(path, timestamp, address);
-        if (appended && g_bProtectedMode == 1) SendToApiHost(kApiMessageDocumentSaved, L"LogURL.xml");
+        bool appended = false;
+        {
+            CrossProcessLock lock(path);
+            if (!lock.held()) return;
+            appended = (PlainText(address) && AppendInPlace(path, EntryText(timestamp, address))) ||
+                       AppendThroughDocument(path, timestamp, address);
+        }
+        // On the navigation path: a running host is told at once, none is started.
+        if (appended && g_bProtectedMode == 1) NotifyApiHostIfRunning(kApiMessageDocumentSaved, L"LogURL.xml");
     } catch (...) {
     }
 }

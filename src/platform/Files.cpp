@@ -2,6 +2,8 @@
 
 #include "Strings.h"
 
+#include <atomic>
+#include <cwchar>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -11,6 +13,41 @@ namespace marlin {
 namespace {
 constexpr int kReplaceAttempts = 100;
 constexpr DWORD kReplaceRetryMs = 10;
+constexpr wchar_t kTempMarker[] = L".tmp-";
+
+std::atomic<DWORD> g_defaultLockTimeoutMs{CrossProcessLock::kDefaultTimeoutMs};
+
+// False only when the process is known to have ended; a process that cannot
+// be asked (another user's, for one) counts as alive.
+bool ProcessIsAlive(DWORD pid)
+{
+    unique_handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid));
+    if (!process) return ::GetLastError() != ERROR_INVALID_PARAMETER;
+    return ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+// Removes "<path>.tmp-<pid>-<tid>" files whose process has ended: a save that
+// was killed half-way leaves its temporary file behind, and nothing else ever
+// removes it. A file of a live process may be a save in progress and stays.
+void RemoveStaleTemporaryFiles(const std::wstring& path)
+{
+    const std::wstring folder = FolderOf(path);
+    WIN32_FIND_DATAW found;
+    unique_find search(::FindFirstFileW((path + kTempMarker + L"*").c_str(), &found));
+    if (!search) return;
+    do {
+        const std::wstring name = found.cFileName;
+        const size_t marker = name.rfind(kTempMarker);
+        if (marker == std::wstring::npos || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        unsigned long pid = 0, tid = 0;
+        wchar_t rest = 0;
+        if (std::swscanf(name.c_str() + marker + std::size(kTempMarker) - 1, L"%lu-%lu%lc", &pid, &tid, &rest) != 2) {
+            continue;
+        }
+        if (pid != ::GetCurrentProcessId() && !ProcessIsAlive(pid)) ::DeleteFileW((folder + name).c_str());
+    } while (::FindNextFileW(search.get(), &found));
+}
+
 } // namespace
 
 bool FileExists(const std::wstring& path)
@@ -107,8 +144,8 @@ std::wstring FolderOf(const std::wstring& path)
 
 bool ReplaceFileAtomically(const std::wstring& path, const std::function<bool(const std::wstring& tempPath)>& write)
 {
-    std::wstring tempPath =
-        path + Format(L".tmp-%lu-%lu", ::GetCurrentProcessId(), ::GetCurrentThreadId());
+    RemoveStaleTemporaryFiles(path);
+    std::wstring tempPath = path + kTempMarker + Format(L"%lu-%lu", ::GetCurrentProcessId(), ::GetCurrentThreadId());
     ::DeleteFileW(tempPath.c_str());
     bool written = false;
     try {
@@ -175,12 +212,21 @@ HANDLE MutexFor(const std::wstring& name)
 
 } // namespace
 
-CrossProcessLock::CrossProcessLock(const std::wstring& guardedPath, DWORD timeoutMs)
+DWORD CrossProcessLock::DefaultTimeoutMs() noexcept { return g_defaultLockTimeoutMs; }
+void CrossProcessLock::SetDefaultTimeoutMs(DWORD timeoutMs) noexcept { g_defaultLockTimeoutMs = timeoutMs; }
+
+CrossProcessLock::CrossProcessLock(const std::wstring& guardedPath)
+    : CrossProcessLock(guardedPath, DefaultTimeoutMs(), kDefaultAttempts)
+{
+}
+
+CrossProcessLock::CrossProcessLock(const std::wstring& guardedPath, DWORD timeoutMs, int attempts)
     : m_mutex(MutexFor(MutexNameFor(guardedPath)))
 {
-    if (!m_mutex) return;
-    DWORD wait = ::WaitForSingleObject(m_mutex, timeoutMs);
-    m_held = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    for (int attempt = 0; m_mutex && !m_held && attempt < attempts; ++attempt) {
+        const DWORD wait = ::WaitForSingleObject(m_mutex, timeoutMs);
+        m_held = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    }
 }
 
 CrossProcessLock::~CrossProcessLock()

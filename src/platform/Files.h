@@ -37,8 +37,10 @@ std::optional<FileIdentity> QueryFileIdentity(const std::wstring& path);
 std::optional<FileIdentity> QueryFileStamp(const std::wstring& path);
 
 // Replaces `path` as a whole: `write` fills a temporary file in the same
-// folder, which is then moved over the old file. A crash at any point leaves
-// either the old or the new file, never half of one.
+// folder ("<name>.tmp-<pid>-<tid>"), which is then moved over the old file. A
+// crash at any point leaves either the old or the new file, never half of one.
+// Temporary files of `path` left by processes that have ended are removed
+// first; those of live processes may belong to a save in progress and stay.
 bool ReplaceFileAtomically(const std::wstring& path, const std::function<bool(const std::wstring& tempPath)>& write);
 
 // Ini files: a key's text cut to at most maxChars characters, empty default.
@@ -48,17 +50,24 @@ bool WriteIniString(const std::wstring& path, const wchar_t* section, const wcha
 // A named mutex held for the life of the object. The name is derived from the
 // guarded file's path, so every process that edits the same file meets the same
 // lock. A lock abandoned by a crashed process is taken over: the file it was
-// guarding is intact, because every save is atomic.
+// guarding is intact, because every save is atomic. A lock that is not held
+// guards nothing: its owner must not write the file.
 class CrossProcessLock {
 public:
-    static constexpr DWORD kDefaultTimeoutMs = 10000;
-    explicit CrossProcessLock(const std::wstring& guardedPath, DWORD timeoutMs = kDefaultTimeoutMs);
+    static constexpr DWORD kDefaultTimeoutMs = 5000;
+    static constexpr int kDefaultAttempts = 2;
+    // Waits up to the default timeout, and once more when that runs out.
+    explicit CrossProcessLock(const std::wstring& guardedPath);
+    CrossProcessLock(const std::wstring& guardedPath, DWORD timeoutMs, int attempts = 1);
     ~CrossProcessLock();
     CrossProcessLock(const CrossProcessLock&) = delete;
     CrossProcessLock& operator=(const CrossProcessLock&) = delete;
     bool held() const noexcept { return m_held; }
 
     static std::wstring MutexNameFor(const std::wstring& guardedPath);
+    // The wait of one default attempt (tests shorten it).
+    static DWORD DefaultTimeoutMs() noexcept;
+    static void SetDefaultTimeoutMs(DWORD timeoutMs) noexcept;
 
 private:
     HANDLE m_mutex = nullptr; // kept open for the life of the process

@@ -6,6 +6,9 @@
 
 #include <shlwapi.h>
 
+#include <cctype>
+#include <string_view>
+
 namespace marlin {
 
 namespace {
@@ -33,6 +36,38 @@ std::wstring NodeValueText(IXMLDOMNode* node)
     Variant value;
     if (!node || node->get_nodeValue(value.put()) != S_OK) return {};
     return value.str();
+}
+
+// True when the bytes start with an XML declaration whose encoding is UTF-16.
+bool DeclaresUtf16(std::string_view bytes)
+{
+    if (!bytes.starts_with("<?xml")) return false;
+    std::string declaration(bytes.substr(0, bytes.find("?>")));
+    for (char& c : declaration) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* quote : {"\"", "'"}) {
+        if (declaration.find(std::string("encoding=") + quote + "utf-16" + quote) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// MSXML under Wine writes every document as UTF-8, also one that declares
+// UTF-16, which then no longer parses: such a file is rewritten in UTF-16
+// (little-endian, with its byte-order mark). A file that is already UTF-16
+// starts with the mark and is left as it is.
+bool MatchBytesToDeclaration(const std::wstring& path)
+{
+    auto bytes = ReadFileBytes(path, XmlDocument::kDefaultMaxBytes);
+    if (!bytes) return false;
+    if (!DeclaresUtf16(*bytes)) return true;
+    const std::wstring text = L"\xFEFF" + FromUtf8(*bytes);
+    return WriteFileBytes(path,
+                          std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+}
+
+bool LoadsBack(const std::wstring& path)
+{
+    auto check = XmlDocument::Create();
+    return check && check->Load(path);
 }
 
 } // namespace
@@ -82,7 +117,10 @@ bool XmlDocument::Save(const std::wstring& path)
 
 bool XmlDocument::SaveAtomically(const std::wstring& path)
 {
-    return ReplaceFileAtomically(path, [this](const std::wstring& tempPath) { return Save(tempPath); });
+    // What does not load again must not replace a file that does.
+    return ReplaceFileAtomically(path, [this](const std::wstring& tempPath) {
+        return Save(tempPath) && MatchBytesToDeclaration(tempPath) && LoadsBack(tempPath);
+    });
 }
 
 XmlElement XmlDocument::Root() const

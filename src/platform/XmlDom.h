@@ -30,7 +30,9 @@ public:
     bool LoadXml(const std::wstring& text);
     // Saves in place; prefer SaveAtomically for files the user depends on.
     bool Save(const std::wstring& path);
-    // Saves to a temporary file beside `path` and moves it over the old file.
+    // Saves to a temporary file beside `path` and moves it over the old file,
+    // only once the temporary file is proven to load again. A document that
+    // declares UTF-16 is written in UTF-16; every other one as Save writes it.
     bool SaveAtomically(const std::wstring& path);
 
     XmlElement Root() const;

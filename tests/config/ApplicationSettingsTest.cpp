@@ -7,6 +7,7 @@
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "platform/XmlDom.h"
+#include "support/LockProbes.h"
 #include "support/TestIsolation.h"
 
 using namespace marlin;
@@ -111,6 +112,34 @@ TEST_F(ApplicationSettingsTest, WritersAddressTheAttributesByName)
     ASSERT_EQ(env().messageBoxes.size(), 1u);
     EXPECT_EQ(env().messageBoxes[0].text, L"Failed to Initialize Application Settings.");
     EXPECT_EQ(g_Skin, 7) << "nothing is taken over when nothing can be written";
+}
+
+TEST_F(ApplicationSettingsTest, TheHostHearsOfASaveOnlyAfterTheLockAndNoSaveIsMadeWithoutIt)
+{
+    const char* const settings = "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"0\"/></MTRoot>";
+    Write(settings);
+    g_bProtectedMode = 1;
+    {
+        FakeApiHost host(path());
+        EXPECT_TRUE(SaveApplicationSettings());
+        Write(settings); // the browser's switch is off: start-up rewrites Popup
+        InitializeApplicationSettings();
+        EXPECT_TRUE(host.SentOnlyWithTheLockFree());
+    }
+    // Locked by another window: nothing written, false, logged; with the
+    // log's own lock held too, the entry is dropped.
+    CrossProcessLock::SetDefaultTimeoutMs(20);
+    const std::string before = ReadTextFile(path());
+    HeldLock held(path());
+    EXPECT_FALSE(SaveApplicationSettings());
+    const std::wstring log = m_data + L"XMLS\\MarlinToolbarErrorLog.xml";
+    EXPECT_NE(ReadTextFile(log).find("[SaveApplicationSettings][File in use, not saved: ApplicationSettings.xml]"),
+              std::string::npos);
+    HeldLock logHeld(log);
+    const std::string logBefore = ReadTextFile(log);
+    EXPECT_FALSE(SaveSettingsPage({1, 1, 1, 4}));
+    EXPECT_EQ(ReadTextFile(log), logBefore);
+    EXPECT_EQ(ReadTextFile(path()), before);
 }
 
 } // namespace

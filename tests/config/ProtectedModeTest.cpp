@@ -134,7 +134,8 @@ TEST_F(ProtectedModeTest, WritableCopyIsSeededOnceAndThenLivesOnItsOwn)
     SetIni(windowsIni, L"IsLogin", L"1");
     SetIni(windowsIni, L"ApplicationPath", install);
 
-    g_OSName = std::wstring(L"Vista");
+    env().osMajor = 6;
+    env().osMinor = 0;
     EnterProtectedMode(root);
     EXPECT_EQ(SetUpProtectedModeFolders(), 1);
 
@@ -177,7 +178,6 @@ TEST_F(ProtectedModeTest, WritableCopyIsSeededOnceAndThenLivesOnItsOwn)
     const std::string basicBefore = ReadTextFile(xmls + L"MarlinToolbarBasic.xml");
     auto newProcess = [&] {
         ResetInstallPathsState();
-        g_OSName = std::wstring(L"Vista");
         EnterProtectedMode(root);
         EXPECT_EQ(SetUpProtectedModeFolders(), 1);
         EXPECT_EQ(g_ApplicationPath.get(), dataFolder);
@@ -205,6 +205,23 @@ TEST_F(ProtectedModeTest, WritableCopyIsSeededOnceAndThenLivesOnItsOwn)
     auto login = XmlDocument::Create();
     ASSERT_TRUE(login && login->Load(xmls + L"MarlinToolbarLogin.xml"));
     EXPECT_EQ(GetAttribute(login->Root().Get(), L"from"), L"install");
+}
+
+TEST_F(ProtectedModeTest, WindowsVersionsAfterVistaKeepTheWritableDataFolder)
+{
+    const std::wstring root = WritableRoot(), install = MakeFolder(L"Install");
+    SetIni(env().windowsDirectory + L"\\MarlinToolbar.ini", L"ApplicationPath", install);
+    SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"ApplicationPath", install);
+    for (DWORD major : {6, 10}) {
+        ResetInstallPathsState();
+        env().osMajor = major;
+        env().osMinor = 1;
+        EnterProtectedMode(root);
+        SetUpProtectedModeFolders();
+        InitApplicationFolders();
+        EXPECT_EQ(g_ApplicationPath.get(), root + L"\\MarlinToolbar\\MarlinToolbar\\") << major;
+        EXPECT_EQ(ImageFolder(), install + L"Images\\");
+    }
 }
 
 } // namespace

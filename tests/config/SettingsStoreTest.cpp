@@ -30,7 +30,7 @@ protected:
 
 TEST_F(SettingsStoreTest, ReadsPreferTheRegistryAndFallBackToTheFile)
 {
-    SetIni(windowsIni, L"ApplicationPath", L"C:\\FromFile\\");
+    SetIni(windowsIni, L"ApplicationPath", L"C:\\FromFile");
     SetIni(windowsIni, L"IsLogin", L"1");
     SetIni(windowsIni, L"btbho", L"file-btbho");
     SetIni(windowsIni, L"WndSize", L"640");
@@ -39,14 +39,14 @@ TEST_F(SettingsStoreTest, ReadsPreferTheRegistryAndFallBackToTheFile)
     // No registry key at all: the file answers.
     EXPECT_EQ(store.GetRegistryValue(L"ApplicationPath"), L"C:\\FromFile\\");
 
-    SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"ApplicationPath", L" \t C:\\FromRegistry\\  ");
+    SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"ApplicationPath", L" \t C:\\FromRegistry  ");
     SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"btbho", L"    ");
     const DWORD number = 5;
     SetRegistryData(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"WndSize", REG_DWORD, &number, sizeof(number));
     SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"Pkey", std::wstring(300, L'k'));
     SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"SearchSite", L"%WINDIR%\\x", REG_EXPAND_SZ);
 
-    EXPECT_EQ(store.GetRegistryValue(L"ApplicationPath"), L"C:\\FromRegistry\\"); // trimmed
+    EXPECT_EQ(store.GetRegistryValue(L"ApplicationPath"), L"C:\\FromRegistry\\"); // trimmed, backslash added
     EXPECT_EQ(store.GetRegistryValue(L"IsLogin"), L"1");                        // key there, value not
     EXPECT_EQ(store.GetRegistryValue(L"btbho"), L"file-btbho");                 // blanks only
     EXPECT_EQ(store.GetRegistryValue(L"WndSize"), L"640");                      // wrong type
@@ -72,7 +72,8 @@ TEST_F(SettingsStoreTest, WritesGoToBothStoresButVistaBypassesTheRegistry)
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"IsLogin"), L"both");
     EXPECT_EQ(GetIni(windowsIni, L"IsLogin"), L"both");
 
-    g_OSName = std::wstring(L"Vista");
+    env().osMajor = 6;
+    env().osMinor = 0;
     SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"IsLogin", L"registry");
     EXPECT_EQ(store.GetRegistryValue(L"IsLogin"), L"both");
     store.SetRegistryValue(L"IsLogin", L"vista");
@@ -80,31 +81,32 @@ TEST_F(SettingsStoreTest, WritesGoToBothStoresButVistaBypassesTheRegistry)
     EXPECT_EQ(GetIni(windowsIni, L"IsLogin"), L"vista");
     EXPECT_EQ(store.GetRegistryValue(L"IsLogin"), L"vista");
 
-    // Only the exact name bypasses the registry.
-    g_OSName = std::wstring(L"vista");
+    // The version decides, not the OS name.
+    env().osMajor = 5;
+    g_OSName = std::wstring(L"Vista");
     EXPECT_EQ(store.GetRegistryValue(L"IsLogin"), L"registry");
 }
 
-TEST_F(SettingsStoreTest, VistaInProtectedModeUsesTheWritableIniFile)
+TEST_F(SettingsStoreTest, VistaAndLaterInProtectedModeUseTheWritableIniFile)
 {
     env().protectedModeResult = S_OK;
     env().protectedModeAnswer = TRUE;
     const std::wstring low = MakeFolder(L"Low\\MarlinToolbar\\MarlinToolbar");
     const std::wstring lowIni = low + L"MarlinToolbar.ini";
     g_ApplicationPath = low;
-    SetIni(lowIni, L"ApplicationPath", L"C:\\Install\\");
-    SetIni(lowIni, L"VistaProtectedAppPath", low);
+    SetIni(lowIni, L"ApplicationPath", L"C:\\Install");
+    SetIni(lowIni, L"VistaProtectedAppPath", low.substr(0, low.size() - 1));
     SetIni(lowIni, L"IsLogin", L"1");
     SetIni(windowsIni, L"ApplicationPath", L"C:\\WindowsIni\\");
     SetIni(windowsIni, L"IsLogin", L"0");
     SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"ApplicationPath", L"C:\\Registry\\");
 
-    // Any other OS name keeps the Windows folder's file, protected or not.
-    g_OSName = std::wstring(L"XP");
+    // Before Vista the Windows folder's file serves, protected or not.
     EXPECT_EQ(GetIniFilePath(), windowsIni);
     EXPECT_EQ(store.GetMTSettingsFromIniFile(L"ApplicationPath"), L"C:\\WindowsIni\\");
 
-    g_OSName = std::wstring(L"Vista");
+    env().osMajor = 6;
+    env().osMinor = 1;
     EXPECT_EQ(GetIniFilePath(), lowIni);
     EXPECT_EQ(store.GetMTSettingsFromIniFile(L"ApplicationPath"), low);
     EXPECT_EQ(store.GetRegistryValue(L"ApplicationPath"), low);
@@ -126,22 +128,31 @@ TEST_F(SettingsStoreTest, VistaInProtectedModeUsesTheWritableIniFile)
     EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"IsLogin"), L"saved");
 }
 
-TEST_F(SettingsStoreTest, MissingIniFileIsLoggedAndNeverCreated)
+TEST_F(SettingsStoreTest, MissingIniFileIsLoggedWhenItGoesMissingAndNeverCreated)
 {
     ASSERT_FALSE(Exists(windowsIni));
-    EXPECT_EQ(store.GetMTSettingsFromIniFile(L"IsLogin"), L"");
-    store.SetMTSettingsFromIniFile(L"IsLogin", L"1");
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_EQ(store.GetRegistryValue(L"IsLogin"), L"");
+        store.SetMTSettingsFromIniFile(L"IsLogin", L"1");
+    }
     EXPECT_FALSE(Exists(windowsIni));
 
     auto entries = ReadErrorLog(ErrorLog());
     ASSERT_TRUE(entries);
-    ASSERT_EQ(entries->size(), 2u);
+    ASSERT_EQ(entries->size(), 2u) << "once per condition, not at every read";
     EXPECT_EQ((*entries)[0].risk, L"1");
     EXPECT_EQ((*entries)[0].text, L"[CReadRegistryValues][GetMTSettingsFromIniFile][Failed to Initialize Application "
                                   L"Settings. Ini File Not Found.]");
     EXPECT_EQ((*entries)[1].risk, L"1");
     EXPECT_EQ((*entries)[1].text, L"[CReadRegistryValues][SetMTSettingsFromIniFile][Failed to Initialize Application "
                                   L"Settings. Ini File Not Found.]");
+
+    // Found, then gone again: logged again, once.
+    SetIni(windowsIni, L"IsLogin", L"1");
+    EXPECT_EQ(store.GetRegistryValue(L"IsLogin"), L"1");
+    ASSERT_TRUE(::DeleteFileW(windowsIni.c_str()));
+    for (int tick = 0; tick < 2; ++tick) store.GetRegistryValue(L"IsLogin");
+    EXPECT_EQ(ReadErrorLog(ErrorLog())->size(), 3u);
 }
 
 TEST_F(SettingsStoreTest, BrokenOrEmptyIniFileReadsAsEmpty)

@@ -3,6 +3,7 @@
 
 #include "document/ButtonOperations.h"
 #include "platform/Files.h"
+#include "support/LockProbes.h"
 
 using namespace marlin;
 using namespace marlin::test;
@@ -227,6 +228,24 @@ TEST_F(DocumentTest, ACurrentDocumentThatCannotBeCreatedIsReported)
     ASSERT_EQ(env().messageBoxes.size(), 1u);
     EXPECT_EQ(env().messageBoxes[0].text, L"Unable to Create Login Marlin Toolbar XML");
     EXPECT_EQ(env().messageBoxes[0].caption, L"Marlin ToolBar");
+}
+
+TEST_F(DocumentTest, AnEditTellsTheHostAfterItsLockAndWritesNothingWithoutIt)
+{
+    ASSERT_TRUE(CreateDocumentFile(login()));
+    g_bProtectedMode = 1;
+    {
+        FakeApiHost host(login());
+        ASSERT_TRUE(SetDefaultToolbar(2));
+        EXPECT_TRUE(host.SentOnlyWithTheLockFree());
+    }
+    CrossProcessLock::SetDefaultTimeoutMs(20);
+    const std::string before = ReadTextFile(login());
+    HeldLock held(login());
+    EXPECT_FALSE(SetDefaultToolbar(3));
+    EXPECT_EQ(ReadTextFile(login()), before);
+    EXPECT_NE(ReadTextFile(data() + L"XMLS\\MarlinToolbarErrorLog.xml").find("not saved: MarlinToolbarLogin.xml"),
+              std::string::npos);
 }
 
 // Child: sets the shared current toolbar to its argument.

@@ -8,6 +8,7 @@
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "platform/XmlDom.h"
+#include "support/LockProbes.h"
 #include "support/Processes.h"
 #include "support/TestIsolation.h"
 
@@ -115,6 +116,7 @@ TEST_F(VisitedUrlLogTest, VisitsAreAppendedAsTheDocumentWouldWriteThem)
     env().localTime.wHour = 9;
     LogVisitedUrl(L"x-local://page?from=http://a.example/&b=<c>");
     LogVisitedUrl(L"http://\u00e9t\u00e9.example/");
+    LogVisitedUrl(L"http://odd.example/\xFFFE"); // not XML text: dropped, the log intact
     EXPECT_EQ(Visits(), (std::vector<std::wstring>{L"5/3/2009-14:7:9 https://secure.example/",
                                                    L"5/3/2009-9:7:9 x-local://page?from=http://a.example/&b=<c>",
                                                    L"5/3/2009-9:7:9 http://\u00e9t\u00e9.example/"}));
@@ -141,6 +143,24 @@ TEST_F(VisitedUrlLogTest, AFileChangedByOthersIsReadAgainAndABrokenOneLeftAlone)
     WriteTextFile(path(), broken);
     LogVisitedUrl(L"http://four.example/");
     EXPECT_EQ(ReadTextFile(path()), broken);
+}
+
+TEST_F(VisitedUrlLogTest, AUtf16LogStaysUtf16AndNavigationNeverWaitsForTheHost)
+{
+    const std::wstring text = L"\xFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?><MTRoot/>";
+    WriteTextFile(path(), std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    g_bProtectedMode = 1;
+    env().shellExecuteResult = 2;
+    LogVisitedUrl(L"http://one.example/");
+    EXPECT_TRUE(env().shellExecutes.empty()) << "no host is started from the navigation path";
+    {
+        FakeApiHost host(path());
+        LogVisitedUrl(L"http://\u00e9.example/");
+        EXPECT_TRUE(host.SentOnlyWithTheLockFree());
+    }
+    EXPECT_EQ(ReadTextFile(path()).substr(0, 2), "\xff\xfe");
+    EXPECT_EQ(Visits(), (std::vector<std::wstring>{L"5/3/2009-14:7:9 http://one.example/",
+                                                   L"5/3/2009-14:7:9 http://\u00e9.example/"}));
 }
 
 int LogVisitsChild(const std::vector<std::wstring>& args)

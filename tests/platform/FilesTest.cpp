@@ -40,7 +40,16 @@ int TryLock(const std::vector<std::wstring>& args)
     return lock.held() ? 0 : 3;
 }
 
+// Child: `save-and-hang PATH` stops in the middle of a save, its temporary file written.
+int SaveAndHang(const std::vector<std::wstring>& args)
+{
+    return ReplaceFileAtomically(args.at(0), [](const std::wstring& temp) {
+        return test::WriteTextFile(temp, "half") && ::SleepEx(INFINITE, FALSE);
+    });
+}
+
 const test::ChildRegistration kCount(L"count", &CountUnderLock);
+const test::ChildRegistration kHang(L"save-and-hang", &SaveAndHang);
 const test::ChildRegistration kAbandon(L"abandon", &AbandonLock);
 const test::ChildRegistration kTry(L"try", &TryLock);
 
@@ -130,4 +139,21 @@ TEST_F(FilesTest, CrossProcessLockExcludesOtherSpellingsAndSurvivesAnAbandonedOw
     ASSERT_EQ(RunChild(L"abandon", path), 0);
     CrossProcessLock lock(path, 5000);
     EXPECT_TRUE(lock.held());
+}
+
+TEST_F(FilesTest, TemporaryFilesOfKilledSavesGoThoseOfLiveSavesStay)
+{
+    const std::wstring path = scratch() + L"doc.xml";
+    unique_handle killed(test::StartChild(test::CurrentProgram(), L"save-and-hang", L"\"" + path + L"\""));
+    unique_handle live(test::StartChild(test::CurrentProgram(), L"save-and-hang", L"\"" + path + L"\""));
+    for (int i = 0; i < 1500 && test::FilesIn(scratch()).size() < 2; ++i) ::Sleep(20);
+    ::TerminateProcess(killed.get(), 1);
+    ::WaitForSingleObject(killed.get(), INFINITE);
+
+    EXPECT_TRUE(ReplaceFileAtomically(path, [](const std::wstring& temp) { return test::WriteTextFile(temp, "new"); }));
+    const auto files = test::FilesIn(scratch());
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_TRUE((files[0] + files[1]).find(Format(L".tmp-%lu-", ::GetProcessId(live.get()))) != std::wstring::npos);
+    ::TerminateProcess(live.get(), 1);
+    ::WaitForSingleObject(live.get(), INFINITE);
 }

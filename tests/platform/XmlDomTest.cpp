@@ -114,3 +114,29 @@ TEST_F(XmlDomTest, SavedDocumentLoadsBackAndAFailedSaveKeepsTheOldFile)
     EXPECT_EQ(loaded->Xml(), document.Xml());
     EXPECT_EQ(GetAttribute(loaded->Root().Get(), L"version"), L"2");
 }
+
+TEST_F(XmlDomTest, AtomicSavesWriteTheDeclaredEncodingAndNothingThatWouldNotLoad)
+{
+    const std::wstring utf16 = L"\xFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?><a v=\"\u00e9\"/>";
+    const std::string cases[] = {std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2),
+                                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a v=\"\xc3\xa9\"/>",
+                                 "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a v=\"x\"/>", "<a v=\"x\"/>"};
+    const std::wstring path = scratch() + L"doc.xml";
+    for (const std::string& bytes : cases) {
+        ASSERT_TRUE(test::WriteTextFile(path, bytes));
+        XmlDocument document = Parse(L"<x/>"), again = Parse(L"<x/>");
+        ASSERT_TRUE(document.Load(path) && document.SaveAtomically(path) && again.Load(path)) << bytes;
+        EXPECT_EQ(GetAttribute(again.Root().Get(), L"v"), GetAttribute(document.Root().Get(), L"v"));
+        ASSERT_TRUE(document.Save(scratch() + L"plain.xml"));
+        const std::string saved = test::ReadTextFile(path);
+        if (&bytes == &cases[0]) EXPECT_EQ(saved.substr(0, 2), "\xff\xfe") << "UTF-16 as declared";
+        else EXPECT_EQ(saved, test::ReadTextFile(scratch() + L"plain.xml")) << "written as before";
+    }
+    // A non-character makes a document whose saved text does not parse.
+    const std::string kept = test::ReadTextFile(path);
+    XmlDocument odd = Parse(L"<a/>");
+    ASSERT_TRUE(SetText(odd.Root().Get(), L"\xFFFE"));
+    EXPECT_FALSE(odd.SaveAtomically(path));
+    EXPECT_EQ(test::ReadTextFile(path), kept);
+    EXPECT_EQ(test::FilesIn(scratch()).size(), 2u) << "no temporary file left";
+}

@@ -1,5 +1,7 @@
 #include "Processes.h"
 
+#include "ScriptedEnvironment.h"
+
 #include "platform/UniqueHandle.h"
 
 #include <map>
@@ -71,6 +73,8 @@ bool RunChildIfAsked(int& exitCode)
     ::LocalFree(argv);
     if (args.size() < 3 || args[1] != L"--child") return false;
     auto found = Children().find(args[2]);
+    // A child runs in the scripted environment, as the tests that start it do.
+    SetEnvironment(&ScriptedEnvironment::Instance());
     exitCode = found == Children().end() ? 98 : found->second(std::vector<std::wstring>(args.begin() + 3, args.end()));
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "config/ApiHost.h"
 #include "config/InstallPaths.h"
+#include "config/SettingsStore.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
@@ -63,6 +64,8 @@ void IsolatedTest::SetUp()
 
     ResetInstallPathsState();
     ResetApiHostState();
+    ResetSettingsStoreState();
+    CrossProcessLock::SetDefaultTimeoutMs(CrossProcessLock::kDefaultTimeoutMs);
 }
 
 void IsolatedTest::TearDown()
