@@ -17,7 +17,9 @@ std::map<std::wstring, ChildFunction>& Children()
     return children;
 }
 
-void* Start(const std::wstring& program, const std::wstring& arguments)
+} // namespace
+
+void* StartProgram(const std::wstring& program, const std::wstring& arguments)
 {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{sizeof(startup)};
@@ -29,8 +31,6 @@ void* Start(const std::wstring& program, const std::wstring& arguments)
     ::CloseHandle(process.hThread);
     return process.hProcess;
 }
-
-} // namespace
 
 ChildRegistration::ChildRegistration(const wchar_t* name, ChildFunction function) { Children()[name] = function; }
 
@@ -56,12 +56,12 @@ int WaitChild(void* process, unsigned timeoutMs)
 
 int RunProgram(const std::wstring& program, const std::wstring& arguments, unsigned timeoutMs)
 {
-    return WaitChild(Start(program, arguments), timeoutMs);
+    return WaitChild(StartProgram(program, arguments), timeoutMs);
 }
 
 void* StartChild(const std::wstring& program, const std::wstring& name, const std::wstring& arguments)
 {
-    return Start(program, L"--child " + name + L" " + arguments);
+    return StartProgram(program, L"--child " + name + L" " + arguments);
 }
 
 bool RunChildIfAsked(int& exitCode)

@@ -37,8 +37,6 @@ INT_PTR CALLBACK ScriptedDialogProc(HWND window, UINT message, WPARAM wParam, LP
 
 } // namespace
 
-ScriptedEnvironment::ScriptedEnvironment() = default;
-
 ScriptedEnvironment& ScriptedEnvironment::Instance()
 {
     static ScriptedEnvironment instance;
@@ -47,35 +45,10 @@ ScriptedEnvironment& ScriptedEnvironment::Instance()
 
 void ScriptedEnvironment::Reset()
 {
-    std::wstring windows = windowsDirectory;
     std::lock_guard guard(m_lock);
-    messageBoxAnswers.clear();
-    whileMessageBoxShown = nullptr;
-    chooseMenuCommand = nullptr;
-    dialogScript = nullptr;
-    osPlatform = VER_PLATFORM_WIN32_NT;
-    osMajor = 5;
-    osMinor = 1;
-    versionReadable = true;
-    protectedModeResult = E_NOTIMPL;
-    protectedModeAnswer = FALSE;
-    writeableFolderResult = E_NOTIMPL;
-    writeableFolder.clear();
-    localTime = SYSTEMTIME{2009, 3, 4, 5, 14, 7, 9, 0};
-    connected = TRUE;
-    shellExecuteResult = 42;
-    realWinExec = false;
-    realSleep = false;
-    realShellExecute = false;
-    keysDown.clear();
-    systemPopupSettings = false;
-    popupSettingsRequests = 0;
-    messageBoxes.clear();
-    shellExecutes.clear();
-    winExecs.clear();
-    sleeps.clear();
-    protectedModeQueries = 0;
-    windowsDirectory = windows;
+    std::wstring windows = std::move(windowsDirectory);
+    static_cast<ScriptedState&>(*this) = ScriptedState{};
+    windowsDirectory = std::move(windows);
 }
 
 int ScriptedEnvironment::ShowMessageBox(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) noexcept
@@ -175,10 +148,6 @@ UINT ScriptedEnvironment::WinExec(const char* commandLine, UINT show) noexcept
     return realWinExec ? ::WinExec(commandLine, show) : 33;
 }
 
-} // namespace marlin::test
-
-namespace marlin::test {
-
 SHORT ScriptedEnvironment::GetAsyncKeyState(int key) noexcept
 {
     std::lock_guard guard(m_lock);
@@ -187,10 +156,6 @@ SHORT ScriptedEnvironment::GetAsyncKeyState(int key) noexcept
     }
     return 0;
 }
-
-} // namespace marlin::test
-
-namespace marlin::test {
 
 bool ScriptedEnvironment::DisplayPopupWindowManagementDialog(HWND) noexcept
 {

@@ -25,14 +25,11 @@ struct ShellExecuteCall {
     int show = 0;
 };
 
-class ScriptedEnvironment final : public IEnvironment {
-public:
-    ScriptedEnvironment();
-
-    // Answers, set by the test. Defaults: an NT 5.1 (XP) system, not in
-    // protected mode, connected, a fixed local time, the Windows folder a
-    // scratch folder, message boxes answered IDOK, menus dismissed, no system
-    // pop-up settings dialog.
+// What a test scripts and what the product asked for; a fresh value is the defaults.
+struct ScriptedState {
+    // Answers. Defaults: an NT 5.1 (XP) system, not in protected mode,
+    // connected, a fixed local time, message boxes answered IDOK, menus
+    // dismissed, no system pop-up settings dialog.
     std::deque<int> messageBoxAnswers;
     // Runs while a message box is "shown", before it is answered: what other
     // windows may do meanwhile.
@@ -47,7 +44,7 @@ public:
     BOOL protectedModeAnswer = FALSE;
     HRESULT writeableFolderResult = E_NOTIMPL;
     std::wstring writeableFolder;
-    std::wstring windowsDirectory;
+    std::wstring windowsDirectory; // a scratch folder, kept by Reset
     SYSTEMTIME localTime{2009, 3, 4, 5, 14, 7, 9, 0};
     BOOL connected = TRUE;
     // ShellExecute: answer with this value, or run the real call when set.
@@ -68,7 +65,10 @@ public:
     std::vector<DWORD> sleeps;
     int protectedModeQueries = 0;
     int popupSettingsRequests = 0;
+};
 
+class ScriptedEnvironment final : public IEnvironment, public ScriptedState {
+public:
     int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) noexcept override;
     UINT TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) noexcept override;
     INT_PTR RunModalDialog(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,

@@ -80,25 +80,14 @@ void IsolatedTest::TearDown()
 
 std::wstring IsolatedTest::MakeFolder(const std::wstring& relative) const
 {
-    std::wstring path = m_scratch;
-    size_t start = 0;
-    while (start <= relative.size()) {
-        size_t end = relative.find(L'\\', start);
-        if (end == std::wstring::npos) end = relative.size();
-        path += relative.substr(start, end - start) + L"\\";
-        EnsureFolder(path);
-        start = end + 1;
+    const std::wstring path = m_scratch + relative + L"\\";
+    for (size_t end = path.find(L'\\', m_scratch.size()); end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
+        EnsureFolder(path.substr(0, end + 1));
     }
     return path;
 }
 
-bool WriteTextFile(const std::wstring& path, const std::string& utf8)
-{
-    unique_file file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
-           written == utf8.size();
-}
+bool WriteTextFile(const std::wstring& path, const std::string& utf8) { return WriteFileBytes(path, utf8); }
 
 std::string ReadTextFile(const std::wstring& path)
 {
@@ -145,13 +134,6 @@ std::wstring WinePath(const char* unixPath)
         if (c == L'/') c = L'\\';
     }
     return path;
-}
-
-std::wstring ProgramFolder()
-{
-    wchar_t buffer[MAX_PATH * 2] = {};
-    DWORD length = ::GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
-    return FolderOf(std::wstring(buffer, length));
 }
 
 } // namespace marlin::test

@@ -40,7 +40,5 @@ void CopyFiles(const std::wstring& fromFolder, const wchar_t* pattern, const std
 void RemoveTree(const std::wstring& folder);
 // A Linux build path as Wine sees it ("Z:\...").
 std::wstring WinePath(const char* unixPath);
-// Folder of the running test program, ending with "\".
-std::wstring ProgramFolder();
 
 } // namespace marlin::test
