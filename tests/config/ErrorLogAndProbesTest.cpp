@@ -1,11 +1,9 @@
 // The error log (including two processes appending at once) and the
 // environment probes.
-#include "ConfigTestHelpers.h"
-
 #include "config/ErrorLog.h"
-#include "config/InstallPaths.h"
 #include "config/Probes.h"
-#include "platform/Strings.h"
+#include "platform/XmlDom.h"
+#include "support/Installation.h"
 #include "support/Processes.h"
 
 using namespace marlin;
@@ -19,112 +17,63 @@ constexpr int kEntriesPerChild = 40;
 // args[0], tagged args[1], once the event args[2] is set.
 int AppendToLogChild(const std::vector<std::wstring>& args)
 {
-    if (args.size() < 3) return 2;
-    g_ApplicationPath = WithTrailingBackslash(args[0]);
-    HANDLE start = ::OpenEventW(SYNCHRONIZE, FALSE, args[2].c_str());
-    if (!start) return 3;
-    const DWORD wait = ::WaitForSingleObject(start, 60000);
-    ::CloseHandle(start);
-    if (wait != WAIT_OBJECT_0) return 4;
+    g_ApplicationPath = WithTrailingBackslash(args.at(0));
+    unique_handle start(::OpenEventW(SYNCHRONIZE, FALSE, args.at(2).c_str()));
+    if (!start || ::WaitForSingleObject(start.get(), 60000) != WAIT_OBJECT_0) return 3;
     for (int i = 0; i < kEntriesPerChild; ++i) LogError(L"0", Format(L"[%ls][%d]", args[1].c_str(), i));
     return 0;
 }
 const ChildRegistration g_appendChild(L"append-to-log", &AppendToLogChild);
 
-class ErrorLogTest : public IsolatedTest {
-protected:
-    void SetUp() override
-    {
-        IsolatedTest::SetUp();
-        data = MakeFolder(L"Data");
-        MakeFolder(L"Data\\XMLS");
-        g_ApplicationPath = data;
-        log = data + L"XMLS\\MarlinToolbarErrorLog.xml";
-    }
-    std::wstring data;
-    std::wstring log;
-};
+using ErrorLogTest = InstallationFixture;
 
-TEST_F(ErrorLogTest, FirstEntryCreatesTheLogAndLaterOnesAppendInOrder)
+TEST_F(ErrorLogTest, EntriesAreAppendedInOrderToAWellFormedLogOnly)
 {
-    ASSERT_FALSE(Exists(log));
-    env().localTime = SYSTEMTIME{2009, 3, 4, 5, 14, 7, 9, 0};
     LogError(L"1", L"[CInvisibleWnd][OnTimer][Not Connected to Network]");
-
-    auto document = XmlDocument::Create();
-    ASSERT_TRUE(document && document->Load(log));
-    ComPtr<IXMLDOMNode> first;
-    ASSERT_EQ(document->get()->get_firstChild(&first), S_OK);
-    DOMNodeType type = NODE_INVALID;
-    first->get_nodeType(&type);
-    EXPECT_EQ(type, NODE_PROCESSING_INSTRUCTION);
-    EXPECT_EQ(NodeName(first.Get()), L"xml");
-
-    auto entries = ReadErrorLog(log);
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(entries->size(), 1u);
-    EXPECT_EQ((*entries)[0].attributeNames, (std::vector<std::wstring>{L"risk", L"timestamp"}));
-    EXPECT_EQ((*entries)[0].risk, L"1");
-    EXPECT_EQ((*entries)[0].timestamp, L"Date:[3/5/2009]-Time:[14:7:9]");
-    EXPECT_EQ((*entries)[0].text, L"[CInvisibleWnd][OnTimer][Not Connected to Network]");
-
     env().localTime = SYSTEMTIME{2010, 12, 5, 31, 0, 0, 0, 0};
     LogError(L"0", L"AddFixedMenuesinHomeButton failed");
     env().localTime = SYSTEMTIME{2011, 1, 6, 1, 23, 59, 58, 999};
     LogError(L"0", L"third & <last>");
-    entries = ReadErrorLog(log);
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(entries->size(), 3u);
-    EXPECT_EQ((*entries)[0].text, L"[CInvisibleWnd][OnTimer][Not Connected to Network]");
-    EXPECT_EQ((*entries)[1].risk, L"0");
-    EXPECT_EQ((*entries)[1].timestamp, L"Date:[12/31/2010]-Time:[0:0:0]");
-    EXPECT_EQ((*entries)[1].text, L"AddFixedMenuesinHomeButton failed");
-    EXPECT_EQ((*entries)[2].timestamp, L"Date:[1/1/2011]-Time:[23:59:58]");
-    EXPECT_EQ((*entries)[2].text, L"third & <last>");
-}
+    ExpectGolden("error-log.xml", ReadTextFile(errorLog));
 
-TEST_F(ErrorLogTest, UnparsableLogIsLeftAlone)
-{
     const std::string broken = "<?xml version='1.0'?><MTRoot><Error risk=\"1\">cut off";
-    ASSERT_TRUE(WriteTextFile(log, broken));
+    ASSERT_TRUE(WriteTextFile(errorLog, broken));
     LogError(L"1", L"[CInvisibleWnd][StopPluginTimer][Failed to Terminate Thread]");
-    LogError(L"0", L"again");
-    EXPECT_EQ(ReadTextFile(log), broken);
-}
+    EXPECT_EQ(ReadTextFile(errorLog), broken);
 
-TEST_F(ErrorLogTest, WithoutDataFolderNothingIsWritten)
-{
-    const std::wstring current = MakeFolder(L"Current");
-    MakeFolder(L"Current\\XMLS");
+    // Without a data folder nothing is written, not even below the current folder.
+    ::DeleteFileW(errorLog.c_str());
+    const std::wstring current = MakeFolder(L"Current\\XMLS");
+    wchar_t previous[MAX_PATH * 2] = {};
+    ::GetCurrentDirectoryW(MAX_PATH * 2, previous);
+    ::SetCurrentDirectoryW((current + L"..").c_str());
     g_ApplicationPath = std::wstring();
-    {
-        CurrentFolderScope inCurrent(current);
-        LogError(L"1", L"nowhere to go");
-    }
-    EXPECT_FALSE(Exists(current + L"XMLS\\MarlinToolbarErrorLog.xml"));
-    EXPECT_FALSE(Exists(current + L"MarlinToolbarErrorLog.xml"));
-    EXPECT_FALSE(Exists(log));
+    LogError(L"1", L"nowhere to go");
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_FALSE(FileExists(current + L"MarlinToolbarErrorLog.xml"));
+    EXPECT_FALSE(FileExists(current + L"..\\MarlinToolbarErrorLog.xml"));
+    EXPECT_FALSE(FileExists(errorLog));
 }
 
 TEST_F(ErrorLogTest, TwoProcessesAppendingAtOnceLoseNothing)
 {
     const std::wstring eventName = Format(L"MarlinConfigTests.LogStart.%lu", ::GetCurrentProcessId());
-    HANDLE start = ::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-    ASSERT_TRUE(start);
+    unique_handle start(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
     const std::wstring folder = L"\"" + data.substr(0, data.size() - 1) + L"\"";
     void* a = StartChild(CurrentProgram(), L"append-to-log", folder + L" A " + eventName);
     void* b = StartChild(CurrentProgram(), L"append-to-log", folder + L" B " + eventName);
-    ::SetEvent(start);
+    ::SetEvent(start.get());
     EXPECT_EQ(WaitChild(a, 120000), 0);
     EXPECT_EQ(WaitChild(b, 120000), 0);
-    ::CloseHandle(start);
 
-    auto entries = ReadErrorLog(log);
-    ASSERT_TRUE(entries) << "the log is not well formed";
-    EXPECT_EQ(entries->size(), 2u * kEntriesPerChild);
     // Each child's entries are all there, in the order it wrote them.
+    auto log = XmlDocument::Create();
+    ASSERT_TRUE(log->Load(errorLog)) << "the log is not well formed";
     std::vector<std::wstring> written[2], expected[2];
-    for (const LogEntry& entry : *entries) written[entry.text.rfind(L"[A]", 0) == 0 ? 0 : 1].push_back(entry.text);
+    for (const XmlElement& entry : ChildElements(log->Root().Get())) {
+        const std::wstring text = GetText(entry.Get());
+        written[text.rfind(L"[A]", 0) == 0 ? 0 : 1].push_back(text);
+    }
     for (int i = 0; i < kEntriesPerChild; ++i) {
         expected[0].push_back(Format(L"[A][%d]", i));
         expected[1].push_back(Format(L"[B][%d]", i));
@@ -167,24 +116,20 @@ TEST_F(ProbesTest, BrowserVersionAndUserKey)
 {
     const wchar_t* const browserKey = L"Software\\Microsoft\\Internet Explorer";
     EXPECT_EQ(GetBrowserVersion(), L"");
-    SetRegistryText(HKEY_LOCAL_MACHINE, browserKey, L"Build", L"62800");
+    unique_hkey browser = CreateRegistryKey(HKEY_LOCAL_MACHINE, browserKey, KEY_ALL_ACCESS);
+    WriteRegistryString(browser.get(), L"Build", L"62800");
     EXPECT_EQ(GetBrowserVersion(), L"");
-    SetRegistryText(HKEY_LOCAL_MACHINE, browserKey, L"Version", L"6.0.2800.1106");
+    WriteRegistryString(browser.get(), L"Version", L"6.0.2800.1106");
     EXPECT_EQ(GetBrowserVersion(), L"6.0.2800.1106");
-    SetRegistryText(HKEY_LOCAL_MACHINE, browserKey, L"Version", std::wstring(400, L'9'));
+    WriteRegistryString(browser.get(), L"Version", std::wstring(400, L'9'));
     EXPECT_EQ(GetBrowserVersion(), std::wstring(259, L'9'));
 
-    ASSERT_FALSE(RegistryKeyPresent(HKEY_CURRENT_USER, L"software\\MarlinToolbar"));
-    {
-        unique_hkey key = OpenUserKey();
-        ASSERT_TRUE(key);
-        const wchar_t value[] = L"marlin";
-        EXPECT_EQ(::RegSetValueExW(key.get(), L"Probe", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value)),
-                  ERROR_SUCCESS);
-    }
-    EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, L"Software\\MarlinToolbar", L"Probe"), L"marlin");
-    unique_hkey again = OpenUserKey();
-    EXPECT_TRUE(again);
+    ASSERT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, L"software\\MarlinToolbar"));
+    EXPECT_TRUE(WriteRegistryString(OpenUserKey().get(), L"Probe", L"marlin")) << "the key is made, writable";
+    EXPECT_EQ(ReadRegistryString(OpenRegistryKey(HKEY_CURRENT_USER, L"Software\\MarlinToolbar", KEY_READ).get(),
+                                 L"Probe", 9),
+              L"marlin");
+    EXPECT_TRUE(OpenUserKey());
 }
 
 } // namespace

@@ -1,80 +1,67 @@
 // Protected mode: the cached browser answer and the writable copy of the data folder.
-#include "ConfigTestHelpers.h"
-
-#include "config/InstallPaths.h"
+#include "platform/XmlDom.h"
+#include "support/Installation.h"
 
 using namespace marlin;
 using namespace marlin::test;
 
 namespace {
 
-class ProtectedModeTest : public IsolatedTest {
+class ProtectedModeTest : public InstallationFixture {
 protected:
     void SetUp() override
     {
-        IsolatedTest::SetUp();
-        // No API host runs here, and starting one fails at once.
-        env().shellExecuteResult = 2;
+        InstallationFixture::SetUp();
+        env().shellExecuteResult = 2; // no API host runs here, and starting one fails at once
+        root = MakeFolder(L"LowCache");
+        root.pop_back(); // the browser gives its writable folder without a trailing backslash
     }
-
     void EnterProtectedMode(const std::wstring& writableRoot)
     {
-        env().protectedModeResult = S_OK;
+        env().protectedModeResult = env().writeableFolderResult = S_OK;
         env().protectedModeAnswer = TRUE;
-        env().writeableFolderResult = S_OK;
         env().writeableFolder = writableRoot;
     }
-
-    // The browser's writable folder, as it gives it: without a trailing backslash.
-    std::wstring WritableRoot() const
+    // The "from" attribute of a seeded document.
+    static std::wstring SeededFrom(const std::wstring& path)
     {
-        std::wstring root = MakeFolder(L"LowCache");
-        root.pop_back();
-        return root;
+        auto document = XmlDocument::Create();
+        return document->Load(path) ? GetAttribute(document->Root().Get(), L"from").value_or(L"") : L"<no file>";
     }
+    std::wstring root;
 };
 
 TEST_F(ProtectedModeTest, BrowserAnswerIsCachedOnlyWhenDefinitive)
 {
-    env().protectedModeResult = S_OK;
-    env().protectedModeAnswer = TRUE;
-    BOOL flag = FALSE;
-    EXPECT_EQ(IsProtectedModeProcess(flag), S_OK);
-    EXPECT_TRUE(flag);
-    env().protectedModeResult = E_FAIL;
-    env().protectedModeAnswer = FALSE;
-    flag = FALSE;
-    EXPECT_EQ(IsProtectedModeProcess(flag), S_OK);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(env().protectedModeQueries, 1);
-
-    ResetInstallPathsState();
-    env().protectedModeQueries = 0;
-    env().protectedModeResult = E_NOTIMPL;
-    flag = FALSE;
-    EXPECT_EQ(IsProtectedModeProcess(flag), E_NOTIMPL);
-    EXPECT_EQ(IsProtectedModeProcess(flag), E_NOTIMPL);
-    EXPECT_FALSE(flag);
-    EXPECT_EQ(env().protectedModeQueries, 1);
-
-    ResetInstallPathsState();
-    env().protectedModeQueries = 0;
-    env().protectedModeResult = E_FAIL;
-    flag = FALSE;
-    EXPECT_EQ(IsProtectedModeProcess(flag), E_FAIL);
-    EXPECT_EQ(IsProtectedModeProcess(flag), E_FAIL);
-    EXPECT_EQ(env().protectedModeQueries, 2);
-    env().protectedModeResult = S_OK;
-    env().protectedModeAnswer = TRUE;
-    EXPECT_EQ(IsProtectedModeProcess(flag), S_OK);
-    EXPECT_TRUE(flag);
-    EXPECT_EQ(IsProtectedModeProcess(flag), S_OK);
-    EXPECT_EQ(env().protectedModeQueries, 3);
+    const struct {
+        bool newProcess;
+        HRESULT browser;
+        BOOL browserAnswer;
+        HRESULT result;
+        BOOL flag;
+        int queries;
+    } steps[] = {
+        {true, S_OK, TRUE, S_OK, TRUE, 1},          {false, E_FAIL, FALSE, S_OK, TRUE, 1},
+        {true, E_NOTIMPL, FALSE, E_NOTIMPL, FALSE, 1}, {false, S_OK, TRUE, E_NOTIMPL, FALSE, 1},
+        {true, E_FAIL, FALSE, E_FAIL, FALSE, 1},    {false, E_FAIL, FALSE, E_FAIL, FALSE, 2},
+        {false, S_OK, TRUE, S_OK, TRUE, 3},         {false, S_OK, FALSE, S_OK, TRUE, 3},
+    };
+    for (const auto& step : steps) {
+        if (step.newProcess) {
+            ResetInstallPathsState();
+            env().protectedModeQueries = 0;
+        }
+        env().protectedModeResult = step.browser;
+        env().protectedModeAnswer = step.browserAnswer;
+        BOOL flag = FALSE;
+        EXPECT_EQ(IsProtectedModeProcess(flag), step.result) << &step - steps;
+        EXPECT_EQ(flag, step.flag) << &step - steps;
+        EXPECT_EQ(env().protectedModeQueries, step.queries) << &step - steps;
+    }
 }
 
-TEST_F(ProtectedModeTest, WithoutProtectedModeNothingIsBuilt)
+TEST_F(ProtectedModeTest, WithoutAUsableWritableFolderTheDataFolderStays)
 {
-    const std::wstring root = WritableRoot();
     for (auto [result, flag] : {std::pair{E_NOTIMPL, FALSE}, std::pair{S_OK, FALSE}, std::pair{E_FAIL, TRUE}}) {
         ResetInstallPathsState();
         EnterProtectedMode(root);
@@ -85,133 +72,102 @@ TEST_F(ProtectedModeTest, WithoutProtectedModeNothingIsBuilt)
         EXPECT_EQ(SetUpProtectedModeFolders(), 1);
         EXPECT_EQ(g_bProtectedMode, 0);
         EXPECT_EQ(g_ApplicationPath.get(), L"C:\\Install\\");
-        EXPECT_FALSE(Exists(root + L"\\MarlinToolbar"));
+        EXPECT_FALSE(FolderExists(root + L"\\MarlinToolbar"));
     }
-    EXPECT_TRUE(env().shellExecutes.empty());
-}
 
-TEST_F(ProtectedModeTest, WritableFolderThatCannotBeHadKeepsTheDataFolder)
-{
-    EnterProtectedMode(L"");
-    env().writeableFolderResult = E_FAIL;
-    g_ApplicationPath = std::wstring(L"C:\\Before\\");
-    EXPECT_EQ(SetUpProtectedModeFolders(), 1);
-    EXPECT_EQ(g_bProtectedMode, 1);
-    EXPECT_EQ(g_ApplicationPath.get(), L"C:\\Before\\");
-
-    // A root below which no folder can be made: nothing is seeded or re-pointed.
+    // In protected mode, a writable folder that cannot be had, or a root below
+    // which no folder can be made: nothing is seeded or re-pointed.
     const std::wstring blocker = scratch() + L"blocker.txt";
     ASSERT_TRUE(WriteTextFile(blocker, "not a folder"));
-    env().writeableFolderResult = S_OK;
-    env().writeableFolder = blocker;
-    EXPECT_EQ(SetUpProtectedModeFolders(), 1);
-    EXPECT_EQ(g_bProtectedMode, 1);
-    EXPECT_EQ(g_ApplicationPath.get(), L"C:\\Before\\");
+    for (const std::wstring& writable : {std::wstring(), blocker}) {
+        ResetInstallPathsState();
+        EnterProtectedMode(writable);
+        if (writable.empty()) env().writeableFolderResult = E_FAIL;
+        g_ApplicationPath = std::wstring(L"C:\\Before\\");
+        EXPECT_EQ(SetUpProtectedModeFolders(), 1);
+        EXPECT_EQ(g_bProtectedMode, 1);
+        EXPECT_EQ(g_ApplicationPath.get(), L"C:\\Before\\");
+    }
     EXPECT_TRUE(env().shellExecutes.empty());
 }
 
 TEST_F(ProtectedModeTest, WritableCopyIsSeededOnceAndThenLivesOnItsOwn)
 {
-    const std::wstring root = WritableRoot();
     const std::wstring install = MakeFolder(L"Install");
     const std::wstring seeds = MakeFolder(L"Install\\TempCache\\XMLS");
-    for (const wchar_t* name : {L"ApplicationSettings.xml", L"Plug-in.xml", L"MarlinToolbarBasic.xml",
-                                L"MarlinToolbarErrorLog.xml", L"MarlinToolbarLogin.xml"}) {
-        ASSERT_TRUE(WriteTextFile(seeds + name, "<Seed from=\"install\"/>"));
-    }
+    const wchar_t* const seeded[] = {L"ApplicationSettings.xml", L"Plug-in.xml", L"MarlinToolbarBasic.xml",
+                                     L"MarlinToolbarErrorLog.xml", L"MarlinToolbarLogin.xml"};
+    for (const wchar_t* name : seeded) ASSERT_TRUE(WriteTextFile(seeds + name, "<Seed from=\"install\"/>"));
     ASSERT_TRUE(WriteTextFile(seeds + L"LogURL.xml", "<LogURL><Url>")); // does not parse
     // Plug-inRules.xml is missing from the seeds.
 
     // The installer's settings, written in another order than the copy's.
-    const std::wstring windowsIni = env().windowsDirectory + L"\\MarlinToolbar.ini";
-    SetIni(windowsIni, L"OsInfo", L"Vista");
-    SetIni(windowsIni, L"KeyWords", L"not copied");
-    SetIni(windowsIni, L"DynamicIP", L"10.0.0.7");
-    SetIni(windowsIni, L"SearchSite", L"search.example");
-    SetIni(windowsIni, L"BaseURL", L"http://base.example/");
-    SetIni(windowsIni, L"Pkey", L"PK-77");
-    SetIni(windowsIni, L"btbho", L"1");
-    SetIni(windowsIni, L"IsLogin", L"1");
-    SetIni(windowsIni, L"ApplicationPath", install);
-
+    for (const auto& [key, value] : {std::pair<const wchar_t*, std::wstring>{L"OsInfo", L"Vista"},
+                                     {L"KeyWords", L"not copied"}, {L"DynamicIP", L"10.0.0.7"},
+                                     {L"SearchSite", L"search.example"}, {L"BaseURL", L"http://base.example/"},
+                                     {L"Pkey", L"PK-77"}, {L"btbho", L"1"}, {L"IsLogin", L"1"},
+                                     {L"ApplicationPath", install}}) {
+        SetIni(key, value);
+    }
     env().osMajor = 6;
     env().osMinor = 0;
     EnterProtectedMode(root);
     EXPECT_EQ(SetUpProtectedModeFolders(), 1);
 
     const std::wstring dataFolder = root + L"\\MarlinToolbar\\MarlinToolbar\\";
-    const std::wstring xmls = dataFolder + L"XMLS\\";
-    const std::wstring writableIni = dataFolder + L"MarlinToolbar.ini";
+    const std::wstring writableXmls = dataFolder + L"XMLS\\";
     EXPECT_EQ(g_bProtectedMode, 1);
     EXPECT_EQ(g_ApplicationPath.get(), dataFolder);
     EXPECT_EQ(g_InstallPath.get(), install);
-    EXPECT_TRUE(Exists(xmls));
-    EXPECT_TRUE(Exists(dataFolder + L"Images"));
-    EXPECT_EQ(IniKeys(writableIni),
-              (std::vector<std::wstring>{L"ApplicationPath", L"IsLogin", L"btbho", L"Pkey", L"BaseURL", L"SearchSite",
-                                         L"DynamicIP", L"OsInfo", L"VistaProtectedAppPath"}));
-    for (const wchar_t* key : {L"ApplicationPath", L"IsLogin", L"btbho", L"Pkey", L"BaseURL", L"SearchSite",
-                               L"DynamicIP", L"OsInfo"}) {
-        EXPECT_EQ(GetIni(writableIni, key), GetIni(windowsIni, key)) << key;
-    }
-    EXPECT_EQ(GetIni(writableIni, L"VistaProtectedAppPath"), dataFolder);
-
-    for (const wchar_t* name : {L"ApplicationSettings.xml", L"Plug-in.xml", L"MarlinToolbarBasic.xml",
-                                L"MarlinToolbarErrorLog.xml", L"MarlinToolbarLogin.xml"}) {
-        auto document = XmlDocument::Create();
-        ASSERT_TRUE(document);
-        ASSERT_TRUE(document->Load(xmls + name)) << name;
-        EXPECT_EQ(GetAttribute(document->Root().Get(), L"from"), L"install") << name;
-    }
-    EXPECT_FALSE(Exists(xmls + L"LogURL.xml"));
-    EXPECT_FALSE(Exists(xmls + L"Plug-inRules.xml"));
+    EXPECT_TRUE(FolderExists(dataFolder + L"Images"));
+    ExpectGolden("writable.ini", ReadTextFile(dataFolder + L"MarlinToolbar.ini"));
+    for (const wchar_t* name : seeded) EXPECT_EQ(SeededFrom(writableXmls + name), L"install") << name;
+    EXPECT_FALSE(FileExists(writableXmls + L"LogURL.xml"));
+    EXPECT_FALSE(FileExists(writableXmls + L"Plug-inRules.xml"));
 
     // Second start (a new browser process): the installer's file changed, the
     // user edited a writable document; nothing is copied again.
-    const std::wstring otherInstall = MakeFolder(L"Install2");
     ASSERT_TRUE(WriteTextFile(MakeFolder(L"Install2\\TempCache\\XMLS") + L"MarlinToolbarLogin.xml",
                               "<Seed from=\"install2\"/>"));
-    SetIni(windowsIni, L"ApplicationPath", otherInstall);
-    SetIni(windowsIni, L"IsLogin", L"0");
+    SetIni(L"ApplicationPath", scratch() + L"Install2\\");
+    SetIni(L"IsLogin", L"0");
     const std::string userEdit = "<Seed from=\"user\"><Edited/></Seed>";
-    ASSERT_TRUE(WriteTextFile(xmls + L"ApplicationSettings.xml", userEdit));
-    const std::string basicBefore = ReadTextFile(xmls + L"MarlinToolbarBasic.xml");
+    ASSERT_TRUE(WriteTextFile(writableXmls + L"ApplicationSettings.xml", userEdit));
+    const std::string basicBefore = ReadTextFile(writableXmls + L"MarlinToolbarBasic.xml");
     auto newProcess = [&] {
         ResetInstallPathsState();
         EnterProtectedMode(root);
         EXPECT_EQ(SetUpProtectedModeFolders(), 1);
         EXPECT_EQ(g_ApplicationPath.get(), dataFolder);
         EXPECT_EQ(g_InstallPath.get(), install);
-        EXPECT_EQ(GetIni(writableIni, L"IsLogin"), L"1");
-        EXPECT_EQ(GetIni(writableIni, L"ApplicationPath"), install);
-        EXPECT_EQ(ReadTextFile(xmls + L"ApplicationSettings.xml"), userEdit);
-        EXPECT_EQ(ReadTextFile(xmls + L"MarlinToolbarBasic.xml"), basicBefore);
-        EXPECT_FALSE(Exists(xmls + L"LogURL.xml"));
-        EXPECT_FALSE(Exists(xmls + L"Plug-inRules.xml"));
+        ExpectGolden("writable.ini", ReadTextFile(dataFolder + L"MarlinToolbar.ini"));
+        EXPECT_EQ(ReadTextFile(writableXmls + L"ApplicationSettings.xml"), userEdit);
+        EXPECT_EQ(ReadTextFile(writableXmls + L"MarlinToolbarBasic.xml"), basicBefore);
+        EXPECT_FALSE(FileExists(writableXmls + L"LogURL.xml"));
+        EXPECT_FALSE(FileExists(writableXmls + L"Plug-inRules.xml"));
     };
     newProcess();
 
     // Third start without one writable document: only that one comes back, from
     // the installation folder the writable settings name (not from the current
     // folder, and not from the folder the Windows folder's file names now).
-    ASSERT_TRUE(::DeleteFileW((xmls + L"MarlinToolbarLogin.xml").c_str()));
+    ASSERT_TRUE(::DeleteFileW((writableXmls + L"MarlinToolbarLogin.xml").c_str()));
     const std::wstring current = MakeFolder(L"Current");
     ASSERT_TRUE(WriteTextFile(MakeFolder(L"Current\\TempCache\\XMLS") + L"MarlinToolbarLogin.xml",
                               "<Seed from=\"current\"/>"));
-    {
-        CurrentFolderScope inCurrent(current);
-        newProcess();
-    }
-    auto login = XmlDocument::Create();
-    ASSERT_TRUE(login && login->Load(xmls + L"MarlinToolbarLogin.xml"));
-    EXPECT_EQ(GetAttribute(login->Root().Get(), L"from"), L"install");
+    wchar_t previous[MAX_PATH * 2] = {};
+    ::GetCurrentDirectoryW(MAX_PATH * 2, previous);
+    ::SetCurrentDirectoryW(current.c_str());
+    newProcess();
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_EQ(SeededFrom(writableXmls + L"MarlinToolbarLogin.xml"), L"install");
 }
 
 TEST_F(ProtectedModeTest, WindowsVersionsAfterVistaKeepTheWritableDataFolder)
 {
-    const std::wstring root = WritableRoot(), install = MakeFolder(L"Install");
-    SetIni(env().windowsDirectory + L"\\MarlinToolbar.ini", L"ApplicationPath", install);
-    SetRegistryText(HKEY_LOCAL_MACHINE, kSettingsKeyPath, L"ApplicationPath", install);
+    const std::wstring install = MakeFolder(L"Install");
+    SetIni(L"ApplicationPath", install);
+    SetSetting(L"ApplicationPath", install);
     for (DWORD major : {6, 10}) {
         ResetInstallPathsState();
         env().osMajor = major;
