@@ -1,40 +1,31 @@
 #pragma once
-// A data folder with XMLS and Images, the login document path, and helpers to
-// read a saved document back.
+// A signed-in installation, the login document, and helpers to read a saved
+// document back.
 #include "document/DocumentStore.h"
 #include "document/SharedInstanceState.h"
 #include "document/ToolbarDocument.h"
-#include "platform/Strings.h"
-#include "platform/Registry.h"
-#include "support/Processes.h"
-#include "support/TestIsolation.h"
+#include "support/Installation.h"
 
 #include <string>
 #include <vector>
 
 namespace marlin::test {
 
-class DocumentTest : public IsolatedTest {
+class DocumentTest : public InstallationFixture {
 protected:
     void SetUp() override
     {
-        IsolatedTest::SetUp();
-        m_data = MakeFolder(L"Data");
-        MakeFolder(L"Data\\XMLS");
-        MakeFolder(L"Data\\Images");
-        g_ApplicationPath = m_data;
+        InstallationFixture::SetUp();
         ResetSharedState();
         SharedState().IsLoggedIn = 1;
     }
     void TearDown() override
     {
         ResetSharedState();
-        IsolatedTest::TearDown();
+        InstallationFixture::TearDown();
     }
 
-    const std::wstring& data() const { return m_data; }
     std::wstring login() const { return LoginDocumentPath(); }
-
     void WriteLogin(const std::wstring& xml) { ASSERT_TRUE(WriteTextFile(login(), ToUtf8(xml))); }
 
     XmlDocument Saved(const std::wstring& path = {}) const
@@ -51,43 +42,34 @@ protected:
         for (const XmlElement& tab : TabElements(document)) {
             text += AttributeText(tab.Get(), L"Name") + L":" + AttributeText(tab.Get(), L"TabID") + L"/" +
                     AttributeText(tab.Get(), L"IDGen") + L"[";
-            bool first = true;
-            for (const XmlElement& child : ChildElements(tab.Get())) {
-                if (!first) text += L",";
-                first = false;
-                text += AttributeText(child.Get(), L"ID");
-            }
+            for (const XmlElement& child : ChildElements(tab.Get())) text += AttributeText(child.Get(), L"ID") + L",";
+            if (text.back() == L',') text.pop_back();
             text += L"] ";
         }
         return text;
     }
+    std::wstring Outline() const { return Outline(Saved()); }
 
     // Captions of the Buttons of toolbar `index`, in order.
     static std::vector<std::wstring> Captions(const XmlDocument& document, size_t index)
     {
         std::vector<std::wstring> captions;
         auto tabs = TabElements(document);
-        if (index >= tabs.size()) return captions;
-        for (const XmlElement& child : ChildElements(tabs[index].Get())) {
-            if (NodeName(child.Get()) != L"Buttons") continue;
-            captions.push_back(AttributeText(FirstChildNamed(child.Get(), L"ButtDesc").Get(), L"name"));
+        for (const XmlElement& child : index < tabs.size() ? ChildElements(tabs[index].Get()) : std::vector<XmlElement>{}) {
+            if (NodeName(child.Get()) == L"Buttons") {
+                captions.push_back(AttributeText(FirstChildNamed(child.Get(), L"ButtDesc").Get(), L"name"));
+            }
         }
         return captions;
     }
 
-    // Names of the attributes of `node`, in document order.
-    static std::wstring AttributeOrder(IXMLDOMNode* node)
+    // Every field of an entry on one line, to compare whole entries at once.
+    static std::wstring Describe(const EntryRecord& r)
     {
-        std::wstring names;
-        for (long i = 0; i < AttributeCount(node); ++i) {
-            if (i) names += L" ";
-            names += AttributeAt(node, i)->first;
-        }
-        return names;
+        return r.caption + L"|" + r.iconPath + (r.iconExists ? L"(exists)|" : L"|") + r.toolTip + L"|" + r.url + L"|" +
+               r.keywordSearchUrl + L"|" + r.command + L"|" + r.cid + L"|" + r.catId +
+               Format(L"|new=%d slider=%d popup=%d enabled=%d", r.newWindow, r.sliderWindow, r.popup, r.enabled);
     }
-
-private:
-    std::wstring m_data;
 };
 
 } // namespace marlin::test

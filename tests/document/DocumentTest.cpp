@@ -2,7 +2,7 @@
 #include "DocumentFixture.h"
 
 #include "document/ButtonOperations.h"
-#include "platform/Files.h"
+#include "support/Processes.h"
 #include "support/LockProbes.h"
 
 using namespace marlin;
@@ -21,40 +21,22 @@ constexpr wchar_t kEntries[] =
 
 TEST_F(DocumentTest, OneReaderForButtonsAndEntries)
 {
-    WriteTextFile(data() + L"Images\\x.ico", "icon");
+    WriteTextFile(data + L"Images\\x.ico", "icon");
     auto document = XmlDocument::Create();
     ASSERT_TRUE(document->LoadXml(kEntries));
     auto tab = TabElements(*document).front();
     XmlElement description = FirstChildNamed(FirstChildNamed(tab.Get(), L"Buttons").Get(), L"ButtDesc");
 
+    // Slide-out panels are for menu entries only; an unknown value keeps the default.
     SearchAddressTarget search;
-    EntryRecord button = ReadEntry(description.Get(), EntryKind::Button, data() + L"Images\\", &search);
-    EXPECT_EQ(button.caption, L"Search the web");
-    EXPECT_EQ(button.iconPath, data() + L"Images\\x.ico");
-    EXPECT_TRUE(button.iconExists);
-    EXPECT_EQ(button.url, L"http://a.example/?q=1&r=2");
-    EXPECT_EQ(search.searchAddress, button.url);
-    EXPECT_EQ(button.command, L"");
-    EXPECT_TRUE(button.popup);
-    EXPECT_FALSE(button.newWindow);
-    EXPECT_FALSE(button.sliderWindow) << "slide-out panels are for menu entries only";
-    EXPECT_TRUE(button.enabled) << "an unknown value keeps the default";
-
+    EXPECT_EQ(Describe(ReadEntry(description.Get(), EntryKind::Button, data + L"Images\\", &search)),
+              L"Search the web|" + data + L"Images\\x.ico(exists)||http://a.example/?q=1&r=2|||||new=0 slider=0 popup=1 enabled=1");
+    EXPECT_EQ(search.searchAddress, L"http://a.example/?q=1&r=2");
     auto items = MenuItems(description.Get());
     ASSERT_EQ(items.size(), 2u);
-    EntryRecord one = ReadEntry(items[0].Get(), EntryKind::Menu, data() + L"Images\\");
-    EXPECT_EQ(one.caption, L"One");
-    EXPECT_EQ(one.iconPath, L"C:\\icons\\one.ico");
-    EXPECT_FALSE(one.iconExists);
-    EXPECT_TRUE(one.sliderWindow);
-    EXPECT_FALSE(one.enabled);
-    EXPECT_TRUE(one.newWindow);
-    EXPECT_EQ(one.command, L"run&go");
-    EXPECT_EQ(one.keywordSearchUrl, L"k?a=1&b=2");
-    EXPECT_EQ(one.cid + one.catId, L"78");
-    EntryRecord two = ReadEntry(items[1].Get(), EntryKind::Menu, L"");
-    EXPECT_FALSE(two.newWindow);
-    EXPECT_TRUE(two.enabled);
+    EXPECT_EQ(Describe(ReadEntry(items[0].Get(), EntryKind::Menu, data + L"Images\\")),
+              L"One|C:\\icons\\one.ico|||k?a=1&b=2|run&go|7|8|new=1 slider=1 popup=0 enabled=0");
+    EXPECT_EQ(Describe(ReadEntry(items[1].Get(), EntryKind::Menu, L"")), L"Two||||||||new=0 slider=0 popup=0 enabled=1");
 
     // A toolbar that already knows its search address keeps it.
     SearchAddressTarget known{true, L"kept"};
@@ -93,22 +75,8 @@ TEST_F(DocumentTest, TemplatesAreTheBuiltInDocuments)
 {
     for (bool signedIn : {false, true}) {
         SharedState().IsLoggedIn = signedIn ? 1 : 0;
-        const std::wstring path = data() + L"XMLS\\template.xml";
-        ASSERT_TRUE(CreateDocumentFile(path));
-        XmlDocument document = Saved(path);
-        auto tabs = TabElements(document);
-        ASSERT_EQ(tabs.size(), 2u);
-        EXPECT_TRUE(IsPseudoToolbar(tabs.back().Get()));
-        EXPECT_EQ(AttributeText(document.Root().Get(), L"Default"), signedIn ? L"1" : L"");
-        const std::vector<std::wstring> expected =
-            signedIn ? std::vector<std::wstring>{L"MarlinToolbar", L"Pop-up Blocker", L"EBay", L"YouTube"}
-                     : std::vector<std::wstring>{L"MarlinToolbar", L"Features"};
-        EXPECT_EQ(Captions(document, 0), expected);
-        EXPECT_EQ(AttributeOrder(tabs.front().Get()),
-                  signedIn ? L"Name img TabID IDGen IsActiveTab Privacy IsDefault IsImported IsAdded"
-                           : L"Name img TabID IDGen IsActiveTab Privacy IsDefault IsImported");
-        EXPECT_EQ(Outline(document), signedIn ? L"Marlin Toolbar:1/6[1,2,3,4,5] Add Toolbar:-1/2[] "
-                                              : L"Marlin Toolbar:1/2[1,-1,2] Add Tab:2/2[] ");
+        ASSERT_TRUE(CreateDocumentFile(xmls + L"template.xml"));
+        ExpectGolden(signedIn ? "template-signed-in.xml" : "template-signed-out.xml", ReadTextFile(xmls + L"template.xml"));
     }
 }
 
@@ -153,11 +121,7 @@ TEST_F(DocumentTest, AnEditOverABrokenFileKeepsTheUsersBytesBesideIt)
     ASSERT_TRUE(SetDefaultToolbar(2));
 
     EXPECT_EQ(AttributeText(Saved().Root().Get(), L"Default"), L"2");
-    WIN32_FIND_DATAW found;
-    unique_find search(::FindFirstFileW((login() + L".broken-*").c_str(), &found));
-    ASSERT_TRUE(search);
-    EXPECT_EQ(ReadTextFile(data() + L"XMLS\\" + found.cFileName), broken);
-    EXPECT_EQ(std::wstring(found.cFileName), L"MarlinToolbarLogin.xml.broken-20090305-140709");
+    EXPECT_EQ(ReadTextFile(login() + L".broken-20090305-140709"), broken);
 }
 
 TEST_F(DocumentTest, HostileDocumentsNeitherCrashNorHang)
@@ -180,10 +144,8 @@ TEST_F(DocumentTest, HostileDocumentsNeitherCrashNorHang)
 TEST_F(DocumentTest, StartUpCreatesOnlyTheCurrentDocumentAndPicksTheDefaultToolbar)
 {
     SharedState().IsLoggedIn = 0;
-    unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
-    WriteRegistryString(settings.get(), L"ApplicationPath", data());
-    WriteRegistryString(settings.get(), L"IsLogin", L"1");
-    RemoveTree(data() + L"XMLS");
+    Install(true);
+    RemoveTree(xmls);
 
     DocumentStartup startup = InitializeToolbarDocuments(nullptr);
     EXPECT_TRUE(startup.pathFound);
@@ -191,16 +153,15 @@ TEST_F(DocumentTest, StartUpCreatesOnlyTheCurrentDocumentAndPicksTheDefaultToolb
     EXPECT_EQ(SharedState().IsLoggedIn, 1);
     EXPECT_TRUE(FileExists(login()));
     EXPECT_FALSE(FileExists(BasicDocumentPath()));
-    EXPECT_TRUE(FolderExists(data() + L"Images"));
+    EXPECT_TRUE(FolderExists(data + L"Images"));
     EXPECT_TRUE(env().messageBoxes.empty());
 
-    SharedState().CurrentToolbar = 5;
-    ApplyDefaultToolbar(-1, 3);
-    EXPECT_EQ(SharedState().CurrentToolbar, 5) << "no default keeps the shared toolbar";
-    ApplyDefaultToolbar(1, 3);
-    EXPECT_EQ(SharedState().CurrentToolbar, 1);
-    ApplyDefaultToolbar(3, 3);
-    EXPECT_EQ(SharedState().CurrentToolbar, 0);
+    // No default keeps the shared toolbar; one out of range is the first.
+    for (auto [defaultIndex, current] : {std::pair{-1, 5}, {1, 1}, {3, 0}}) {
+        SharedState().CurrentToolbar = 5;
+        ApplyDefaultToolbar(defaultIndex, 3);
+        EXPECT_EQ(SharedState().CurrentToolbar, current) << defaultIndex;
+    }
 
     WriteLogin(L"<Root Default=\"\"><Tab Name=\"A\"/></Root>");
     EXPECT_EQ(GetDefaultToolbar(), -1);
@@ -208,26 +169,20 @@ TEST_F(DocumentTest, StartUpCreatesOnlyTheCurrentDocumentAndPicksTheDefaultToolb
     EXPECT_EQ(GetDefaultToolbar(), 1);
 }
 
-TEST_F(DocumentTest, StartUpWithoutADataFolderTellsTheUserOnceAndWritesNothing)
-{
-    g_ApplicationPath = std::wstring();
-    CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
-    DocumentStartup startup = InitializeToolbarDocuments(nullptr);
-    EXPECT_FALSE(startup.pathFound);
-    ASSERT_EQ(env().messageBoxes.size(), 1u);
-    EXPECT_EQ(env().messageBoxes[0].text, L"Application Path not found");
-    EXPECT_EQ(env().messageBoxes[0].caption, L"Marlin Toolbar");
-    EXPECT_EQ(env().messageBoxes[0].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
-}
-
-TEST_F(DocumentTest, ACurrentDocumentThatCannotBeCreatedIsReported)
+TEST_F(DocumentTest, StartUpProblemsAreToldToTheUser)
 {
     // A folder where the file should be: no file can be written there.
     ASSERT_TRUE(EnsureFolder(login()));
     EXPECT_FALSE(EnsureCurrentDocument(nullptr));
-    ASSERT_EQ(env().messageBoxes.size(), 1u);
+    g_ApplicationPath = std::wstring();
+    CreateRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_ALL_ACCESS);
+    EXPECT_FALSE(InitializeToolbarDocuments(nullptr).pathFound);
+    ASSERT_EQ(env().messageBoxes.size(), 2u);
     EXPECT_EQ(env().messageBoxes[0].text, L"Unable to Create Login Marlin Toolbar XML");
     EXPECT_EQ(env().messageBoxes[0].caption, L"Marlin ToolBar");
+    EXPECT_EQ(env().messageBoxes[1].text, L"Application Path not found");
+    EXPECT_EQ(env().messageBoxes[1].caption, L"Marlin Toolbar");
+    EXPECT_EQ(env().messageBoxes[1].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
 }
 
 TEST_F(DocumentTest, AnEditTellsTheHostAfterItsLockAndWritesNothingWithoutIt)
@@ -244,8 +199,7 @@ TEST_F(DocumentTest, AnEditTellsTheHostAfterItsLockAndWritesNothingWithoutIt)
     HeldLock held(login());
     EXPECT_FALSE(SetDefaultToolbar(3));
     EXPECT_EQ(ReadTextFile(login()), before);
-    EXPECT_NE(ReadTextFile(data() + L"XMLS\\MarlinToolbarErrorLog.xml").find("not saved: MarlinToolbarLogin.xml"),
-              std::string::npos);
+    EXPECT_NE(ReadTextFile(errorLog).find("not saved: MarlinToolbarLogin.xml"), std::string::npos);
 }
 
 // Child: sets the shared current toolbar to its argument.

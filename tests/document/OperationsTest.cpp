@@ -4,7 +4,7 @@
 #include "document/ButtonOperations.h"
 #include "document/ToolbarOperations.h"
 #include "platform/ComTypes.h"
-#include "platform/Files.h"
+#include "support/Processes.h"
 
 using namespace marlin;
 using namespace marlin::test;
@@ -26,49 +26,40 @@ constexpr wchar_t kThreeToolbars[] =
 
 const std::vector<std::wstring> kTabNames = {L"A", L"B", L"C", L"Add Toolbar"};
 
-class OperationsTest : public DocumentTest {};
+class OperationsTest : public DocumentTest {
+protected:
+    void SetUp() override
+    {
+        DocumentTest::SetUp();
+        WriteLogin(kThreeToolbars);
+    }
+};
 
 TEST_F(OperationsTest, AddingToolbarsFromTheMenuAndFromTheTabStrip)
 {
+    ASSERT_TRUE(::DeleteFileW(login().c_str())); // the template is edited
     CToolbarOperations toolbars;
     ASSERT_TRUE(toolbars.AddToolbarFromMenu(L"News", L""));
-    XmlDocument afterMenu = Saved();
-    EXPECT_EQ(Outline(afterMenu), L"Marlin Toolbar:1/6[1,2,3,4,5] News:2/0[1] Add Toolbar:-1/2[] ");
-    auto news = TabElements(afterMenu)[1];
-    EXPECT_EQ(AttributeOrder(news.Get()), L"Name img TabID IsActiveTab Privacy IsDefault IsImported IsAdded IDGen");
-    EXPECT_EQ(AttributeText(news.Get(), L"img"), data() + L"Images\\DefToolbar.ico");
-    auto first = FirstChildNamed(news.Get(), L"Buttons");
-    EXPECT_EQ(AttributeOrder(first.Get()), L"ID Privacy IsImported IsActiveTablet Cols PluginType PluginId PlugInPath");
-    EXPECT_EQ(AttributeText(first.Get(), L"PluginType"), L"9");
-    EXPECT_EQ(AttributeText(FirstChildNamed(first.Get(), L"ButtDesc").Get(), L"UrlString"), kProductHomePage);
+    ExpectGolden("toolbar-added-from-menu.xml", ReadTextFile(login()));
     EXPECT_EQ(SharedState().TabsChanged, 1);
 
     ASSERT_TRUE(toolbars.AddToolbarFromTabStrip(L"Work"));
-    XmlDocument afterStrip = Saved();
-    EXPECT_EQ(Outline(afterStrip), L"Marlin Toolbar:1/5[1,2,3,4,5] News:2/1[1] Work:3/1[1] Add Toolbar:4/0[] ");
-    EXPECT_EQ(Captions(afterStrip, 0).front(), L"MarlinToolbar") << "the first toolbar keeps its button";
-    EXPECT_EQ(Captions(afterStrip, 2), std::vector<std::wstring>{L"MarlinToolbar"});
+    EXPECT_EQ(Outline(), L"Marlin Toolbar:1/5[1,2,3,4,5] News:2/1[1] Work:3/1[1] Add Toolbar:4/0[] ");
+    EXPECT_EQ(Captions(Saved(), 0).front(), L"MarlinToolbar") << "the first toolbar keeps its button";
+    EXPECT_EQ(Captions(Saved(), 2), std::vector<std::wstring>{L"MarlinToolbar"});
 
     // After renumbering, the pseudo-toolbar and a menu-added toolbar share a number;
     // lookups find the real one first.
     ASSERT_TRUE(toolbars.AddToolbarFromMenu(L"Late", L""));
     ASSERT_TRUE(toolbars.RenameToolbar(4, L"Later"));
-    EXPECT_EQ(Outline(Saved()), L"Marlin Toolbar:1/5[1,2,3,4,5] News:2/1[1] Work:3/1[1] Later:4/0[1] Add Toolbar:4/0[] ");
+    EXPECT_EQ(Outline(), L"Marlin Toolbar:1/5[1,2,3,4,5] News:2/1[1] Work:3/1[1] Later:4/0[1] Add Toolbar:4/0[] ");
 }
 
 TEST_F(OperationsTest, ModifyRenameRemoveAndDefault)
 {
-    WriteLogin(kThreeToolbars);
     CToolbarOperations toolbars;
     ASSERT_TRUE(toolbars.ModifyToolbar(2, L"Bee", L"C:\\missing\\icon.ico"));
-    XmlDocument modified = Saved();
-    auto bee = TabElements(modified)[1];
-    const std::wstring defaultIcon = data() + L"Images\\DefToolbar.ico";
-    EXPECT_EQ(AttributeText(bee.Get(), L"img"), defaultIcon);
-    auto description = FirstChildNamed(FirstChildNamed(bee.Get(), L"Buttons").Get(), L"ButtDesc");
-    EXPECT_EQ(AttributeText(description.Get(), L"img"), defaultIcon);
-    EXPECT_EQ(AttributeText(description.Get(), L"name"), L"Bee");
-    EXPECT_EQ(AttributeText(description.Get(), L"ToolTipText"), L"Bee");
+    ExpectGolden("toolbar-modified.xml", ReadTextFile(login())); // a missing icon becomes the default one
 
     // Nothing to change: nothing is written.
     const std::string before = ReadTextFile(login());
@@ -78,9 +69,8 @@ TEST_F(OperationsTest, ModifyRenameRemoveAndDefault)
 
     SharedState().CurrentToolbar = 2;
     ASSERT_TRUE(toolbars.RemoveToolbarFromMenu(1));
-    XmlDocument removed = Saved();
-    EXPECT_EQ(Outline(removed), L"A:1/3[1,2,3] C:2/0[] Add Toolbar:3/0[] ");
-    EXPECT_EQ(AttributeText(removed.Root().Get(), L"Default"), L"1") << "the removed toolbar was the default";
+    EXPECT_EQ(Outline(), L"A:1/3[1,2,3] C:2/0[] Add Toolbar:3/0[] ");
+    EXPECT_EQ(AttributeText(Saved().Root().Get(), L"Default"), L"1") << "the removed toolbar was the default";
     EXPECT_EQ(SharedState().CurrentToolbar, 1) << "still showing C";
 
     ASSERT_TRUE(toolbars.SetAsDefault(1));
@@ -103,24 +93,15 @@ TEST_F(OperationsTest, ConfirmationsKeepTheirTwoBlanksAndOnlyYesProceeds)
 
 TEST_F(OperationsTest, AddingAndDeletingButtonsRenumbers)
 {
-    WriteLogin(kThreeToolbars);
     CButtonOperations buttons;
     ASSERT_TRUE(buttons.AddButton({L"a", 1}, 2, {L"New", L"n.ico", L"tip", L"http://n.example/"}));
-    std::string bytes = ReadTextFile(login());
-    EXPECT_EQ(bytes.find("\"111\""), std::string::npos) << "the provisional number never reaches the file";
-    XmlDocument added = Saved();
-    EXPECT_EQ(Captions(added, 0), (std::vector<std::wstring>{L"Home", L"New", L"Two", L"Plug"}));
-    EXPECT_EQ(Outline(added), L"A:1/4[1,2,3,4] B:2/1[1] C:3/0[] Add Toolbar:4/0[] ");
-    auto newButton = ChildElements(TabElements(added)[0].Get())[1];
-    EXPECT_EQ(AttributeOrder(newButton.Get()), L"ID Privacy IsImported IsActiveTablet Cols PluginType PluginId PlugInPath");
-    EXPECT_EQ(AttributeOrder(FirstChildNamed(newButton.Get(), L"ButtDesc").Get()),
-              L"name img ToolTipText UrlString newwindow");
+    ExpectGolden("button-added.xml", ReadTextFile(login())); // numbered by position, never the provisional 111
 
     ASSERT_TRUE(buttons.AddButton({L"C", 3}, 1, {L"Only", L"", L"", L""}));
     EXPECT_EQ(Captions(Saved(), 2), std::vector<std::wstring>{L"Only"});
 
     // Built-in and plug-in buttons are never deleted, and a miss writes nothing.
-    bytes = ReadTextFile(login());
+    const std::string bytes = ReadTextFile(login());
     EXPECT_FALSE(buttons.DeleteButton({L"A", 1}, 1));
     EXPECT_FALSE(buttons.DeleteButton({L"A", 1}, 4));
     EXPECT_FALSE(buttons.DeleteButton({L"A", 2}, 2)) << "name and number must both match";
@@ -128,12 +109,11 @@ TEST_F(OperationsTest, AddingAndDeletingButtonsRenumbers)
 
     ASSERT_TRUE(buttons.DeleteButton({L"A", 1}, 3));
     EXPECT_EQ(Captions(Saved(), 0), (std::vector<std::wstring>{L"Home", L"New", L"Plug"}));
-    EXPECT_EQ(Outline(Saved()), L"A:1/3[1,2,3] B:2/1[1] C:3/1[1] Add Toolbar:4/0[] ");
+    EXPECT_EQ(Outline(), L"A:1/3[1,2,3] B:2/1[1] C:3/1[1] Add Toolbar:4/0[] ");
 }
 
 TEST_F(OperationsTest, MovingButtons)
 {
-    WriteLogin(kThreeToolbars);
     CButtonOperations buttons;
     ASSERT_TRUE(buttons.MoveButtonWithinToolbar({L"A", 1}, 1, 99));
     EXPECT_EQ(Captions(Saved(), 0), (std::vector<std::wstring>{L"Two", L"Plug", L"Home"}));
@@ -155,7 +135,7 @@ TEST_F(OperationsTest, MovingButtons)
     EXPECT_FALSE(buttons.MoveButtonToToolbar({L"B", 2}, 1, 5, kTabNames));
     EXPECT_FALSE(buttons.InsertButtonIntoToolbar(0, TabElements(moved)[0].Get(), kTabNames));
     EXPECT_EQ(ReadTextFile(login()), bytes);
-    const std::string log = ReadTextFile(data() + L"XMLS\\MarlinToolbarErrorLog.xml");
+    const std::string log = ReadTextFile(errorLog);
     EXPECT_NE(log.find("[InsertButtonToSpecifiedTab][Out of bound]"), std::string::npos);
 
     auto source = XmlDocument::Create();
@@ -166,33 +146,13 @@ TEST_F(OperationsTest, MovingButtons)
 
 TEST_F(OperationsTest, PropertiesIconAndPluginEntries)
 {
-    WriteLogin(kThreeToolbars);
     CButtonOperations buttons;
     ASSERT_TRUE(buttons.SetButtonProperties({L"A", 1}, 2, L"Renamed", L"http://r.example/?x=1&y=2", L"Tip"));
     ASSERT_TRUE(buttons.ChangeButtonIcon({L"A", 1}, 2, L"C:\\i\\new.ico"));
-    auto description = FirstChildNamed(ChildElements(TabElements(Saved())[0].Get())[1].Get(), L"ButtDesc");
-    EntryRecord record = ReadEntry(description.Get(), EntryKind::Button, L"");
-    EXPECT_EQ(record.caption, L"Renamed");
-    EXPECT_EQ(record.url, L"http://r.example/?x=1&y=2");
-    EXPECT_EQ(record.toolTip, L"Tip");
-    EXPECT_EQ(record.iconPath, L"C:\\i\\new.ico");
-
     PluginSubEntry sub{L"Deal & more", L"d.ico", L"t", L"http://d.example/?a=1&b=2", true, true, true, false, L"c1", L"k1"};
     PluginEntry entry{L"Deals", L"e.ico", L"tt", L"http://s.example/?q=%s&n=1", {sub}};
     ASSERT_TRUE(buttons.SetPluginData({L"A", 1}, L"p7", {entry}));
-    auto plugin = FirstChildNamed(ChildElements(TabElements(Saved())[0].Get())[2].Get(), L"ButtDesc");
-    auto items = MenuItems(plugin.Get());
-    ASSERT_EQ(items.size(), 1u) << "old entries are replaced";
-    EXPECT_EQ(ReadEntry(items[0].Get(), EntryKind::Menu, L"").keywordSearchUrl, L"http://s.example/?q=%s&n=1");
-    auto subItem = FirstChildNamed(items[0].Get(), L"SubItem");
-    EXPECT_EQ(AttributeOrder(subItem.Get()), L"caption img ToolTipText UrlString newwindow sliderWindow Enable cid catId");
-    EntryRecord read = ReadEntry(subItem.Get(), EntryKind::SubMenu, L"");
-    EXPECT_EQ(read.caption, L"Deal & more");
-    EXPECT_EQ(read.url, L"http://d.example/?a=1&b=2");
-    EXPECT_TRUE(read.popup);
-    EXPECT_FALSE(read.newWindow);
-    EXPECT_TRUE(read.sliderWindow);
-    EXPECT_FALSE(read.enabled);
+    ExpectGolden("properties-and-plugin-data.xml", ReadTextFile(login())); // old entries replaced
 
     EXPECT_FALSE(buttons.SetPluginData({L"A", 1}, L"", {entry})) << "an empty identifier matches no plug-in";
     EXPECT_FALSE(buttons.SetPluginData({L"A", 1}, L"nobody", {entry}));
@@ -200,7 +160,6 @@ TEST_F(OperationsTest, PropertiesIconAndPluginEntries)
 
 TEST_F(OperationsTest, AnEditSeesChangesMadeOutsideThisWindow)
 {
-    WriteLogin(kThreeToolbars);
     CButtonOperations buttons;
     ASSERT_TRUE(buttons.AddButton({L"B", 2}, 1, {L"Mine", L"", L"", L""}));
     // Rewritten in place by someone else: same file, new content.
@@ -228,9 +187,8 @@ ChildRegistration g_addButtons(L"add-buttons", &AddButtonsChild);
 
 TEST_F(OperationsTest, TwoProcessesEditingAtOnceKeepEveryEdit)
 {
-    WriteLogin(kThreeToolbars);
     // No trailing backslash: it would escape the closing quote on the command line.
-    const std::wstring folder = data().substr(0, data().size() - 1);
+    const std::wstring folder = data.substr(0, data.size() - 1);
     void* first = StartChild(CurrentProgram(), L"add-buttons", L"\"" + folder + L"\" left 50");
     void* second = StartChild(CurrentProgram(), L"add-buttons", L"\"" + folder + L"\" right 50");
     // Meanwhile the file must load as a whole document at every moment.

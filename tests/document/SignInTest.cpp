@@ -2,7 +2,6 @@
 #include "DocumentFixture.h"
 
 #include "document/SignIn.h"
-#include "platform/Registry.h"
 
 using namespace marlin;
 using namespace marlin::test;
@@ -104,13 +103,13 @@ TEST_F(SignInTest, WindowsFollowTheStoredState)
 TEST_F(SignInTest, TheStoredStateIsWrittenToBothStores)
 {
     EXPECT_FALSE(StoreSignInState(true)) << "nowhere to store it";
-    CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
-    WriteTextFile(env().windowsDirectory + L"\\MarlinToolbar.ini", "[MTSettings]\r\nIsLogin=0\r\n");
+    Install(false);
     EXPECT_TRUE(StoreSignInState(true));
     EXPECT_EQ(StoredSignInState(), L"1");
-    EXPECT_NE(ReadTextFile(env().windowsDirectory + L"\\MarlinToolbar.ini").find("IsLogin=1"), std::string::npos);
+    EXPECT_EQ(Ini(L"IsLogin"), L"1");
     EXPECT_TRUE(StoreSignInState(false));
     EXPECT_EQ(StoredSignInState(), L"0");
+    EXPECT_EQ(Setting(L"IsLogin"), L"0");
 }
 
 } // namespace
