@@ -69,6 +69,16 @@ protected:
         EXPECT_EQ(actual, ReadTextFile(path)) << "golden file " << name;
     }
 
+    // The message boxes shown so far, one "caption | text | flags" line each, for a golden file.
+    std::string MessageBoxes()
+    {
+        std::wstring lines;
+        for (const MessageBoxCall& box : env().messageBoxes) {
+            lines += Format(L"%ls | %ls | 0x%x\r\n", box.caption.c_str(), box.text.c_str(), box.flags);
+        }
+        return ToUtf8(lines);
+    }
+
     std::wstring data, xmls, windowsIni, errorLog;
 };
 

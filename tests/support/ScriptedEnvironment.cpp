@@ -1,5 +1,6 @@
 #include "ScriptedEnvironment.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -62,11 +63,6 @@ int ScriptedEnvironment::ShowMessageBox(HWND, const std::wstring& text, const st
     return answer;
 }
 
-UINT ScriptedEnvironment::TrackPopupMenu(HMENU menu, UINT, int, int, HWND) noexcept
-{
-    return chooseMenuCommand ? chooseMenuCommand(menu) : 0;
-}
-
 INT_PTR ScriptedEnvironment::RunModalDialog(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
                                             LPARAM param) noexcept
 {
@@ -77,22 +73,13 @@ INT_PTR ScriptedEnvironment::RunModalDialog(HINSTANCE instance, LPCWSTR template
     return result;
 }
 
-BOOL ScriptedEnvironment::GetOpenFileName(OPENFILENAMEW&) noexcept { return FALSE; }
-
-BOOL ScriptedEnvironment::AnimateWindow(HWND window, DWORD, DWORD) noexcept
-{
-    return ::ShowWindow(window, SW_SHOW);
-}
-
 void ScriptedEnvironment::Sleep(DWORD milliseconds) noexcept
 {
-    bool real = false;
-    {
-        std::lock_guard guard(m_lock);
-        sleeps.push_back(milliseconds);
-        real = realSleep;
-    }
-    if (real) ::Sleep(milliseconds);
+    std::unique_lock guard(m_lock);
+    sleeps.push_back(milliseconds);
+    if (!realSleep) return;
+    guard.unlock();
+    ::Sleep(milliseconds);
 }
 
 HRESULT ScriptedEnvironment::IEIsProtectedModeProcess(BOOL* protectedMode) noexcept
@@ -115,8 +102,6 @@ HRESULT ScriptedEnvironment::IEGetWriteableFolderPath(REFGUID, LPWSTR* path) noe
     return S_OK;
 }
 
-std::wstring ScriptedEnvironment::WindowsDirectory() noexcept { return windowsDirectory; }
-
 BOOL ScriptedEnvironment::GetVersionEx(OSVERSIONINFOW* info) noexcept
 {
     if (!versionReadable || !info) return FALSE;
@@ -125,10 +110,6 @@ BOOL ScriptedEnvironment::GetVersionEx(OSVERSIONINFOW* info) noexcept
     info->dwMinorVersion = osMinor;
     return TRUE;
 }
-
-void ScriptedEnvironment::GetLocalTime(SYSTEMTIME& time) noexcept { time = localTime; }
-
-BOOL ScriptedEnvironment::InternetGetConnectedState() noexcept { return connected; }
 
 HINSTANCE ScriptedEnvironment::ShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file,
                                             const wchar_t* parameters, const wchar_t* directory, int show) noexcept
@@ -151,10 +132,7 @@ UINT ScriptedEnvironment::WinExec(const char* commandLine, UINT show) noexcept
 SHORT ScriptedEnvironment::GetAsyncKeyState(int key) noexcept
 {
     std::lock_guard guard(m_lock);
-    for (int down : keysDown) {
-        if (down == key) return static_cast<SHORT>(0x8000);
-    }
-    return 0;
+    return std::find(keysDown.begin(), keysDown.end(), key) != keysDown.end() ? static_cast<SHORT>(0x8000) : 0;
 }
 
 bool ScriptedEnvironment::DisplayPopupWindowManagementDialog(HWND) noexcept

@@ -70,18 +70,21 @@ struct ScriptedState {
 class ScriptedEnvironment final : public IEnvironment, public ScriptedState {
 public:
     int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) noexcept override;
-    UINT TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) noexcept override;
+    UINT TrackPopupMenu(HMENU menu, UINT, int, int, HWND) noexcept override
+    {
+        return chooseMenuCommand ? chooseMenuCommand(menu) : 0;
+    }
     INT_PTR RunModalDialog(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
                            LPARAM param) noexcept override;
-    BOOL GetOpenFileName(OPENFILENAMEW& request) noexcept override;
-    BOOL AnimateWindow(HWND window, DWORD milliseconds, DWORD flags) noexcept override;
+    BOOL GetOpenFileName(OPENFILENAMEW&) noexcept override { return FALSE; }
+    BOOL AnimateWindow(HWND window, DWORD, DWORD) noexcept override { return ::ShowWindow(window, SW_SHOW); }
     void Sleep(DWORD milliseconds) noexcept override;
     HRESULT IEIsProtectedModeProcess(BOOL* protectedMode) noexcept override;
     HRESULT IEGetWriteableFolderPath(REFGUID folder, LPWSTR* path) noexcept override;
-    std::wstring WindowsDirectory() noexcept override;
+    std::wstring WindowsDirectory() noexcept override { return windowsDirectory; }
     BOOL GetVersionEx(OSVERSIONINFOW* info) noexcept override;
-    void GetLocalTime(SYSTEMTIME& time) noexcept override;
-    BOOL InternetGetConnectedState() noexcept override;
+    void GetLocalTime(SYSTEMTIME& time) noexcept override { time = localTime; }
+    BOOL InternetGetConnectedState() noexcept override { return connected; }
     HINSTANCE ShellExecute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                            const wchar_t* directory, int show) noexcept override;
     UINT WinExec(const char* commandLine, UINT show) noexcept override;

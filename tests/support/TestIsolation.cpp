@@ -27,23 +27,18 @@ std::wstring TempFolder()
 
 void RedirectRegistry(const std::wstring& root)
 {
-    struct Redirect {
-        HKEY predefined;
-        const wchar_t* name;
-    };
-    for (const Redirect& r : {Redirect{HKEY_LOCAL_MACHINE, L"HKLM"}, Redirect{HKEY_CLASSES_ROOT, L"HKCR"},
-                              Redirect{HKEY_CURRENT_USER, L"HKCU"}}) {
-        // HKCU goes last: the scratch keys live below the real one.
-        unique_hkey key = CreateRegistryKey(HKEY_CURRENT_USER, root + L"\\" + r.name, KEY_ALL_ACCESS);
-        ::RegOverridePredefKey(r.predefined, key.get());
+    // HKCU goes last: the scratch keys live below the real one.
+    for (auto [predefined, name] : {std::pair{HKEY_LOCAL_MACHINE, L"HKLM"}, {HKEY_CLASSES_ROOT, L"HKCR"},
+                                    {HKEY_CURRENT_USER, L"HKCU"}}) {
+        ::RegOverridePredefKey(predefined, CreateRegistryKey(HKEY_CURRENT_USER, root + L"\\" + name, KEY_ALL_ACCESS).get());
     }
 }
 
 void RestoreRegistry()
 {
-    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    ::RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    for (HKEY predefined : {HKEY_CURRENT_USER, HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE}) {
+        ::RegOverridePredefKey(predefined, nullptr);
+    }
 }
 
 void IsolatedTest::SetUp()
