@@ -67,13 +67,11 @@ TEST_F(ApplicationSettingsTest, WritersAddressTheAttributesByName)
     EXPECT_TRUE(SaveSettingsPage({0, 1, 1, 2}));
     EXPECT_EQ(g_Skin, 3) << "position 2 is skin 3";
     ExpectGolden("settings-page-saved.xml", ReadTextFile(path()));
-    EXPECT_TRUE(env().messageBoxes.empty());
 
     ::DeleteFileW(path().c_str());
     g_Skin = 7;
     EXPECT_FALSE(SaveSettingsPage({1, 1, 1, 0}));
-    ASSERT_EQ(env().messageBoxes.size(), 1u);
-    EXPECT_EQ(env().messageBoxes[0].text, L"Failed to Initialize Application Settings.");
+    ExpectGolden("settings-page-message.txt", MessageBoxes());
     EXPECT_EQ(g_Skin, 7) << "nothing is taken over when nothing can be written";
 }
 

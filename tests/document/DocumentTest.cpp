@@ -177,12 +177,7 @@ TEST_F(DocumentTest, StartUpProblemsAreToldToTheUser)
     g_ApplicationPath = std::wstring();
     CreateRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_ALL_ACCESS);
     EXPECT_FALSE(InitializeToolbarDocuments(nullptr).pathFound);
-    ASSERT_EQ(env().messageBoxes.size(), 2u);
-    EXPECT_EQ(env().messageBoxes[0].text, L"Unable to Create Login Marlin Toolbar XML");
-    EXPECT_EQ(env().messageBoxes[0].caption, L"Marlin ToolBar");
-    EXPECT_EQ(env().messageBoxes[1].text, L"Application Path not found");
-    EXPECT_EQ(env().messageBoxes[1].caption, L"Marlin Toolbar");
-    EXPECT_EQ(env().messageBoxes[1].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    ExpectGolden("start-up-messages.txt", MessageBoxes());
 }
 
 TEST_F(DocumentTest, AnEditTellsTheHostAfterItsLockAndWritesNothingWithoutIt)

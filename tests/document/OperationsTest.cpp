@@ -81,14 +81,11 @@ TEST_F(OperationsTest, ModifyRenameRemoveAndDefault)
 
 TEST_F(OperationsTest, ConfirmationsKeepTheirTwoBlanksAndOnlyYesProceeds)
 {
-    EXPECT_EQ(CToolbarOperations::RemoveTabQuestion(L"News"), L"Are you sure you want to delete  News Tab?");
-    EXPECT_EQ(CToolbarOperations::RemoveToolbarQuestion(L"News"), L"Are you sure you want to delete  News Toolbar?");
-    EXPECT_EQ(CToolbarOperations::RemoveButtonQuestion(L"Go"), L"Are you sure you want to delete  Go Button?");
-    env().messageBoxAnswers = {IDNO, IDYES};
-    EXPECT_FALSE(CToolbarOperations::Confirm(nullptr, L"q"));
-    EXPECT_TRUE(CToolbarOperations::Confirm(nullptr, L"q"));
-    EXPECT_EQ(env().messageBoxes[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION));
-    EXPECT_EQ(env().messageBoxes[0].caption, L"Marlin Toolbar");
+    env().messageBoxAnswers = {IDNO, IDYES, IDYES};
+    EXPECT_FALSE(CToolbarOperations::Confirm(nullptr, CToolbarOperations::RemoveTabQuestion(L"News")));
+    EXPECT_TRUE(CToolbarOperations::Confirm(nullptr, CToolbarOperations::RemoveToolbarQuestion(L"News")));
+    EXPECT_TRUE(CToolbarOperations::Confirm(nullptr, CToolbarOperations::RemoveButtonQuestion(L"Go")));
+    ExpectGolden("confirmations.txt", MessageBoxes());
 }
 
 TEST_F(OperationsTest, AddingAndDeletingButtonsRenumbers)

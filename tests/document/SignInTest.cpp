@@ -42,26 +42,23 @@ TEST_F(SignInTest, LoginChecksFieldsInOrderAndAcceptsTheAccountInAnyCase)
     CSignIn dialog(below);
     EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"kelpora|kelpora", L"|"}));
-    ASSERT_EQ(env().messageBoxes.size(), 3u);
-    EXPECT_EQ(env().messageBoxes[0].text, L"Please enter UserID");
-    EXPECT_EQ(env().messageBoxes[1].text, L"Please enter Password");
-    EXPECT_EQ(env().messageBoxes[2].text, L"Invalid UserID/Password");
-    for (const auto& box : env().messageBoxes) {
-        EXPECT_EQ(box.caption, L"Marlin Toolbar");
-        EXPECT_EQ(box.flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
-    }
+    ExpectGolden("sign-in-messages.txt", MessageBoxes());
 }
 
 TEST_F(SignInTest, CancelAndCloseChangeNothing)
 {
     RECT placed{};
+    HWND shown = nullptr;
     env().dialogScript = [&](HWND dialog) {
-        ::GetWindowRect(dialog, &placed);
+        ::GetWindowRect(shown = dialog, &placed);
         Click(dialog, IDC_SIGNIN_CANCEL);
     };
-    EXPECT_EQ(CSignIn(POINT{123, 77}).DoModal(nullptr), 720);
+    CSignIn signIn(POINT{123, 77});
+    EXPECT_EQ(signIn.DoModal(nullptr), 720);
     EXPECT_EQ(placed.left, 123);
     EXPECT_EQ(placed.top, 77);
+    EXPECT_FALSE(::IsWindow(shown));
+    EXPECT_EQ(signIn.hwnd(), nullptr) << "the dialog object lets go of its window";
 
     env().dialogScript = [](HWND dialog) { ::SendMessageW(dialog, WM_CLOSE, 0, 0); };
     EXPECT_EQ(CSignIn().DoModal(nullptr), 0);

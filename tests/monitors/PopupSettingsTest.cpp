@@ -3,7 +3,7 @@
 #include "monitors/PopupBlocker.h"
 #include "platform/Registry.h"
 #include "resources/resource.h"
-#include "support/TestIsolation.h"
+#include "support/Installation.h"
 
 using namespace marlin;
 using namespace marlin::test;
@@ -58,16 +58,14 @@ TEST(PopupAllowListSite, TypedTextBecomesTheHostTheBlockerMatches)
     }
 }
 
-class PopupSettingsTest : public IsolatedTest {};
+using PopupSettingsTest = InstallationFixture;
 
 TEST_F(PopupSettingsTest, TheOwnDialogEditsTheAllowListTheBlockerReads)
 {
-    {
-        unique_hkey key = CreateRegistryKey(HKEY_CURRENT_USER, kPopupAllowListKey, KEY_ALL_ACCESS);
-        ::RegSetValueExW(key.get(), L"Friends.example", 0, REG_BINARY, nullptr, 0);
-        // A name longer than any site (enumerated first) hides none of the others.
-        ::RegSetValueExW(key.get(), std::wstring(300, L'a').c_str(), 0, REG_BINARY, nullptr, 0);
-        ::RegSetValueExW(key.get(), L"later.example", 0, REG_BINARY, nullptr, 0);
+    // A name longer than any site (enumerated first) hides none of the others.
+    unique_hkey allowList = CreateRegistryKey(HKEY_CURRENT_USER, kPopupAllowListKey, KEY_ALL_ACCESS);
+    for (const std::wstring& name : {std::wstring(L"Friends.example"), std::wstring(300, L'a'), std::wstring(L"later.example")}) {
+        WriteRegistryBinary(allowList.get(), name.c_str(), nullptr, 0);
     }
     // What is typed, then the list and the number of refusals so far.
     const struct {
@@ -113,17 +111,14 @@ TEST_F(PopupSettingsTest, TheOwnDialogEditsTheAllowListTheBlockerReads)
     ShowPopupBlockerSettings(nullptr);
     EXPECT_EQ(env().popupSettingsRequests, 1) << "the system's dialog is asked for first";
     EXPECT_EQ(title, L"Pop-up Blocker Settings");
-    ASSERT_EQ(env().messageBoxes.size(), 4u);
-    EXPECT_EQ(env().messageBoxes[0].text, L"Please enter the address of a website to allow.");
-    EXPECT_EQ(env().messageBoxes[3].text, L"Please enter a valid website address, for example www.example.com.");
+    ExpectGolden("refusals.txt", MessageBoxes());
     EXPECT_EQ(AllowedSites(), Sites{});
     EXPECT_EQ(IsPopupBlockedForUrl(L"http://friends.example/"), 1);
 
     // Written as the browser writes it: a zero-length binary value.
     ASSERT_TRUE(AllowSite(L"www.example.com"));
-    unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER, kPopupAllowListKey, KEY_READ);
     DWORD type = 0, size = 1;
-    ASSERT_EQ(::RegQueryValueExW(key.get(), L"www.example.com", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(::RegQueryValueExW(allowList.get(), L"www.example.com", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(size, 0u);
 

@@ -1,5 +1,3 @@
-#include "TestDialog.h"
-
 #include "platform/Window.h"
 #include "support/TestIsolation.h"
 
@@ -50,30 +48,6 @@ private:
         if (journal) journal->push_back(message);
         return result;
     }
-};
-
-class NameDialog : public Dialog<NameDialog> {
-public:
-    static constexpr int kDialogId = IDD_TEST_NAME;
-
-    LRESULT OnInitDialog(WPARAM, LPARAM, bool&)
-    {
-        ::SetDlgItemTextW(hwnd(), IDC_TEST_NAME_EDIT, L"initial");
-        return TRUE;
-    }
-    void OnOk(UINT, HWND)
-    {
-        wchar_t text[64] = {};
-        ::GetWindowTextW(Item(IDC_TEST_NAME_EDIT), text, 64);
-        name = text;
-        End(IDOK);
-    }
-    void OnCancel(UINT, HWND) { End(IDCANCEL); }
-
-    static constexpr MessageEntry<NameDialog> kMessageMap[] = {{WM_INITDIALOG, &NameDialog::OnInitDialog}};
-    static constexpr CommandEntry<NameDialog> kCommandMap[] = {{IDOK, &NameDialog::OnOk}, {IDCANCEL, &NameDialog::OnCancel}};
-
-    std::wstring name;
 };
 
 std::vector<std::wstring> g_reportedPlaces;
@@ -158,28 +132,4 @@ TEST_F(WindowTest, DestroyedWindowsSendNothingMore)
     refused.refuseCreation = true;
     EXPECT_EQ(refused.Create(nullptr, kRect, L"", WS_OVERLAPPEDWINDOW), nullptr);
     EXPECT_EQ(refused.hwnd(), nullptr);
-}
-
-TEST_F(WindowTest, ModalDialogRunsThroughTheEnvironment)
-{
-    NameDialog dialog;
-    HWND seen = nullptr;
-    wchar_t initialText[64] = {};
-    env().dialogScript = [&](HWND window) {
-        seen = window;
-        ::GetDlgItemTextW(window, IDC_TEST_NAME_EDIT, initialText, 64);
-        ::SetDlgItemTextW(window, IDC_TEST_NAME_EDIT, L"Marlin");
-        ::SendMessageW(::GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
-    };
-    EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-    ASSERT_NE(seen, nullptr);
-    EXPECT_FALSE(::IsWindow(seen));
-    EXPECT_STREQ(initialText, L"initial");
-    EXPECT_EQ(dialog.name, L"Marlin");
-    EXPECT_EQ(dialog.hwnd(), nullptr);
-
-    dialog.name.clear();
-    env().dialogScript = [](HWND window) { ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); };
-    EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
-    EXPECT_EQ(dialog.name, L"");
 }
