@@ -1,3 +1,4 @@
+#include "platform/UniqueHandle.h"
 #include "platform/Window.h"
 #include "support/TestIsolation.h"
 
@@ -53,26 +54,15 @@ private:
 std::vector<std::wstring> g_reportedPlaces;
 void RecordFailure(const wchar_t* place) noexcept { g_reportedPlaces.emplace_back(place ? place : L""); }
 
-class WindowTest : public test::IsolatedTest {
-protected:
-    void SetUp() override
-    {
-        IsolatedTest::SetUp();
-        g_reportedPlaces.clear();
-        SetFailureReporter(&RecordFailure);
-    }
-    void TearDown() override
-    {
-        SetFailureReporter(nullptr);
-        IsolatedTest::TearDown();
-    }
-    static constexpr RECT kRect{0, 0, 200, 100};
-};
+using WindowTest = test::IsolatedTest;
+constexpr RECT kRect{0, 0, 200, 100};
 
 } // namespace
 
 TEST_F(WindowTest, TableHandlersReceiveTheirMessagesAndFailuresStayInside)
 {
+    SetFailureReporter(&RecordFailure);
+    ScopeExit noReporter([] { SetFailureReporter(nullptr); });
     Recorder window;
     ASSERT_TRUE(window.Create(nullptr, kRect, L"before", WS_OVERLAPPEDWINDOW));
     EXPECT_EQ(::SendMessageW(window.hwnd(), kPing, 21, 0), 42);

@@ -1,5 +1,3 @@
-#include "FolderListing.h"
-
 #include "platform/Files.h"
 #include "platform/XmlDom.h"
 #include "support/TestIsolation.h"
@@ -7,6 +5,7 @@
 #include <stdexcept>
 
 using namespace marlin;
+using namespace marlin::test;
 
 namespace {
 
@@ -17,7 +16,7 @@ constexpr wchar_t kToolbar[] =
     L"<group name=\"g\"><button id=\"b2\"/></group>"
     L"</toolbar>";
 
-class XmlDomTest : public test::IsolatedTest {
+class XmlDomTest : public IsolatedTest {
 protected:
     XmlDocument Parse(const std::wstring& text)
     {
@@ -73,7 +72,7 @@ TEST_F(XmlDomTest, BadInputFailsCleanly)
     EXPECT_FALSE(document->LoadXml(L""));
     EXPECT_FALSE(document->Load(scratch() + L"missing.xml"));
 
-    ASSERT_TRUE(test::WriteTextFile(scratch() + L"truncated.xml", "<toolbar><button id=\"b1\""));
+    ASSERT_TRUE(WriteTextFile(scratch() + L"truncated.xml", "<toolbar><button id=\"b1\""));
     EXPECT_FALSE(document->Load(scratch() + L"truncated.xml"));
 
     // Hostile documents: deep nesting and a huge attribute. Loading may fail,
@@ -99,14 +98,14 @@ TEST_F(XmlDomTest, SavedDocumentLoadsBackAndAFailedSaveKeepsTheOldFile)
     // An old file held open by another reader cannot be replaced: it stays as
     // it was, and the temporary file is cleaned up.
     const std::wstring path = scratch() + L"toolbar.xml";
-    ASSERT_TRUE(test::WriteTextFile(path, "<old/>"));
+    ASSERT_TRUE(WriteTextFile(path, "<old/>"));
     {
         unique_file reader(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(reader);
         EXPECT_FALSE(document.SaveAtomically(path));
     }
-    EXPECT_EQ(test::ReadTextFile(path), "<old/>");
-    EXPECT_EQ(test::FilesIn(scratch()), std::vector<std::wstring>{L"toolbar.xml"});
+    EXPECT_EQ(ReadTextFile(path), "<old/>");
+    EXPECT_EQ(FilesIn(scratch()), std::vector<std::wstring>{L"toolbar.xml"});
 
     ASSERT_TRUE(document.SaveAtomically(path));
     std::optional<XmlDocument> loaded = XmlDocument::Create();
@@ -123,20 +122,20 @@ TEST_F(XmlDomTest, AtomicSavesWriteTheDeclaredEncodingAndNothingThatWouldNotLoad
                                  "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a v=\"x\"/>", "<a v=\"x\"/>"};
     const std::wstring path = scratch() + L"doc.xml";
     for (const std::string& bytes : cases) {
-        ASSERT_TRUE(test::WriteTextFile(path, bytes));
+        ASSERT_TRUE(WriteTextFile(path, bytes));
         XmlDocument document = Parse(L"<x/>"), again = Parse(L"<x/>");
         ASSERT_TRUE(document.Load(path) && document.SaveAtomically(path) && again.Load(path)) << bytes;
         EXPECT_EQ(GetAttribute(again.Root().Get(), L"v"), GetAttribute(document.Root().Get(), L"v"));
         ASSERT_TRUE(document.Save(scratch() + L"plain.xml"));
-        const std::string saved = test::ReadTextFile(path);
+        const std::string saved = ReadTextFile(path);
         if (&bytes == &cases[0]) EXPECT_EQ(saved.substr(0, 2), "\xff\xfe") << "UTF-16 as declared";
-        else EXPECT_EQ(saved, test::ReadTextFile(scratch() + L"plain.xml")) << "written as before";
+        else EXPECT_EQ(saved, ReadTextFile(scratch() + L"plain.xml")) << "written as before";
     }
     // A non-character makes a document whose saved text does not parse.
-    const std::string kept = test::ReadTextFile(path);
+    const std::string kept = ReadTextFile(path);
     XmlDocument odd = Parse(L"<a/>");
     ASSERT_TRUE(SetText(odd.Root().Get(), L"\xFFFE"));
     EXPECT_FALSE(odd.SaveAtomically(path));
-    EXPECT_EQ(test::ReadTextFile(path), kept);
-    EXPECT_EQ(test::FilesIn(scratch()).size(), 2u) << "no temporary file left";
+    EXPECT_EQ(ReadTextFile(path), kept);
+    EXPECT_EQ(FilesIn(scratch()).size(), 2u) << "no temporary file left";
 }

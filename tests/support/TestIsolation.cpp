@@ -8,6 +8,7 @@
 #include "platform/Strings.h"
 
 #include <atomic>
+#include <filesystem>
 
 namespace marlin::test {
 
@@ -99,6 +100,15 @@ void CopyFiles(const std::wstring& fromFolder, const wchar_t* pattern, const std
     do {
         ::CopyFileW((from + found.cFileName).c_str(), (to + found.cFileName).c_str(), FALSE);
     } while (::FindNextFileW(search.get(), &found));
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.is_regular_file()) names.push_back(entry.path().filename().wstring());
+    }
+    return names;
 }
 
 void RemoveTree(const std::wstring& folder)
