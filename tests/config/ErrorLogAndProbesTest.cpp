@@ -82,34 +82,23 @@ TEST_F(ErrorLogTest, TwoProcessesAppendingAtOnceLoseNothing)
     EXPECT_EQ(written[1], expected[1]);
 }
 
-using ProbesTest = IsolatedTest;
+using ProbesTest = InstallationFixture;
 
 TEST_F(ProbesTest, OperatingSystemNames)
 {
-    struct Case {
-        DWORD platform, major, minor;
-        const wchar_t* name;
-    };
-    const Case cases[] = {
-        {VER_PLATFORM_WIN32_NT, 6, 0, L"Vista"},        {VER_PLATFORM_WIN32_NT, 5, 2, L"2003"},
-        {VER_PLATFORM_WIN32_NT, 5, 1, L"XP"},           {VER_PLATFORM_WIN32_NT, 5, 0, L"2000 "},
-        {VER_PLATFORM_WIN32_NT, 4, 0, L"NT "},          {VER_PLATFORM_WIN32_NT, 3, 51, L"NT "},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 0, L"Windows95  "}, {VER_PLATFORM_WIN32_WINDOWS, 4, 10, L"Windows98 "},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, L"WINME "}, {VER_PLATFORM_WIN32_NT, 6, 1, L""},
-        {VER_PLATFORM_WIN32_NT, 10, 0, L""},            {VER_PLATFORM_WIN32_WINDOWS, 4, 3, L""},
-        {VER_PLATFORM_WIN32s, 4, 0, L""},
-    };
-    for (const Case& c : cases) {
-        env().osPlatform = c.platform;
-        env().osMajor = c.major;
-        env().osMinor = c.minor;
-        EXPECT_EQ(GetOSName(), c.name) << c.platform << " " << c.major << "." << c.minor;
+    const DWORD nt = VER_PLATFORM_WIN32_NT, windows = VER_PLATFORM_WIN32_WINDOWS;
+    std::wstring names;
+    for (auto [platform, major, minor] : {std::tuple{nt, 6, 0}, {nt, 5, 2}, {nt, 5, 1}, {nt, 5, 0}, {nt, 4, 0}, {nt, 3, 51},
+                                          {windows, 4, 0}, {windows, 4, 10}, {windows, 4, 90}, {nt, 6, 1}, {nt, 10, 0},
+                                          {windows, 4, 3}, {DWORD{VER_PLATFORM_WIN32s}, 4, 0}}) {
+        env().osPlatform = platform;
+        env().osMajor = major;
+        env().osMinor = minor;
+        names += Format(L"%lu %d.%d \"%ls\"\r\n", platform, major, minor, GetOSName().c_str());
     }
-    env().osPlatform = VER_PLATFORM_WIN32_NT;
-    env().osMajor = 5;
-    env().osMinor = 1;
     env().versionReadable = false;
-    EXPECT_EQ(GetOSName(), L"");
+    names += L"unreadable \"" + GetOSName() + L"\"\r\n";
+    ExpectGolden("os-names.txt", ToUtf8(names));
 }
 
 TEST_F(ProbesTest, BrowserVersionAndUserKey)
