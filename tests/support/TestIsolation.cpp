@@ -113,32 +113,10 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder)
 
 void RemoveTree(const std::wstring& folder)
 {
-    std::wstring base = WithTrailingBackslash(folder);
-    WIN32_FIND_DATAW found;
-    unique_find search(::FindFirstFileW((base + L"*").c_str(), &found));
-    if (search) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(base + name);
-            } else {
-                ::SetFileAttributesW((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW((base + name).c_str());
-            }
-        } while (::FindNextFileW(search.get(), &found));
-    }
-    search.reset();
-    ::RemoveDirectoryW(base.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder.substr(0, folder.find_last_not_of(L'\\') + 1), ignored);
 }
 
-std::wstring WinePath(const char* unixPath)
-{
-    std::wstring path = L"Z:" + FromUtf8(unixPath);
-    for (auto& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path;
-}
+std::wstring WinePath(const char* unixPath) { return ReplaceAll(L"Z:" + FromUtf8(unixPath), L"/", L"\\"); }
 
 } // namespace marlin::test
