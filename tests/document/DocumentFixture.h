@@ -28,10 +28,10 @@ protected:
     std::wstring login() const { return LoginDocumentPath(); }
     void WriteLogin(const std::wstring& xml) { ASSERT_TRUE(WriteTextFile(login(), ToUtf8(xml))); }
 
-    XmlDocument Saved(const std::wstring& path = {}) const
+    XmlDocument Saved() const
     {
         auto document = XmlDocument::Create();
-        EXPECT_TRUE(document && document->Load(path.empty() ? login() : path));
+        EXPECT_TRUE(document && document->Load(login()));
         return std::move(*document);
     }
 

@@ -18,14 +18,8 @@ public:
     ~Probe() override { --g_liveProbes; }
 
     STDMETHODIMP SetSite(IUnknown*) noexcept override { return S_OK; }
-    STDMETHODIMP GetSite(REFIID, void** site) noexcept override {
-        *site = nullptr;
-        return E_FAIL;
-    }
-    STDMETHODIMP GetClassID(CLSID* id) noexcept override {
-        *id = CLSID_NULL;
-        return S_OK;
-    }
+    STDMETHODIMP GetSite(REFIID, void** site) noexcept override { *site = nullptr; return E_FAIL; }
+    STDMETHODIMP GetClassID(CLSID* id) noexcept override { *id = CLSID_NULL; return S_OK; }
 };
 
 HRESULT CreateOutOfMemory(REFIID, void**) { throw std::bad_alloc(); }

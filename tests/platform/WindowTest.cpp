@@ -20,11 +20,7 @@ public:
 
     LRESULT OnCreate(WPARAM, LPARAM, bool&) { return refuseCreation ? -1 : 0; }
     LRESULT OnPing(WPARAM wParam, LPARAM, bool&) { return Record(kPing, static_cast<LRESULT>(wParam) * 2); }
-    LRESULT OnDecline(WPARAM, LPARAM, bool& handled)
-    {
-        handled = false;
-        return 1;
-    }
+    LRESULT OnDecline(WPARAM, LPARAM, bool& handled) { handled = false; return 1; }
     LRESULT OnPassedOn(WPARAM, LPARAM, bool&) { return Record(kPassOn, 2); }
     LRESULT OnSetText(WPARAM, LPARAM, bool&) { throw std::runtime_error("handler failed"); }
     LRESULT OnDestroy(WPARAM, LPARAM, bool&) { return Record(WM_DESTROY, 0); }

@@ -31,11 +31,10 @@ protected:
     // What the installer writes: ApplicationPath and IsLogin, in the settings key and the ini file.
     void Install(bool signedIn)
     {
-        for (const auto& [name, value] : {std::pair<const wchar_t*, std::wstring>{L"ApplicationPath", data},
-                                          {L"IsLogin", signedIn ? L"1" : L"0"}}) {
-            SetSetting(name, value);
-            SetIni(name, value);
-        }
+        SetSetting(L"ApplicationPath", data);
+        SetSetting(L"IsLogin", signedIn ? L"1" : L"0");
+        SetIni(L"ApplicationPath", data);
+        SetIni(L"IsLogin", signedIn ? L"1" : L"0");
     }
 
     static void SetSetting(const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ)

@@ -13,15 +13,12 @@
 namespace marlin::test {
 
 struct MessageBoxCall {
-    std::wstring text;
-    std::wstring caption;
+    std::wstring text, caption;
     UINT flags = 0;
 };
 
 struct ShellExecuteCall {
-    std::wstring verb;
-    std::wstring file;
-    std::wstring parameters;
+    std::wstring verb, file, parameters;
     int show = 0;
 };
 
