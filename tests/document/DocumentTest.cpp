@@ -42,17 +42,12 @@ TEST_F(DocumentTest, OneReaderForButtonsAndEntries)
     SearchAddressTarget known{true, L"kept"};
     ReadEntry(description.Get(), EntryKind::Button, L"", &known);
     EXPECT_EQ(known.searchAddress, L"kept");
-}
 
-TEST_F(DocumentTest, MenusLookAtTheFirstTwentyChildrenOnly)
-{
     std::wstring xml = L"<ButtDesc name=\"b\">";
     for (int i = 1; i <= 25; ++i) xml += Format(L"<Item caption=\"%d\"/>", i);
-    xml += L"</ButtDesc>";
-    auto document = XmlDocument::Create();
-    ASSERT_TRUE(document->LoadXml(xml));
-    auto items = MenuItems(document->Root().Get());
-    ASSERT_EQ(items.size(), 20u);
+    ASSERT_TRUE(document->LoadXml(xml + L"</ButtDesc>"));
+    items = MenuItems(document->Root().Get());
+    ASSERT_EQ(items.size(), 20u) << "menus look at the first twenty children only";
     EXPECT_EQ(AttributeText(items.back().Get(), L"caption"), L"20");
 }
 
@@ -96,7 +91,7 @@ TEST_F(DocumentTest, AmpersandsReadBackAsWritten)
     EXPECT_EQ(urls, (std::vector<std::wstring>{L"http://h.example/?a=1&b=2", L"http://s.example/?a=1&b=2"}));
 }
 
-TEST_F(DocumentTest, MissingOrBrokenFilesLoadAsTheTemplateAndAreNotTouched)
+TEST_F(DocumentTest, MissingOrBrokenFilesLoadAsTheTemplateAndAreKeptBesideAnEdit)
 {
     SharedState().IsLoggedIn = 0;
     auto missing = LoadToolbarDocument(login());
@@ -112,12 +107,8 @@ TEST_F(DocumentTest, MissingOrBrokenFilesLoadAsTheTemplateAndAreNotTouched)
     EXPECT_EQ(Captions(*fallback, 0).size(), 4u);
     EXPECT_EQ(ReadTextFile(login()), broken);
     EXPECT_EQ(GetDefaultToolbar(), 0) << "the signed-in template's Default is 1";
-}
 
-TEST_F(DocumentTest, AnEditOverABrokenFileKeepsTheUsersBytesBesideIt)
-{
-    const std::string broken = "<Root><Tab Name=\"Mine\" TabID=\"1\"><Buttons ID=\"1\">";
-    ASSERT_TRUE(WriteTextFile(login(), broken));
+    // An edit over a broken file keeps the user's bytes beside it.
     ASSERT_TRUE(SetDefaultToolbar(2));
 
     EXPECT_EQ(AttributeText(Saved().Root().Get(), L"Default"), L"2");

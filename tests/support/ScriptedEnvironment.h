@@ -33,13 +33,10 @@ struct ScriptedState {
     std::function<void()> whileMessageBoxShown;
     std::function<UINT(HMENU)> chooseMenuCommand;
     std::function<void(HWND)> dialogScript;
-    DWORD osPlatform = VER_PLATFORM_WIN32_NT;
-    DWORD osMajor = 5;
-    DWORD osMinor = 1;
+    DWORD osPlatform = VER_PLATFORM_WIN32_NT, osMajor = 5, osMinor = 1;
     bool versionReadable = true;
-    HRESULT protectedModeResult = E_NOTIMPL;
+    HRESULT protectedModeResult = E_NOTIMPL, writeableFolderResult = E_NOTIMPL;
     BOOL protectedModeAnswer = FALSE;
-    HRESULT writeableFolderResult = E_NOTIMPL;
     std::wstring writeableFolder;
     std::wstring windowsDirectory; // a scratch folder, kept by Reset
     SYSTEMTIME localTime{2009, 3, 4, 5, 14, 7, 9, 0};
@@ -48,8 +45,7 @@ struct ScriptedState {
     INT_PTR shellExecuteResult = 42;
     bool realShellExecute = false;
     // WinExec and Sleep: recorded only, or also really run when set.
-    bool realWinExec = false;
-    bool realSleep = false;
+    bool realWinExec = false, realSleep = false;
     // Keys held down (VK_SHIFT, VK_CONTROL...).
     std::vector<int> keysDown;
     // Whether the system's pop-up settings dialog exists (it does not under Wine).
