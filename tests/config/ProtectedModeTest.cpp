@@ -38,14 +38,8 @@ protected:
 
 TEST_F(ProtectedModeTest, BrowserAnswerIsCachedOnlyWhenDefinitive)
 {
-    const struct {
-        bool newProcess;
-        HRESULT browser;
-        BOOL browserAnswer;
-        HRESULT result;
-        BOOL flag;
-        int queries;
-    } steps[] = {
+    // A new process or not, the browser's result and answer; then the answer, the flag and the queries so far.
+    const struct { bool newProcess; HRESULT browser; BOOL browserAnswer; HRESULT result; BOOL flag; int queries; } steps[] = {
         {true, S_OK, TRUE, S_OK, TRUE, 1},          {false, E_FAIL, FALSE, S_OK, TRUE, 1},
         {true, E_NOTIMPL, FALSE, E_NOTIMPL, FALSE, 1}, {false, S_OK, TRUE, E_NOTIMPL, FALSE, 1},
         {true, E_FAIL, FALSE, E_FAIL, FALSE, 1},    {false, E_FAIL, FALSE, E_FAIL, FALSE, 2},
@@ -59,9 +53,10 @@ TEST_F(ProtectedModeTest, BrowserAnswerIsCachedOnlyWhenDefinitive)
         env().protectedModeResult = step.browser;
         env().protectedModeAnswer = step.browserAnswer;
         BOOL flag = FALSE;
-        EXPECT_EQ(IsProtectedModeProcess(flag), step.result) << &step - steps;
-        EXPECT_EQ(flag, step.flag) << &step - steps;
-        EXPECT_EQ(env().protectedModeQueries, step.queries) << &step - steps;
+        SCOPED_TRACE(&step - steps);
+        EXPECT_EQ(IsProtectedModeProcess(flag), step.result);
+        EXPECT_EQ(flag, step.flag);
+        EXPECT_EQ(env().protectedModeQueries, step.queries);
     }
 }
 

@@ -90,10 +90,7 @@ using Sites = std::vector<std::wstring>;
 
 TEST(PopupAllowListSite, TypedTextBecomesTheHostTheBlockerMatches)
 {
-    const struct {
-        std::wstring typed;
-        std::optional<std::wstring> site;
-    } cases[] = {
+    const struct { std::wstring typed; std::optional<std::wstring> site; } cases[] = {
         {L"", std::nullopt},
         {L" \t  ", std::nullopt},
         {std::wstring(1000, L'a'), std::nullopt},
@@ -127,11 +124,7 @@ TEST_F(PopupBlockerTest, TheOwnDialogEditsTheAllowListTheBlockerReads)
         WriteRegistryBinary(allowList.get(), name.c_str(), nullptr, 0);
     }
     // What is typed, then the list and the number of refusals so far.
-    const struct {
-        std::wstring typed;
-        Sites listed;
-        size_t refusals;
-    } steps[] = {
+    const struct { std::wstring typed; Sites listed; size_t refusals; } steps[] = {
         {L"", {L"Friends.example", L"later.example"}, 1},
         {L"   ", {L"Friends.example", L"later.example"}, 2},
         {std::wstring(1000, L'w'), {L"Friends.example", L"later.example"}, 3},
