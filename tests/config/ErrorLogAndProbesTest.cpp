@@ -100,9 +100,8 @@ TEST_F(ProbesTest, OperatingSystemNames)
 
 TEST_F(ProbesTest, BrowserVersionAndUserKey)
 {
-    const wchar_t* const browserKey = L"Software\\Microsoft\\Internet Explorer";
     EXPECT_EQ(GetBrowserVersion(), L"");
-    unique_hkey browser = CreateRegistryKey(HKEY_LOCAL_MACHINE, browserKey, KEY_ALL_ACCESS);
+    unique_hkey browser = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", KEY_ALL_ACCESS);
     WriteRegistryString(browser.get(), L"Build", L"62800");
     EXPECT_EQ(GetBrowserVersion(), L"");
     WriteRegistryString(browser.get(), L"Version", L"6.0.2800.1106");
@@ -110,12 +109,11 @@ TEST_F(ProbesTest, BrowserVersionAndUserKey)
     WriteRegistryString(browser.get(), L"Version", std::wstring(400, L'9'));
     EXPECT_EQ(GetBrowserVersion(), std::wstring(259, L'9'));
 
+    // The user's key is made when missing, and writable.
     ASSERT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, L"software\\MarlinToolbar"));
-    EXPECT_TRUE(WriteRegistryString(OpenUserKey().get(), L"Probe", L"marlin")) << "the key is made, writable";
-    EXPECT_EQ(ReadRegistryString(OpenRegistryKey(HKEY_CURRENT_USER, L"Software\\MarlinToolbar", KEY_READ).get(),
-                                 L"Probe", 9),
-              L"marlin");
-    EXPECT_TRUE(OpenUserKey());
+    EXPECT_TRUE(WriteRegistryString(OpenUserKey().get(), L"Probe", L"marlin"));
+    unique_hkey user = OpenRegistryKey(HKEY_CURRENT_USER, L"Software\\MarlinToolbar", KEY_READ);
+    EXPECT_EQ(ReadRegistryString(user.get(), L"Probe", 9), L"marlin");
 }
 
 } // namespace

@@ -132,8 +132,7 @@ TEST_F(OperationsTest, MovingButtons)
     EXPECT_FALSE(buttons.MoveButtonToToolbar({L"B", 2}, 1, 5, kTabNames));
     EXPECT_FALSE(buttons.InsertButtonIntoToolbar(0, TabElements(moved)[0].Get(), kTabNames));
     EXPECT_EQ(ReadTextFile(login()), bytes);
-    const std::string log = ReadTextFile(errorLog);
-    EXPECT_NE(log.find("[InsertButtonToSpecifiedTab][Out of bound]"), std::string::npos);
+    EXPECT_NE(ReadTextFile(errorLog).find("[InsertButtonToSpecifiedTab][Out of bound]"), std::string::npos);
 
     auto source = XmlDocument::Create();
     ASSERT_TRUE(source->LoadXml(L"<Buttons ID=\"5\" PluginType=\"0\"><ButtDesc name=\"Ext\"/></Buttons>"));

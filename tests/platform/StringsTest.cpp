@@ -22,12 +22,10 @@ TEST(Strings, TrimCaseAndReplace)
 
 TEST(Strings, ParseIntReadsLikeTheRuntime)
 {
-    EXPECT_EQ(ParseInt(L"  42abc"), 42);
-    EXPECT_EQ(ParseInt(L"-7"), -7);
-    EXPECT_EQ(ParseInt(L""), 0);
-    EXPECT_EQ(ParseInt(L"x1"), 0);
-    EXPECT_EQ(ParseInt(L"99999999999999999999"), 2147483647);
-    EXPECT_EQ(ParseInt(L"-99999999999999999999"), -2147483647 - 1);
+    for (auto [text, value] : {std::pair{L"  42abc", 42}, {L"-7", -7}, {L"", 0}, {L"x1", 0},
+                               {L"99999999999999999999", 2147483647}, {L"-99999999999999999999", -2147483647 - 1}}) {
+        EXPECT_EQ(ParseInt(text), value) << text;
+    }
 }
 
 TEST(Strings, AQuotedArgumentReadsBackAsOneArgument)

@@ -1,7 +1,7 @@
 #include "ScriptedEnvironment.h"
 
 #include <algorithm>
-#include <cstring>
+#include <shlwapi.h>
 #include <utility>
 
 namespace marlin::test {
@@ -94,12 +94,7 @@ HRESULT ScriptedEnvironment::IEGetWriteableFolderPath(REFGUID, LPWSTR* path) noe
 {
     if (!path) return E_POINTER;
     *path = nullptr;
-    if (FAILED(writeableFolderResult)) return writeableFolderResult;
-    const size_t bytes = (writeableFolder.size() + 1) * sizeof(wchar_t);
-    *path = static_cast<LPWSTR>(::CoTaskMemAlloc(bytes));
-    if (!*path) return E_OUTOFMEMORY;
-    std::memcpy(*path, writeableFolder.c_str(), bytes);
-    return S_OK;
+    return FAILED(writeableFolderResult) ? writeableFolderResult : ::SHStrDupW(writeableFolder.c_str(), path);
 }
 
 BOOL ScriptedEnvironment::GetVersionEx(OSVERSIONINFOW* info) noexcept
