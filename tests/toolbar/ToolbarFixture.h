@@ -45,6 +45,26 @@ inline std::vector<CapturedItem> CaptureMenu(HMENU menu)
     return items;
 }
 
+// A captured menu as text, an entry a line ("-" a separator), sub-menus
+// indented: the caption, its identifier unless 0, "grey", "icon".
+inline std::wstring Render(const std::vector<CapturedItem>& items, const std::wstring& indent = L"")
+{
+    std::wstring text;
+    for (const CapturedItem& item : items) {
+        text += indent + (item.separator ? L"-" : item.text);
+        if (!item.separator && item.id) text += L" #" + std::to_wstring(item.id);
+        text += std::wstring(item.grayed ? L" grey" : L"") + (item.hasIcon ? L" icon" : L"") + L"\n";
+        text += Render(item.children, indent + L"    ");
+    }
+    return text;
+}
+
+// A document or text kept in golden/ beside the tests.
+inline std::wstring Golden(const wchar_t* name)
+{
+    return FromUtf8(ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/") + name));
+}
+
 inline std::vector<std::wstring> Texts(const std::vector<CapturedItem>& items)
 {
     std::vector<std::wstring> texts;
@@ -70,6 +90,7 @@ protected:
         MakeFolder(L"Data\\Images");
         CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.ico", m_data + L"Images");
         SetSignedIn(true);
+        WriteBasic(Golden(L"Basic.xml"));
         // The browser's own key, where its pop-up switch lives.
         CreateRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer", KEY_ALL_ACCESS);
         ResetSharedState();
