@@ -1,6 +1,7 @@
 #pragma once
 // A toolbar window over a data folder of its own, read back through the
 // toolbar control's messages, with the menus it would track captured.
+#include "StandInBrowser.h"
 #include "document/SharedInstanceState.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
@@ -103,6 +104,8 @@ protected:
     }
     void TearDown() override
     {
+        m_toolbar.SetBrowser(nullptr);
+        m_browser.Reset();
         m_toolbar.Destroy();
         m_parent.reset();
         ResetSharedState();
@@ -128,6 +131,22 @@ protected:
         RECT rect{0, 0, 1000, 30};
         ASSERT_TRUE(m_toolbar.CreateIn(m_parent.get(), rect));
         ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(1000, 30));
+    }
+
+    // A browser for the toolbar to navigate, given to it on first use (after Create).
+    standin::StandInBrowser& Browser()
+    {
+        if (!m_browser) {
+            m_browser = standin::StandInBrowser::Make(m_parent.get());
+            m_toolbar.SetBrowser(m_browser.Get());
+        }
+        return *m_browser.Get();
+    }
+    std::vector<std::wstring> Navigations()
+    {
+        std::vector<std::wstring> urls;
+        for (const auto& request : Browser().NavigationRequests()) urls.push_back(request.url);
+        return urls;
     }
 
     TBBUTTON ButtonAt(int position) const
@@ -188,6 +207,7 @@ protected:
     std::wstring m_data;
     unique_hwnd m_parent;
     CMarlinToolbarCtrl m_toolbar;
+    ComPtr<standin::StandInBrowser> m_browser;
     std::vector<std::vector<CapturedItem>> m_menus;
     UINT m_nextChoice = 0;
 };

@@ -2,8 +2,6 @@
 // entries, order, greying, icons and identifiers.
 #include "ToolbarFixture.h"
 
-#include "StandInBrowser.h"
-
 #include <set>
 
 using namespace marlin;
@@ -94,12 +92,9 @@ TEST_F(ToolbarMenuTest, TheOverflowMenuListsExactlyTheHiddenButtons)
               (std::vector<std::wstring>{L"Delete", L"Properties", L"Open", L"Change Icon", L"Move To"}));
 
     // "Open" opens the button's own address.
-    ComPtr<standin::StandInBrowser> browser = standin::StandInBrowser::Make(m_parent.get());
-    m_toolbar.SetBrowser(browser.Get());
+    Browser();
     Track([&] { Click(kChevronCommand); }, Find(last->children, L"Open")->id);
-    ASSERT_EQ(browser->NavigationRequests().size(), 1u);
-    EXPECT_EQ(browser->NavigationRequests()[0].url, L"http://fourth.example/");
-    m_toolbar.SetBrowser(nullptr);
+    EXPECT_EQ(Navigations(), std::vector<std::wstring>{L"http://fourth.example/"});
 }
 
 TEST_F(ToolbarMenuTest, TheContextMenuMovesAButtonToAnotherToolbar)
@@ -146,9 +141,6 @@ TEST_F(ToolbarMenuTest, HostileIdentifiersAndHugeMenusGetValidIdentifiers)
     WriteLogin(xml);
     const std::string stored = ReadTextFile(LoginPath());
     Create();
-    ComPtr<standin::StandInBrowser> browser = standin::StandInBrowser::Make(m_parent.get());
-    m_toolbar.SetBrowser(browser.Get());
-
     std::set<int> rowIds;
     for (size_t i = 0; i + 1 < m_toolbar.ButtonCount(); ++i) {
         const int id = m_toolbar.GetButton(i)->commandId;
@@ -156,12 +148,12 @@ TEST_F(ToolbarMenuTest, HostileIdentifiersAndHugeMenusGetValidIdentifiers)
         EXPECT_TRUE(rowIds.insert(id).second) << "duplicate " << id;
     }
     // Each substitute reaches its own button.
+    Browser();
     for (int i = 0; i < 8; ++i) {
         Click(m_toolbar.GetButton(i + 1)->commandId);
-        ASSERT_EQ(browser->NavigationRequests().size(), static_cast<size_t>(i + 1));
-        EXPECT_EQ(browser->NavigationRequests().back().url, Format(L"http://b%d.example/", i));
+        ASSERT_EQ(Navigations().size(), i + 1u);
+        EXPECT_EQ(Navigations().back(), Format(L"http://b%d.example/", i));
     }
-    m_toolbar.SetBrowser(nullptr);
 
     const auto menu = DropDown(m_toolbar.GetButton(9)->commandId);
     ASSERT_EQ(menu.size(), 1u);
