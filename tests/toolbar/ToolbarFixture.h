@@ -32,10 +32,7 @@ inline std::vector<CapturedItem> CaptureMenu(HMENU menu)
         MENUITEMINFOW info{sizeof(info)};
         info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_SUBMENU;
         ::GetMenuItemInfoW(menu, position, TRUE, &info);
-        CapturedItem item;
-        item.id = info.wID;
-        item.grayed = (info.fState & MFS_GRAYED) != 0;
-        item.separator = (info.fType & MFT_SEPARATOR) != 0;
+        CapturedItem item{{}, info.wID, (info.fState & MFS_GRAYED) != 0, (info.fType & MFT_SEPARATOR) != 0};
         if (const CMenuHelp::Item* data = CMenuHelp::ItemAt(menu, position)) {
             item.text = data->text;
             item.hasIcon = data->image >= 0;

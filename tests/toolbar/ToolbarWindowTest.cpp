@@ -46,9 +46,14 @@ TEST_F(ToolbarWindowTest, RowsOfSeveralButtonsOfTheHomeButtonAloneAndOfIconsThat
     // golden/Rows.txt: home, two separators around the search box's place,
     // the buttons, the chevron hidden while all fit; arrows on the home button
     // and on buttons with entries; icons that do not load get the built-in one.
-    WriteToolbar(3);
+    // A tooltip comes from the model, cut.
+    WriteToolbar(3, std::wstring(100, L'a'));
     Create();
     std::wstring rows = L"Home and three buttons:\n" + Row();
+    NMTTDISPINFOW tooltip{{nullptr, 2, static_cast<UINT>(TTN_GETDISPINFOW)}};
+    ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tooltip));
+    EXPECT_EQ(std::wstring(tooltip.lpszText ? tooltip.lpszText : L""), std::wstring(77, L'a') + L"...");
+    EXPECT_TRUE(tooltip.uFlags & TTF_DI_SETITEM);
     RECT placeholder{};
     ::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETRECT, kSearchPlaceholder, reinterpret_cast<LPARAM>(&placeholder));
     EXPECT_EQ(placeholder.right - placeholder.left, kSearchPlaceholderWidth);
@@ -74,26 +79,23 @@ TEST_F(ToolbarWindowTest, NarrowingHidesTheRestBehindTheChevronAndWideningShowsI
 {
     WriteToolbar(8);
     Create();
+    // Buttons 1 to 9, then the chevron: "h" hidden, "-" shown.
+    auto hidden = [&] {
+        std::wstring map;
+        for (int command = 1; command <= 9; ++command) map += Hidden(command) ? L'h' : L'-';
+        return map + (Hidden(kChevronCommand) ? L'h' : L'-');
+    };
     Resize(1600);
+    EXPECT_EQ(hidden(), L"---------h");
     EXPECT_EQ(m_toolbar.HiddenButtonCount(), 0u);
-    EXPECT_TRUE(Hidden(kChevronCommand));
-
+    // The home button stays; hidden from the first that does not fit to the end; the chevron shows.
     Resize(450);
-    const size_t hidden = m_toolbar.HiddenButtonCount();
-    ASSERT_GT(hidden, 0u);
-    EXPECT_FALSE(Hidden(kChevronCommand));
-    EXPECT_FALSE(Hidden(1)) << "the home button stays";
-    // Hidden from the first that does not fit to the end.
-    bool seenHidden = false;
-    for (int command = 2; command <= 9; ++command) {
-        seenHidden = seenHidden || Hidden(command);
-        EXPECT_EQ(Hidden(command), seenHidden) << command;
-    }
-
+    const size_t shown = hidden().find(L'h');
+    ASSERT_TRUE(shown > 0 && shown < 9) << hidden();
+    EXPECT_EQ(hidden(), std::wstring(shown, L'-') + std::wstring(9 - shown, L'h') + L'-');
+    EXPECT_EQ(m_toolbar.HiddenButtonCount(), 9 - shown);
     Resize(1600);
-    EXPECT_EQ(m_toolbar.HiddenButtonCount(), 0u);
-    EXPECT_TRUE(Hidden(kChevronCommand));
-    for (int command = 2; command <= 9; ++command) EXPECT_FALSE(Hidden(command));
+    EXPECT_EQ(hidden(), L"---------h");
 }
 
 TEST_F(ToolbarWindowTest, TheClassicLookGetsTheTallerRowAndAThemeChangeKeepsItUntilTheNextBuild)
@@ -121,23 +123,6 @@ TEST_F(ToolbarWindowTest, TheClassicLookGetsTheTallerRowAndAThemeChangeKeepsItUn
     ::SendMessageW(m_toolbar.hwnd(), CMarlinToolbarCtrl::kModeMessage, 1, 0);
     EXPECT_EQ(SharedState().CurrentToolbar, 0);
 }
-
-TEST_F(ToolbarWindowTest, TooltipsComeFromTheModel)
-{
-    WriteToolbar(1, std::wstring(100, L'a'));
-    Create();
-    NMTTDISPINFOW request{};
-    request.hdr.code = TTN_GETDISPINFOW;
-    request.hdr.idFrom = 2;
-    ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
-    ASSERT_TRUE(request.lpszText);
-    EXPECT_EQ(std::wstring(request.lpszText), std::wstring(77, L'a') + L"...");
-    EXPECT_TRUE(request.uFlags & TTF_DI_SETITEM);
-}
-
-} // namespace
-
-namespace {
 
 // A 24-bit bitmap file of any size, filled with one colour.
 std::string BitmapFile(int width, int height)
