@@ -170,26 +170,16 @@ protected:
     void Resize(int width) { ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(width, 30)); }
     void Click(int command) { ::SendMessageW(m_toolbar.hwnd(), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0); }
 
-    // Opens the drop-down menu of the button `command`, choosing `choice` (0: none).
+    // Opens the drop-down menu of the button `command`, or its context menu, choosing `choice` (0: none).
     std::vector<CapturedItem> DropDown(int command, UINT choice = 0)
     {
-        NMTOOLBARW notice{};
-        notice.iItem = command;
-        return Notify(notice.hdr, TBN_DROPDOWN, choice);
+        NMTOOLBARW notice{{m_toolbar.ButtonToolbar(), 0, static_cast<UINT>(TBN_DROPDOWN)}, command};
+        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); }, choice);
     }
     std::vector<CapturedItem> RightClick(int command, UINT choice = 0)
     {
-        NMMOUSE notice{};
-        notice.dwItemSpec = command;
-        return Notify(notice.hdr, NM_RCLICK, choice);
-    }
-    // Sends the row's notification `code` (whose header starts `notice`) to the toolbar window.
-    std::vector<CapturedItem> Notify(NMHDR& notice, UINT code, UINT choice)
-    {
-        notice.hwndFrom = m_toolbar.ButtonToolbar();
-        notice.code = code;
-        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); },
-                     choice);
+        NMMOUSE notice{{m_toolbar.ButtonToolbar(), 0, static_cast<UINT>(NM_RCLICK)}, static_cast<DWORD_PTR>(command)};
+        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); }, choice);
     }
     template <typename Open>
     std::vector<CapturedItem> Track(Open open, UINT choice)

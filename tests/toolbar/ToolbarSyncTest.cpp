@@ -84,14 +84,10 @@ protected:
     int FollowInOtherProcess(const std::wstring& scenario, const std::function<void()>& change)
     {
         const std::wstring folder = MakeFolder(scenario);
-        // A backslash before a closing quote would escape it: folders go without theirs.
-        auto quoted = [](std::wstring path) {
-            while (!path.empty() && path.back() == L'\\') path.pop_back();
-            return L"\"" + path + L"\" ";
-        };
-        const std::wstring arguments = quoted(env().WindowsDirectory()) + quoted(registryRoot()) +
-                                       scenario + L" " + quoted(folder);
-        void* child = StartChild(CurrentProgram(), L"following-window", arguments);
+        void* child = StartChild(CurrentProgram(), L"following-window",
+                                 QuoteCommandLineArgument(env().WindowsDirectory()) + L" " +
+                                     QuoteCommandLineArgument(registryRoot()) + L" " + scenario + L" " +
+                                     QuoteCommandLineArgument(folder));
         for (int i = 0; i < 300 && !FileExists(folder + L"ready"); ++i) ::Sleep(50);
         if (!FileExists(folder + L"ready")) ADD_FAILURE() << "the other window did not start";
         change();
