@@ -30,7 +30,7 @@ protected:
     }
 };
 
-TEST_F(ToolbarMenuTest, TheMenusOfEachKindOfButtonAsTracked)
+TEST_F(ToolbarMenuTest, TheMenusOfEachKindOfButtonAsTrackedAndAMoveToAnotherToolbar)
 {
     // golden/Menus.txt: the first toolbar can be neither renamed nor removed;
     // captions are cut and their ampersands doubled; no plug-in button, no
@@ -43,6 +43,16 @@ TEST_F(ToolbarMenuTest, TheMenusOfEachKindOfButtonAsTracked)
                          Render(DropDown(3)) + L"Context menu of Fourth:\n" + Render(RightClick(4));
     EXPECT_TRUE(RightClick(kChevronCommand).empty());
     EXPECT_TRUE(RightClick(kSignInCommand).empty());
+
+    // "Move To" the second toolbar.
+    RightClick(4, kMoveToBase + 2);
+    EXPECT_EQ(env().sleeps, std::vector<DWORD>{700});
+    const std::string saved = ReadTextFile(LoginPath());
+    const size_t second = saved.find("Name=\"Second\"");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(saved.find("Fourth", second), std::string::npos) << "moved into the second toolbar";
+    EXPECT_EQ(saved.find("Fourth"), saved.find("Fourth", second)) << "and out of the first";
+    EXPECT_FALSE(m_toolbar.GetButton(3) && m_toolbar.GetButton(3)->caption == L"Fourth");
 
     // A plug-in button on the toolbar brings the plug-in manager back.
     std::wstring withPlugin = Golden(L"TwoToolbars.xml");
@@ -78,19 +88,6 @@ TEST_F(ToolbarMenuTest, TheOverflowMenuListsExactlyTheHiddenButtons)
     Browser();
     Track([&] { Click(kChevronCommand); }, Find(last->children, L"Open")->id);
     EXPECT_EQ(Navigations(), std::vector<std::wstring>{L"http://fourth.example/"});
-}
-
-TEST_F(ToolbarMenuTest, TheContextMenuMovesAButtonToAnotherToolbar)
-{
-    Create();
-    RightClick(4, kMoveToBase + 2);
-    EXPECT_EQ(env().sleeps, std::vector<DWORD>{700});
-    const std::string saved = ReadTextFile(LoginPath());
-    const size_t second = saved.find("Name=\"Second\"");
-    ASSERT_NE(second, std::string::npos);
-    EXPECT_NE(saved.find("Fourth", second), std::string::npos) << "moved into the second toolbar";
-    EXPECT_EQ(saved.find("Fourth"), saved.find("Fourth", second)) << "and out of the first";
-    EXPECT_FALSE(m_toolbar.GetButton(3) && m_toolbar.GetButton(3)->caption == L"Fourth");
 }
 
 TEST_F(ToolbarMenuTest, SignedOutTheBasicRowOffersNoContextMenu)

@@ -50,10 +50,6 @@ TEST(ToolbarModel, DocumentsBuildTheirButtonsMenusStylesAndTheChevron)
     EXPECT_EQ(TooltipText(std::wstring(79, L'y')), std::wstring(79, L'y'));
 }
 
-} // namespace
-
-namespace {
-
 class IconCacheTest : public IsolatedTest {};
 
 TEST_F(IconCacheTest, AHeldIconOutlivesItsReloadAndTheCachesStayBounded)

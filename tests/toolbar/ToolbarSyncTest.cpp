@@ -158,10 +158,6 @@ TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
     for (const auto& [scenario, change] : changes) EXPECT_EQ(FollowInOtherProcess(scenario, change), 0) << scenario;
 }
 
-} // namespace
-
-namespace {
-
 TEST(SyncPlan, WhatChangedDecidesWhatIsRedone)
 {
     using Switch = SignInSwitch;
