@@ -181,12 +181,10 @@ TEST(StandInBrowser, AComponentSeesTheBrowsersCallsAndEventsLaidOutAsTheBrowserL
     ComPtr<Recorder> helper = Recorder::Make(L"helper", log);
     ComPtr<Recorder> band = Recorder::Make(L"band", log);
     ComPtr<Recorder> other = Recorder::Make(L"other", log); // a sink that never leaves
-    BrowserOptions options;
-    options.factory = [&](ComponentRole role, ComPtr<IUnknown>& instance) {
+    BrowserFrame frame(BrowserOptions{.factory = [&](ComponentRole role, ComPtr<IUnknown>& instance) {
         instance = (role == ComponentRole::HelperObject ? helper : band)->Identity();
         return S_OK;
-    };
-    BrowserFrame frame(options);
+    }});
     ASSERT_TRUE(frame.Open(L"http://start.example/"));
     StandInBrowser& browser = frame.Browser();
     ASSERT_TRUE(browser.NavigateWithFrames(L"http://frames.example/", {L"http://left.example/", L"http://right.example/"}));

@@ -127,16 +127,12 @@ TEST_F(ToolbarWindowTest, TheClassicLookGetsTheTallerRowAndAThemeChangeKeepsItUn
 // A 24-bit bitmap file of any size, filled with one colour.
 std::string BitmapFile(int width, int height)
 {
-    const int rowSize = (width * 3 + 3) / 4 * 4;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{sizeof(info), width, height, 1, 24, BI_RGB};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + rowSize * height;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-    bytes.append(static_cast<size_t>(rowSize) * height, '\x7f');
-    return bytes;
+    const DWORD rowSize = (width * 3 + 3) / 4 * 4;
+    const BITMAPINFOHEADER info{sizeof(info), width, height, 1, 24, BI_RGB};
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(info);
+    const BITMAPFILEHEADER file{0x4D42, headers + rowSize * height, 0, 0, headers};
+    return std::string(reinterpret_cast<const char*>(&file), sizeof(file)) +
+           std::string(reinterpret_cast<const char*>(&info), sizeof(info)) + std::string(rowSize * height, '\x7f');
 }
 
 TEST_F(ToolbarWindowTest, FiveHundredButtonsWithLongCaptionsAndOddBitmapsStayUsable)
