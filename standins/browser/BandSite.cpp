@@ -61,7 +61,6 @@ HRESULT BandSite::QueryBandInfo(DESKBANDINFO& info) noexcept
     if (!m_band) return E_UNEXPECTED;
     info = DESKBANDINFO{};
     info.dwMask = kBandInfoMask;
-    ++m_bandInfoQueries;
     HRESULT hr = m_band->GetBandInfo(m_bandId, DBIF_VIEWMODE_NORMAL, &info);
     if (SUCCEEDED(hr)) m_lastInfo = info;
     return hr;

@@ -38,7 +38,6 @@ public:
     void Detach() noexcept;
 
     UINT BandId() const noexcept { return m_bandId; }
-    int BandInfoQueries() const noexcept { return m_bandInfoQueries; }
     const DESKBANDINFO& LastBandInfo() const noexcept { return m_lastInfo; }
     // What the band last said through OnFocusChangeIS.
     bool BandHasFocus() const noexcept { return m_bandHasFocus; }
@@ -73,7 +72,6 @@ private:
     BandSiteOptions m_options;
     marlin::ComPtr<IDeskBand> m_band;
     DESKBANDINFO m_lastInfo{};
-    int m_bandInfoQueries = 0;
     bool m_bandHasFocus = false;
     int m_focusChanges = 0;
 };

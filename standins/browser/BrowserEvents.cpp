@@ -73,7 +73,7 @@ bool BrowserEvents::BeforeNavigate2(IDispatch* browser, const std::wstring& url,
     return cancel != VARIANT_FALSE;
 }
 
-bool BrowserEvents::NewWindow2(marlin::ComPtr<IDispatch>* offered)
+bool BrowserEvents::NewWindow2()
 {
     IDispatch* supplied = nullptr;
     VARIANT_BOOL cancel = VARIANT_FALSE;
@@ -85,10 +85,9 @@ bool BrowserEvents::NewWindow2(marlin::ComPtr<IDispatch>* offered)
     VARIANT arguments[] = {BoolReference(&cancel), window};
     DISPPARAMS params{arguments, nullptr, static_cast<UINT>(std::size(arguments)), 0};
     Fire(DISPID_NEWWINDOW2, &params, L"NewWindow2");
-    // A sink that supplies a browser hands over a reference with it.
+    // A sink that supplies a browser hands over a reference with it; no window opens here.
     marlin::ComPtr<IDispatch> adopted;
     *adopted.GetAddressOf() = supplied;
-    if (offered) *offered = std::move(adopted);
     return cancel != VARIANT_FALSE;
 }
 

@@ -24,8 +24,7 @@ public:
     // Each answers true when a sink set Cancel.
     bool BeforeNavigate2(IDispatch* browser, const std::wstring& url, long flags = 0,
                          const std::wstring& targetFrame = {}, const std::wstring& headers = {});
-    // `offered` (optional) receives the browser a sink supplied for the new window.
-    bool NewWindow2(marlin::ComPtr<IDispatch>* offered = nullptr);
+    bool NewWindow2();
 
     void NavigateComplete2(IDispatch* browser, const std::wstring& url);
     void DocumentComplete(IDispatch* browser, const std::wstring& url);

@@ -63,13 +63,13 @@ void ComponentHost::Unload(BandSite& site) noexcept
     if (m_band) {
         marlin::ComPtr<IDeskBand> deskBand;
         if (SUCCEEDED(m_band.As(&deskBand))) {
-            m_closed.hideBand = deskBand->ShowDW(FALSE);
-            m_closed.closeBand = deskBand->CloseDW(0);
+            deskBand->ShowDW(FALSE);
+            deskBand->CloseDW(0);
         }
-        m_closed.bandSetSite = SetSiteOn(m_band.Get(), nullptr);
+        SetSiteOn(m_band.Get(), nullptr);
     }
     site.RemoveBand();
-    if (m_helper) m_closed.helperSetSite = SetSiteOn(m_helper.Get(), nullptr);
+    if (m_helper) SetSiteOn(m_helper.Get(), nullptr);
     m_band.Reset();
     m_helper.Reset();
 }

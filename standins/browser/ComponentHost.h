@@ -2,7 +2,7 @@
 // The component in one browser window. The browser makes two instances of
 // the registered class: the helper object, sited on the browser itself, and
 // the desk band, sited on the band site and put into the rebar. When the
-// window closes both are told to let go and are released. Every step's
+// window closes both are told to let go and are released. Every loading step's
 // HRESULT is kept, so that a window still opens when the component fails and
 // the tests can see where it failed.
 #include "BandSite.h"
@@ -34,13 +34,6 @@ struct LoadResults {
     HRESULT showBand = kNotAttempted;      // ShowDW(TRUE)
 };
 
-struct CloseResults {
-    HRESULT hideBand = kNotAttempted;      // ShowDW(FALSE)
-    HRESULT closeBand = kNotAttempted;     // CloseDW(0)
-    HRESULT bandSetSite = kNotAttempted;   // SetSite(nullptr)
-    HRESULT helperSetSite = kNotAttempted; // SetSite(nullptr)
-};
-
 class ComponentHost {
 public:
     explicit ComponentHost(ComponentFactory factory) : m_factory(std::move(factory)) {}
@@ -59,7 +52,6 @@ public:
 
     bool Created() const noexcept { return SUCCEEDED(m_loaded.createHelper) && SUCCEEDED(m_loaded.createBand); }
     const LoadResults& Loaded() const noexcept { return m_loaded; }
-    const CloseResults& Closed() const noexcept { return m_closed; }
     IUnknown* Helper() const noexcept { return m_helper.Get(); }
     IUnknown* Band() const noexcept { return m_band.Get(); }
 
@@ -70,7 +62,6 @@ private:
     marlin::ComPtr<IUnknown> m_helper;
     marlin::ComPtr<IUnknown> m_band;
     LoadResults m_loaded;
-    CloseResults m_closed;
 };
 
 } // namespace standin

@@ -16,10 +16,11 @@
 #include <exdispid.h>
 #include <shobjidl.h>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <tuple>
 
 using namespace marlin;
 using namespace marlin::test;
@@ -82,6 +83,14 @@ private:
     std::thread m_thread; // last: starts once the rest is built
 };
 
+constexpr wchar_t kBrowserKey[] = L"Software\\Microsoft\\Internet Explorer";
+
+ULONG References(IUnknown* object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
 class BandTest : public IsolatedTest {
 protected:
     void SetUp() override
@@ -101,10 +110,8 @@ protected:
         // DLL's own factory is registered for this process instead.
         m_module.reset(::LoadLibraryW(WinePath(MARLIN_DLL_PATH).c_str()));
         ASSERT_TRUE(m_module);
-        auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-            reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "DllGetClassObject")));
         ComPtr<IUnknown> factory;
-        ASSERT_EQ(getClassObject(CLSID_MarlinToolbarObj, IID_PPV_ARGS(&factory)), S_OK);
+        ASSERT_EQ(GetClassObject()(CLSID_MarlinToolbarObj, IID_PPV_ARGS(&factory)), S_OK);
         ASSERT_EQ(::CoRegisterClassObject(CLSID_MarlinToolbarObj, factory.Get(), CLSCTX_INPROC_SERVER,
                                           REGCLS_MULTIPLEUSE, &m_registration),
                   S_OK);
@@ -125,8 +132,7 @@ protected:
     }
     static void PopupManager(const wchar_t* value)
     {
-        unique_hkey key = CreateRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\New Windows",
-                                            KEY_ALL_ACCESS);
+        unique_hkey key = CreateRegistryKey(HKEY_CURRENT_USER, kBrowserKey + std::wstring(L"\\New Windows"), KEY_ALL_ACCESS);
         WriteRegistryString(key.get(), L"PopupMgr", value);
     }
 
@@ -137,18 +143,20 @@ protected:
         return *m_windows.back();
     }
 
-    HRESULT CanUnloadNow() const
+    template <typename F>
+    F Export(const char* name) const
     {
-        return reinterpret_cast<HRESULT(WINAPI*)()>(
-            reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "DllCanUnloadNow")))();
+        return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(m_module.get(), name)));
     }
+    using GetClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    GetClassObjectFunction GetClassObject() const { return Export<GetClassObjectFunction>("DllGetClassObject"); }
+    HRESULT CanUnloadNow() const { return Export<HRESULT(WINAPI*)()>("DllCanUnloadNow")(); }
 
     // The DLL's own class factory, usable from any thread (a class object
     // registered with CoRegisterClassObject serves only its apartment).
     BrowserOptions FromTheDll() const
     {
-        auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-            reinterpret_cast<void*>(::GetProcAddress(m_module.get(), "DllGetClassObject")));
+        auto getClassObject = GetClassObject();
         BrowserOptions options;
         options.factory = [getClassObject](standin::ComponentRole, ComPtr<IUnknown>& instance) {
             ComPtr<IClassFactory> factory;
@@ -165,30 +173,21 @@ protected:
         return band;
     }
 
-    static UINT ComponentBandStyle(BrowserFrame& frame)
+    // The style of the component's rebar band, set to `style` first when given.
+    static UINT BandStyle(BrowserFrame& frame, std::optional<UINT> style = {})
     {
         const auto index = ::SendMessageW(frame.Rebar(), RB_IDTOINDEX, BrowserFrame::kComponentBandId, 0);
-        REBARBANDINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = RBBIM_STYLE;
+        REBARBANDINFOW info{sizeof(info), RBBIM_STYLE};
+        info.fStyle = style.value_or(0);
+        if (style) ::SendMessageW(frame.Rebar(), RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&info));
         ::SendMessageW(frame.Rebar(), RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&info));
         return info.fStyle;
     }
-    static void SetComponentBandStyle(BrowserFrame& frame, UINT style)
-    {
-        const auto index = ::SendMessageW(frame.Rebar(), RB_IDTOINDEX, BrowserFrame::kComponentBandId, 0);
-        REBARBANDINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = RBBIM_STYLE;
-        info.fStyle = style;
-        ::SendMessageW(frame.Rebar(), RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&info));
-    }
     static void LockToolbars()
     {
-        unique_hkey toolbar = CreateRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar",
-                                                KEY_ALL_ACCESS);
-        DWORD locked = 1;
-        ::RegSetValueExW(toolbar.get(), L"Locked", 0, REG_DWORD, reinterpret_cast<BYTE*>(&locked), sizeof(locked));
+        unique_hkey toolbar = CreateRegistryKey(HKEY_CURRENT_USER, kBrowserKey + std::wstring(L"\\Toolbar"), KEY_ALL_ACCESS);
+        const DWORD locked = 1;
+        ::RegSetValueExW(toolbar.get(), L"Locked", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&locked), sizeof(locked));
     }
     // Presses and releases the left button over the gripper of the component's
     // band (the gripper belongs to the rebar itself).
@@ -223,18 +222,12 @@ protected:
         if (ComPtr<IDeskBand> band = Band(frame)) band->GetWindow(&control);
         return control ? ::FindWindowExW(control, nullptr, TOOLBARCLASSNAMEW, nullptr) : nullptr;
     }
-    static std::vector<std::wstring> Captions(HWND row)
+    // The caption of the pop-up blocker's button (command 3 of the signed-in template).
+    std::wstring BlockerCaption(BrowserFrame& frame) const
     {
-        std::vector<std::wstring> captions;
-        const auto count = ::SendMessageW(row, TB_BUTTONCOUNT, 0, 0);
-        for (int position = 0; position < count; ++position) {
-            TBBUTTON button{};
-            ::SendMessageW(row, TB_GETBUTTON, position, reinterpret_cast<LPARAM>(&button));
-            wchar_t text[128] = {};
-            ::SendMessageW(row, TB_GETBUTTONTEXTW, button.idCommand, reinterpret_cast<LPARAM>(text));
-            captions.push_back(text);
-        }
-        return captions;
+        wchar_t text[128] = {};
+        ::SendMessageW(ButtonRow(frame), TB_GETBUTTONTEXTW, 3, reinterpret_cast<LPARAM>(text));
+        return text;
     }
 
     // Opens a window and offers one new window from the current page: true when it was refused.
@@ -255,35 +248,20 @@ protected:
     std::vector<std::unique_ptr<BrowserFrame>> m_windows;
 };
 
-TEST_F(BandTest, TheBandLoadsIntoTheRebarAndLeavesNothingBehind)
+TEST_F(BandTest, TheBandLoadsIntoTheRebarAnswersBandInfoAndLeavesNothingBehind)
 {
     BrowserFrame& frame = Open();
     const auto& loaded = frame.Component().Loaded();
-    EXPECT_EQ(loaded.bandSetSite, S_OK);
-    EXPECT_EQ(loaded.bandWindow, S_OK);
-    EXPECT_EQ(loaded.showBand, S_OK);
-    EXPECT_EQ(ComponentBandStyle(frame), 0x281u);
+    for (HRESULT hr : {loaded.bandSetSite, loaded.bandWindow, loaded.showBand}) EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(BandStyle(frame), 0x281u);
     EXPECT_EQ(frame.Browser().EventSinkCount(), 1u);
     EXPECT_TRUE(FileExists(m_data + L"XMLS\\MarlinToolbarLogin.xml")) << "signed in: the login document is made";
     EXPECT_EQ(CanUnloadNow(), S_FALSE);
-
     LockToolbars();
-    ASSERT_EQ(Band(frame)->ShowDW(TRUE), S_OK);
-    EXPECT_EQ(ComponentBandStyle(frame), 0x301u);
-
-    frame.Browser().Navigate(L"http://page.example/");
-    frame.Close();
-    EXPECT_EQ(frame.LeftAtClose().browser, 0u);
-    EXPECT_EQ(frame.LeftAtClose().documents, 0u);
-    EXPECT_EQ(frame.LeftAtClose().windows, 0u);
-    EXPECT_EQ(CanUnloadNow(), S_OK);
-}
-
-TEST_F(BandTest, BandInfoAnswersEachMaskBit)
-{
-    BrowserFrame& frame = Open();
     ComPtr<IDeskBand> band = Band(frame);
-    ASSERT_TRUE(band);
+    ASSERT_EQ(band->ShowDW(TRUE), S_OK);
+    EXPECT_EQ(BandStyle(frame), 0x301u);
+
     EXPECT_EQ(band->GetBandInfo(7, 0, nullptr), S_OK);
     DESKBANDINFO info{};
     info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_BKCOLOR | DBIM_MODEFLAGS;
@@ -292,88 +270,61 @@ TEST_F(BandTest, BandInfoAnswersEachMaskBit)
     RECT client{};
     ::GetClientRect(frame.hwnd(), &client);
     EXPECT_EQ(info.ptMinSize.x, client.right - client.left) << "a whole row of the rebar";
-    EXPECT_EQ(info.ptMinSize.y, 27);
-    EXPECT_EQ(info.ptMaxSize.x, 0);
-    EXPECT_EQ(info.ptMaxSize.y, 20);
-    EXPECT_EQ(info.ptIntegral.x, 10);
-    EXPECT_EQ(info.ptIntegral.y, 10);
-    EXPECT_EQ(info.ptActual.x, 333);
-    EXPECT_EQ(info.ptActual.y, 22);
-    EXPECT_FALSE(info.dwMask & DBIM_BKCOLOR);
-    EXPECT_TRUE(info.dwMask & DBIM_TITLE);
+    EXPECT_EQ(info.ptActual.x, 333) << "the band's width is the rebar's to choose";
+    EXPECT_EQ(info.dwMask & (DBIM_BKCOLOR | DBIM_TITLE), static_cast<DWORD>(DBIM_TITLE));
     EXPECT_EQ(info.dwModeFlags, static_cast<DWORD>(DBIMF_USECHEVRON | DBIMF_BREAK));
+
+    band.Reset();
+    frame.Browser().Navigate(L"http://page.example/");
+    frame.Close();
+    EXPECT_EQ(frame.LeftAtClose().browser, 0u);
+    EXPECT_EQ(frame.LeftAtClose().documents, 0u);
+    EXPECT_EQ(frame.LeftAtClose().windows, 0u);
+    EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
 TEST_F(BandTest, TheHelperObjectChecksItsHostAndShowsTheBandOnce)
 {
-    BrowserOptions other;
-    other.fullName = L"C:\\Tools\\Other.exe";
-    BrowserFrame& foreign = Open(other);
-    ASSERT_EQ(foreign.Browser().BrowserBarCalls().size(), 1u);
-    EXPECT_FALSE(foreign.Browser().BrowserBarCalls()[0].show);
+    auto bars = [](BrowserFrame& frame) {
+        std::wstring calls;
+        for (const auto& call : frame.Browser().BrowserBarCalls()) {
+            calls += (call.show ? L"show " : L"hide ") + call.clsid + L";";
+        }
+        return calls;
+    };
+    const std::wstring band = L"{72D5F972-7F68-44FA-9029-CC178AEA3780};";
+    BrowserFrame& foreign = Open(BrowserOptions{.fullName = L"C:\\Tools\\Other.exe"});
+    EXPECT_EQ(bars(foreign), L"hide " + band);
 
     Settings(L"btbho", L"1");
-    BrowserOptions browser;
-    browser.fullName = L"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE";
+    const BrowserOptions browser{.fullName = L"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"};
     BrowserFrame& first = Open(browser);
-    ASSERT_EQ(first.Browser().BrowserBarCalls().size(), 2u);
-    EXPECT_FALSE(first.Browser().BrowserBarCalls()[0].show);
-    EXPECT_TRUE(first.Browser().BrowserBarCalls()[1].show);
-    EXPECT_EQ(first.Browser().BrowserBarCalls()[1].clsid, L"{72D5F972-7F68-44FA-9029-CC178AEA3780}");
+    EXPECT_EQ(bars(first), L"hide " + band + L"show " + band);
     unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_READ);
     EXPECT_EQ(ReadRegistryString(key.get(), L"btbho", 10).value_or(L""), L"0");
     EXPECT_EQ(first.Browser().EventSinkCount(), 2u) << "the helper object listens too";
 
     BrowserFrame& second = Open(browser);
-    EXPECT_TRUE(second.Browser().BrowserBarCalls().empty());
+    EXPECT_EQ(bars(second), L"");
     first.Close();
     EXPECT_EQ(first.LeftAtClose().browser, 0u);
 }
 
 TEST_F(BandTest, DegradedSitesFailOrRunWithoutEvents)
 {
-    struct Case {
-        const char* name;
-        standin::BandSiteOptions site;
-        HRESULT expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, standin::BandSiteOptions, HRESULT> cases[] = {
         {"no window", {.window = false}, E_FAIL},
         {"no input-object site", {.inputObjectSite = false}, E_FAIL},
         {"no command target", {.commandTarget = false}, S_OK},
         {"no browser service", {.browserService = false}, S_OK},
     };
-    for (const Case& c : cases) {
-        BrowserOptions options;
-        options.site = c.site;
-        BrowserFrame& frame = Open(options);
-        EXPECT_EQ(frame.Component().Loaded().bandSetSite, c.expected) << c.name;
-        EXPECT_EQ(frame.Browser().EventSinkCount(), 0u) << c.name;
+    for (const auto& [name, site, expected] : cases) {
+        BrowserFrame& frame = Open(BrowserOptions{.site = site});
+        EXPECT_EQ(frame.Component().Loaded().bandSetSite, expected) << name;
+        EXPECT_EQ(frame.Browser().EventSinkCount(), 0u) << name;
         frame.Close();
     }
     EXPECT_EQ(CanUnloadNow(), S_OK);
-}
-
-TEST_F(BandTest, UnsitingTwiceReleasesTheSiteOnce)
-{
-    BrowserFrame& frame = Open();
-    ComPtr<IObjectWithSite> band;
-    ASSERT_EQ(frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&band)), S_OK);
-    IUnknown* site = static_cast<IOleWindow*>(&frame.Site());
-    site->AddRef();
-    const ULONG before = site->Release();
-    ASSERT_EQ(band->SetSite(nullptr), S_OK);
-    ASSERT_EQ(band->SetSite(nullptr), S_OK);
-    site->AddRef();
-    EXPECT_EQ(site->Release(), before - 1);
-    ComPtr<IUnknown> none;
-    EXPECT_EQ(band->GetSite(IID_PPV_ARGS(&none)), E_FAIL);
-}
-
-ULONG References(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
 }
 
 TEST_F(BandTest, NavigationsAttachDocumentsAndScriptNavigationsKeepThem)
@@ -385,10 +336,11 @@ TEST_F(BandTest, NavigationsAttachDocumentsAndScriptNavigationsKeepThem)
     ASSERT_EQ(browser.Frames().size(), 2u);
     ComPtr<standin::StandInBrowser> firstFrame = browser.Frames()[0];
     ComPtr<standin::StandInDocument> frameDocument = firstFrame->Document();
-    EXPECT_EQ(page->EventSinkCount(), 1u);
-    EXPECT_EQ(page->Window().EventSinkCount(), 1u);
-    EXPECT_EQ(frameDocument->EventSinkCount(), 1u);
-    EXPECT_EQ(frameDocument->Window().EventSinkCount(), 1u);
+    auto sinks = [&] {
+        return std::vector<size_t>{page->EventSinkCount(), page->Window().EventSinkCount(),
+                                   frameDocument->EventSinkCount(), frameDocument->Window().EventSinkCount()};
+    };
+    EXPECT_EQ(sinks(), std::vector<size_t>(4, 1));
 
     // A script navigation keeps the entries (each holds its frame)...
     const ULONG held = References(firstFrame->AsDispatch());
@@ -397,9 +349,7 @@ TEST_F(BandTest, NavigationsAttachDocumentsAndScriptNavigationsKeepThem)
     EXPECT_FALSE(PopupRefused(frame)) << "a script navigation's window opens";
     // ...and quitting undoes their connections.
     browser.Events().OnQuit();
-    EXPECT_EQ(page->EventSinkCount(), 0u);
-    EXPECT_EQ(frameDocument->EventSinkCount(), 0u);
-    EXPECT_EQ(frameDocument->Window().EventSinkCount(), 0u);
+    EXPECT_EQ(sinks(), std::vector<size_t>(4, 0));
 
     ASSERT_TRUE(browser.NavigateWithFrames(L"http://frames2.example/", {L"http://c.example/"}));
     ComPtr<standin::StandInBrowser> secondFrame = browser.Frames()[0];
@@ -422,7 +372,8 @@ TEST_F(BandTest, EachDocumentHasOneSinkPairAndNoneOutlivesTheBand)
     auto unsite = [](BrowserFrame& frame) {
         ComPtr<IObjectWithSite> band;
         frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&band));
-        return band->SetSite(nullptr);
+        ComPtr<IUnknown> site;
+        return band->SetSite(nullptr) == S_OK && band->GetSite(IID_PPV_ARGS(&site)) == E_FAIL;
     };
     struct Scenario {
         const char* name;
@@ -450,8 +401,10 @@ TEST_F(BandTest, EachDocumentHasOneSinkPairAndNoneOutlivesTheBand)
         {"closed after the pages complete", [&](BrowserFrame& f) { withFrames(f.Browser()); }, 1},
         {"unsited twice, then completed", [&](BrowserFrame& f) {
              f.Browser().Navigate(page);
-             EXPECT_EQ(unsite(f), S_OK);
-             EXPECT_EQ(unsite(f), S_OK);
+             IUnknown* site = static_cast<IOleWindow*>(&f.Site());
+             const ULONG held = References(site);
+             EXPECT_TRUE(unsite(f) && unsite(f));
+             EXPECT_EQ(References(site), held - 1) << "the site is released once";
              f.Browser().Events().DocumentComplete(f.Browser().AsDispatch(), page);
          }, 0},
     };
@@ -472,28 +425,18 @@ TEST_F(BandTest, EachDocumentHasOneSinkPairAndNoneOutlivesTheBand)
     }
 }
 
-TEST_F(BandTest, PopupsAreRefusedCountedAndLetThroughByTheRules)
+// The allow list and the schemes are for the blocker's own tests; here the band puts it to work.
+TEST_F(BandTest, PopupsAreRefusedAndCountedWhileTheBlockerIsOn)
 {
     BrowserFrame& frame = Open();
     standin::StandInBrowser& browser = frame.Browser();
     EXPECT_FALSE(PopupRefused(frame)) << "no page yet: nothing to block";
     ASSERT_TRUE(browser.Navigate(L"http://ads.example/"));
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(PopupRefused(frame)) << "empty allow list, blocker on";
-    const auto counted = Captions(ButtonRow(frame));
-    EXPECT_NE(std::find(counted.begin(), counted.end(), L"(3) Blocked"), counted.end()) << "the blocker button counts";
+    EXPECT_EQ(BlockerCaption(frame), L"(3) Blocked");
     env().keysDown = {VK_SHIFT};
     EXPECT_FALSE(PopupRefused(frame));
     env().keysDown.clear();
-
-    unique_hkey allow = CreateRegistryKey(HKEY_CURRENT_USER,
-                                          L"Software\\Microsoft\\Internet Explorer\\New Windows\\Allow", KEY_ALL_ACCESS);
-    ::RegSetValueExW(allow.get(), L"ads.example", 0, REG_BINARY, nullptr, 0);
-    EXPECT_FALSE(PopupRefused(frame));
-    const auto reset = Captions(ButtonRow(frame));
-    EXPECT_NE(std::find(reset.begin(), reset.end(), L"Pop-up Blocker (ON)"), reset.end()) << "an allowed window resets it";
-    ASSERT_TRUE(browser.Navigate(L"about:blank"));
-    ::RegDeleteValueW(allow.get(), L"ads.example");
-    EXPECT_FALSE(PopupRefused(frame)) << "not a web page";
 
     PopupManager(L"no");
     BrowserFrame& off = Open();
@@ -501,29 +444,20 @@ TEST_F(BandTest, PopupsAreRefusedCountedAndLetThroughByTheRules)
     EXPECT_FALSE(PopupRefused(off)) << "the blocker is off";
 }
 
-TEST_F(BandTest, AClickOnAToolbarButtonNavigatesTheBrowser)
-{
-    BrowserFrame& frame = Open();
-    HWND row = ButtonRow(frame);
-    ASSERT_TRUE(row);
-    TBBUTTON home{};
-    ASSERT_TRUE(::SendMessageW(row, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&home)));
-    const size_t before = frame.Browser().NavigationRequests().size();
-    // The click as the row reports it to its parent, the toolbar window.
-    ::SendMessageW(::GetParent(row), WM_COMMAND, MAKEWPARAM(home.idCommand, BN_CLICKED), reinterpret_cast<LPARAM>(row));
-    ASSERT_EQ(frame.Browser().NavigationRequests().size(), before + 1);
-    EXPECT_EQ(frame.Browser().Url(), frame.Browser().NavigationRequests().back().url);
-    EXPECT_NE(frame.Browser().Url().find(L"marlintoolbar.example"), std::wstring::npos);
-}
-
-TEST_F(BandTest, TheBrowserClosingWhileAToolbarMenuIsOpenIsHarmless)
+TEST_F(BandTest, AToolbarButtonNavigatesTheBrowserWhichMayCloseWhileItsMenuIsOpen)
 {
     BrowserFrame& frame = Open();
     HWND row = ButtonRow(frame);
     ASSERT_TRUE(row);
     HWND control = ::GetParent(row);
     TBBUTTON home{};
-    ::SendMessageW(row, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&home));
+    ASSERT_TRUE(::SendMessageW(row, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&home)));
+    // The click as the row reports it to its parent, the toolbar window.
+    ::SendMessageW(control, WM_COMMAND, MAKEWPARAM(home.idCommand, BN_CLICKED), reinterpret_cast<LPARAM>(row));
+    ASSERT_EQ(frame.Browser().NavigationRequests().size(), 1u);
+    EXPECT_EQ(frame.Browser().Url(), frame.Browser().NavigationRequests().back().url);
+    EXPECT_NE(frame.Browser().Url().find(L"marlintoolbar.example"), std::wstring::npos);
+
     // The window closes inside the menu's loop; the choice still arrives afterwards.
     HRESULT unloadDuringMenu = E_FAIL;
     env().chooseMenuCommand = [&](HMENU) {
@@ -531,10 +465,7 @@ TEST_F(BandTest, TheBrowserClosingWhileAToolbarMenuIsOpenIsHarmless)
         unloadDuringMenu = CanUnloadNow();
         return 65007u; // "About": an entry with an address
     };
-    NMTOOLBARW notice{};
-    notice.hdr.hwndFrom = row;
-    notice.hdr.code = TBN_DROPDOWN;
-    notice.iItem = home.idCommand;
+    NMTOOLBARW notice{{row, 0, static_cast<UINT>(TBN_DROPDOWN)}, home.idCommand};
     ::SendMessageW(control, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
     env().chooseMenuCommand = nullptr;
     EXPECT_EQ(unloadDuringMenu, S_FALSE) << "the band lives until the toolbar's handler has returned";
@@ -543,19 +474,11 @@ TEST_F(BandTest, TheBrowserClosingWhileAToolbarMenuIsOpenIsHarmless)
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
-TEST_F(BandTest, VisitsAreLoggedOnlyWhileSignedInWithLoggingOn)
+TEST_F(BandTest, VisitsAreNotLoggedWhileSignedOut)
 {
     Settings(L"IsLogin", L"0");
-    BrowserFrame& signedOut = Open();
-    ASSERT_TRUE(signedOut.Browser().Navigate(L"https://secure.example/"));
+    ASSERT_TRUE(Open().Browser().Navigate(L"https://secure.example/"));
     EXPECT_FALSE(FileExists(m_data + L"XMLS\\LogURL.xml"));
-    signedOut.Close();
-
-    Settings(L"IsLogin", L"1");
-    BrowserFrame& signedIn = Open();
-    ASSERT_TRUE(signedIn.Browser().Navigate(L"https://secure.example/"));
-    EXPECT_EQ(LoggedVisits(), std::vector<std::wstring>{L"https://secure.example/"});
-    EXPECT_NE(ReadTextFile(m_data + L"XMLS\\LogURL.xml").find("timestamp=\"5/3/2009-14:7:9\""), std::string::npos);
 }
 
 TEST_F(BandTest, MalformedEventsAndEventsAfterUnsitingAreHarmless)
@@ -595,14 +518,13 @@ TEST_F(BandTest, ASelectedTabTakesItsThreadsMouseHookAndCurrentToolbar)
     first.Browser().Events().WindowStateChanged(OLECMDIDF_WINDOWSTATE_USERVISIBLE | OLECMDIDF_WINDOWSTATE_ENABLED,
                                                 OLECMDIDF_WINDOWSTATE_USERVISIBLE | OLECMDIDF_WINDOWSTATE_ENABLED);
     ClickGripper(first);
-    const DWORD until = ::GetTickCount() + 2000;
-    while (ComponentBandStyle(first) != 0x301u && ::GetTickCount() < until) {
+    for (const DWORD until = ::GetTickCount() + 2000; BandStyle(first) != 0x301u && ::GetTickCount() < until;) {
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
         ::Sleep(10);
     }
-    EXPECT_EQ(ComponentBandStyle(first), 0x301u);
-    EXPECT_EQ(ComponentBandStyle(second), 0x281u);
+    EXPECT_EQ(BandStyle(first), 0x301u);
+    EXPECT_EQ(BandStyle(second), 0x281u);
 }
 
 TEST_F(BandTest, EachThreadsMouseHookReachesItsOwnToolbarOnly)
@@ -611,18 +533,18 @@ TEST_F(BandTest, EachThreadsMouseHookReachesItsOwnToolbarOnly)
     // A click released on `target`'s rebar makes its band apply its style
     // again (locked: 0x301); `other`'s band is left as it was.
     auto clickReapplies = [](WindowThread& target, WindowThread* other) {
-        if (other) other->Run([](BrowserFrame& frame) { SetComponentBandStyle(frame, 0x281); });
+        if (other) other->Run([](BrowserFrame& frame) { BandStyle(frame, 0x281); });
         target.Run([](BrowserFrame& frame) {
-            SetComponentBandStyle(frame, 0x281);
+            BandStyle(frame, 0x281);
             ClickGripper(frame);
         });
         UINT style = 0;
         for (const DWORD until = ::GetTickCount() + 2000; style != 0x301u && ::GetTickCount() < until;) {
             ::Sleep(10);
-            target.Run([&](BrowserFrame& frame) { style = ComponentBandStyle(frame); });
+            target.Run([&](BrowserFrame& frame) { style = BandStyle(frame); });
         }
         UINT otherStyle = 0x281;
-        if (other) other->Run([&](BrowserFrame& frame) { otherStyle = ComponentBandStyle(frame); });
+        if (other) other->Run([&](BrowserFrame& frame) { otherStyle = BandStyle(frame); });
         return style == 0x301u && otherStyle == 0x281u;
     };
     for (const bool firstClosesFirst : {true, false}) {

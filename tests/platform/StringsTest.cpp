@@ -37,7 +37,9 @@ TEST(Strings, AQuotedArgumentReadsBackAsOneArgument)
         LPWSTR* arguments = ::CommandLineToArgvW(line.c_str(), &count);
         ASSERT_TRUE(arguments);
         EXPECT_EQ(count, 2) << line;
-        if (count == 2) EXPECT_EQ(std::wstring(arguments[1]), text) << line;
+        if (count == 2) {
+            EXPECT_EQ(std::wstring(arguments[1]), text) << line;
+        }
         ::LocalFree(arguments);
     }
 }

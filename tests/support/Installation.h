@@ -63,7 +63,7 @@ protected:
         for (size_t at = 0; (at = actual.find(scratchFolder, at)) != std::string::npos;) {
             actual.replace(at, scratchFolder.size(), "%SCRATCH%\\");
         }
-        const std::wstring path = WinePath(MARLIN_GOLDEN_DIR) + L"\\" + FromUtf8(name);
+        const std::wstring path = WinePath(MARLIN_TEST_SOURCE_DIR "/golden/") + FromUtf8(name);
         if (::GetEnvironmentVariableW(L"MARLIN_UPDATE_GOLDEN", nullptr, 0)) WriteTextFile(path, actual);
         EXPECT_EQ(actual, ReadTextFile(path)) << "golden file " << name;
     }

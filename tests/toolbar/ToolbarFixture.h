@@ -1,6 +1,7 @@
 #pragma once
 // A toolbar window over a data folder of its own, read back through the
 // toolbar control's messages, with the menus it would track captured.
+#include "StandInBrowser.h"
 #include "document/SharedInstanceState.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
@@ -31,10 +32,7 @@ inline std::vector<CapturedItem> CaptureMenu(HMENU menu)
         MENUITEMINFOW info{sizeof(info)};
         info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_SUBMENU;
         ::GetMenuItemInfoW(menu, position, TRUE, &info);
-        CapturedItem item;
-        item.id = info.wID;
-        item.grayed = (info.fState & MFS_GRAYED) != 0;
-        item.separator = (info.fType & MFT_SEPARATOR) != 0;
+        CapturedItem item{{}, info.wID, (info.fState & MFS_GRAYED) != 0, (info.fType & MFT_SEPARATOR) != 0};
         if (const CMenuHelp::Item* data = CMenuHelp::ItemAt(menu, position)) {
             item.text = data->text;
             item.hasIcon = data->image >= 0;
@@ -43,6 +41,26 @@ inline std::vector<CapturedItem> CaptureMenu(HMENU menu)
         items.push_back(std::move(item));
     }
     return items;
+}
+
+// A captured menu as text, an entry a line ("-" a separator), sub-menus
+// indented: the caption, its identifier unless 0, "grey", "icon".
+inline std::wstring Render(const std::vector<CapturedItem>& items, const std::wstring& indent = L"")
+{
+    std::wstring text;
+    for (const CapturedItem& item : items) {
+        text += indent + (item.separator ? L"-" : item.text);
+        if (!item.separator && item.id) text += L" #" + std::to_wstring(item.id);
+        text += std::wstring(item.grayed ? L" grey" : L"") + (item.hasIcon ? L" icon" : L"") + L"\n";
+        text += Render(item.children, indent + L"    ");
+    }
+    return text;
+}
+
+// A document or text kept in golden/ beside the tests.
+inline std::wstring Golden(const wchar_t* name)
+{
+    return FromUtf8(ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/") + name));
 }
 
 inline std::vector<std::wstring> Texts(const std::vector<CapturedItem>& items)
@@ -70,6 +88,7 @@ protected:
         MakeFolder(L"Data\\Images");
         CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.ico", m_data + L"Images");
         SetSignedIn(true);
+        WriteBasic(Golden(L"Basic.xml"));
         // The browser's own key, where its pop-up switch lives.
         CreateRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer", KEY_ALL_ACCESS);
         ResetSharedState();
@@ -82,6 +101,8 @@ protected:
     }
     void TearDown() override
     {
+        m_toolbar.SetBrowser(nullptr);
+        m_browser.Reset();
         m_toolbar.Destroy();
         m_parent.reset();
         ResetSharedState();
@@ -109,6 +130,22 @@ protected:
         ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(1000, 30));
     }
 
+    // A browser for the toolbar to navigate, given to it on first use (after Create).
+    standin::StandInBrowser& Browser()
+    {
+        if (!m_browser) {
+            m_browser = standin::StandInBrowser::Make(m_parent.get());
+            m_toolbar.SetBrowser(m_browser.Get());
+        }
+        return *m_browser.Get();
+    }
+    std::vector<std::wstring> Navigations()
+    {
+        std::vector<std::wstring> urls;
+        for (const auto& request : Browser().NavigationRequests()) urls.push_back(request.url);
+        return urls;
+    }
+
     TBBUTTON ButtonAt(int position) const
     {
         TBBUTTON button{};
@@ -133,26 +170,16 @@ protected:
     void Resize(int width) { ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(width, 30)); }
     void Click(int command) { ::SendMessageW(m_toolbar.hwnd(), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0); }
 
-    // Opens the drop-down menu of the button `command`, choosing `choice` (0: none).
+    // Opens the drop-down menu of the button `command`, or its context menu, choosing `choice` (0: none).
     std::vector<CapturedItem> DropDown(int command, UINT choice = 0)
     {
-        NMTOOLBARW notice{};
-        notice.iItem = command;
-        return Notify(notice.hdr, TBN_DROPDOWN, choice);
+        NMTOOLBARW notice{{m_toolbar.ButtonToolbar(), 0, static_cast<UINT>(TBN_DROPDOWN)}, command};
+        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); }, choice);
     }
     std::vector<CapturedItem> RightClick(int command, UINT choice = 0)
     {
-        NMMOUSE notice{};
-        notice.dwItemSpec = command;
-        return Notify(notice.hdr, NM_RCLICK, choice);
-    }
-    // Sends the row's notification `code` (whose header starts `notice`) to the toolbar window.
-    std::vector<CapturedItem> Notify(NMHDR& notice, UINT code, UINT choice)
-    {
-        notice.hwndFrom = m_toolbar.ButtonToolbar();
-        notice.code = code;
-        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); },
-                     choice);
+        NMMOUSE notice{{m_toolbar.ButtonToolbar(), 0, static_cast<UINT>(NM_RCLICK)}, static_cast<DWORD_PTR>(command)};
+        return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); }, choice);
     }
     template <typename Open>
     std::vector<CapturedItem> Track(Open open, UINT choice)
@@ -167,6 +194,7 @@ protected:
     std::wstring m_data;
     unique_hwnd m_parent;
     CMarlinToolbarCtrl m_toolbar;
+    ComPtr<standin::StandInBrowser> m_browser;
     std::vector<std::vector<CapturedItem>> m_menus;
     UINT m_nextChoice = 0;
 };

@@ -2,43 +2,12 @@
 // entries, order, greying, icons and identifiers.
 #include "ToolbarFixture.h"
 
-#include "StandInBrowser.h"
-
 #include <set>
 
 using namespace marlin;
 using namespace marlin::test;
 
 namespace {
-
-const wchar_t kTwoToolbars[] =
-    L"<Root Default=\"1\">"
-    L"<Tab Name=\"Main\" TabID=\"1\">"
-    L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\" img=\"MarlinToolbar.ico\" UrlString=\"http://home.example/\"/></Buttons>"
-    L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"News\" img=\"Features.ico\" UrlString=\"http://news.example/\">"
-    L"<Item caption=\"Twenty characters ab\" UrlString=\"http://twenty.example/\"/>"
-    L"<Item caption=\"Salt &amp; Pepper\" UrlString=\"http://salt.example/\"/>"
-    L"<Item caption=\"Plug-in Manager\"/>"
-    L"<Item caption=\"Disabled\" Enable=\"no\"/>"
-    L"<Item caption=\"More\"><SubItem caption=\"Sub one\" UrlString=\"http://one.example/\"/>"
-    L"<SubItem caption=\"Sub two\" UrlString=\"http://two.example/\"/></Item>"
-    L"</ButtDesc></Buttons>"
-    L"<Buttons ID=\"3\" PluginType=\"0\"><ButtDesc name=\"Pop-up Blocker\"><Item caption=\"Pop-up Blocker Settings\"/></ButtDesc></Buttons>"
-    L"<Buttons ID=\"4\" PluginType=\"0\"><ButtDesc name=\"Fourth\" UrlString=\"http://fourth.example/\"/></Buttons>"
-    L"</Tab>"
-    L"<Tab Name=\"Second\" TabID=\"2\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Second home\"/></Buttons></Tab>"
-    L"<Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
-
-const wchar_t kBasic[] =
-    L"<Root><Tab Name=\"Basic\" TabID=\"1\">"
-    L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
-    L"</Tab><Tab Name=\"Add Tab\" type=\"0\"/></Root>";
-
-bool Reserved(UINT id)
-{
-    return (id >= 112 && id <= 114) || (id > 9000 && id <= 9100) || id == 20000 || (id >= 32795 && id <= 32797) ||
-           id >= 65000;
-}
 
 // Every command identifier of a menu (sub-menu items themselves excluded).
 void CollectIds(const std::vector<CapturedItem>& items, std::vector<UINT>& ids)
@@ -52,73 +21,54 @@ void CollectIds(const std::vector<CapturedItem>& items, std::vector<UINT>& ids)
     }
 }
 
-class ToolbarMenuTest : public ToolbarFixture {};
-
-TEST_F(ToolbarMenuTest, TheHomeMenuCarriesToolbarManagementOnlyWhileSignedIn)
-{
-    WriteLogin(kTwoToolbars);
-    Create();
-    const auto home = DropDown(1);
-    EXPECT_EQ(Texts(home), (std::vector<std::wstring>{L"Main", L"Second", L"Settings", L"Uninstall", L"Help", L"About",
-                                                      L"About Developer"}));
-    EXPECT_EQ(Texts(home[0].children), (std::vector<std::wstring>{L"Set As Default", L"Show"}))
-        << "the first toolbar can be neither renamed nor removed";
-    EXPECT_EQ(Texts(home[1].children),
-              (std::vector<std::wstring>{L"Set As Default", L"Modify", L"Remove", L"Show"}));
-    for (const wchar_t* fixed : {L"Settings", L"Uninstall", L"Help", L"About", L"About Developer"}) {
-        ASSERT_TRUE(Find(home, fixed)) << fixed;
-        EXPECT_TRUE(Find(home, fixed)->hasIcon) << fixed;
+class ToolbarMenuTest : public ToolbarFixture {
+protected:
+    void SetUp() override
+    {
+        ToolbarFixture::SetUp();
+        WriteLogin(Golden(L"TwoToolbars.xml"));
     }
-    EXPECT_EQ(Find(home, L"Settings")->id, 65004u);
-    EXPECT_EQ(Find(home, L"Uninstall")->id, 65005u);
-    EXPECT_EQ(Find(home, L"About Developer")->id, 65003u);
+};
 
-    SetSignedIn(false);
-    WriteBasic(kBasic);
-    m_toolbar.RefreshToolbar(0);
-    EXPECT_EQ(Texts(DropDown(1)), (std::vector<std::wstring>{L"Uninstall", L"Help", L"About", L"About Developer"}));
-}
-
-TEST_F(ToolbarMenuTest, ButtonMenusCutEscapeGreyAndDropThePluginManager)
+TEST_F(ToolbarMenuTest, TheMenusOfEachKindOfButtonAsTrackedAndAMoveToAnotherToolbar)
 {
-    WriteLogin(kTwoToolbars);
+    // golden/Menus.txt: the first toolbar can be neither renamed nor removed;
+    // captions are cut and their ampersands doubled; no plug-in button, no
+    // plug-in manager; the blocker's switch names the state it turns to; the
+    // context menu greys the current toolbar; signed out, the home menu keeps
+    // no toolbar management. The button menus' identifiers are unique and clear
+    // of the buttons' and the reserved ones.
     Create();
-    const auto news = DropDown(2);
-    EXPECT_EQ(Texts(news), (std::vector<std::wstring>{L"Twenty charact...", L"Salt && Pepper", L"Disabled", L"More"}))
-        << "no plug-in button on this toolbar: no plug-in manager";
-    EXPECT_TRUE(Find(news, L"Disabled")->grayed);
-    EXPECT_FALSE(Find(news, L"Salt && Pepper")->grayed);
-    EXPECT_EQ(Texts(Find(news, L"More")->children), (std::vector<std::wstring>{L"Sub one", L"Sub two"}));
+    std::wstring menus = L"Home:\n" + Render(DropDown(1)) + L"News:\n" + Render(DropDown(2)) + L"Pop-up Blocker:\n" +
+                         Render(DropDown(3)) + L"Context menu of Fourth:\n" + Render(RightClick(4));
+    EXPECT_TRUE(RightClick(kChevronCommand).empty());
+    EXPECT_TRUE(RightClick(kSignInCommand).empty());
 
-    // The blocker's switch comes first and names the state it turns to.
-    const auto blocker = DropDown(3);
-    EXPECT_EQ(Texts(blocker), (std::vector<std::wstring>{L"Turn Pop-up Blocker (ON)", L"Pop-up Blocker Settings"}));
-    EXPECT_TRUE(blocker[0].hasIcon);
-
-    // Within a menu, identifiers are unique, clear of the buttons and of every reserved range.
-    for (const auto& menu : {news, blocker, DropDown(1)}) {
-        std::vector<UINT> ids;
-        CollectIds(menu, ids);
-        std::set<UINT> seen;
-        for (UINT id : ids) {
-            const bool fixed = id >= 65003 && id <= 65007;
-            EXPECT_TRUE(fixed || !Reserved(id)) << id;
-            EXPECT_GT(id, 4u) << "a button's identifier";
-            EXPECT_TRUE(seen.insert(id).second) << "duplicate " << id;
-        }
-    }
+    // "Move To" the second toolbar.
+    RightClick(4, kMoveToBase + 2);
+    EXPECT_EQ(env().sleeps, std::vector<DWORD>{700});
+    const std::string saved = ReadTextFile(LoginPath());
+    const size_t second = saved.find("Name=\"Second\"");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(saved.find("Fourth", second), std::string::npos) << "moved into the second toolbar";
+    EXPECT_EQ(saved.find("Fourth"), saved.find("Fourth", second)) << "and out of the first";
+    EXPECT_FALSE(m_toolbar.GetButton(3) && m_toolbar.GetButton(3)->caption == L"Fourth");
 
     // A plug-in button on the toolbar brings the plug-in manager back.
-    std::wstring withPlugin = kTwoToolbars;
+    std::wstring withPlugin = Golden(L"TwoToolbars.xml");
     withPlugin.replace(withPlugin.find(L"<Buttons ID=\"4\" PluginType=\"0\""), 30, L"<Buttons ID=\"4\" PluginType=\"1\"");
     WriteLogin(withPlugin);
     m_toolbar.RefreshToolbar(0);
     EXPECT_TRUE(Find(DropDown(2), L"Plug-in Manager"));
+
+    SetSignedIn(false);
+    m_toolbar.RefreshToolbar(0);
+    menus += L"Home, signed out:\n" + Render(DropDown(1));
+    EXPECT_EQ(menus, Golden(L"Menus.txt"));
 }
 
 TEST_F(ToolbarMenuTest, TheOverflowMenuListsExactlyTheHiddenButtons)
 {
-    WriteLogin(kTwoToolbars);
     Create();
     Resize(330);
     ASSERT_GT(m_toolbar.HiddenButtonCount(), 0u);
@@ -135,52 +85,16 @@ TEST_F(ToolbarMenuTest, TheOverflowMenuListsExactlyTheHiddenButtons)
               (std::vector<std::wstring>{L"Delete", L"Properties", L"Open", L"Change Icon", L"Move To"}));
 
     // "Open" opens the button's own address.
-    ComPtr<standin::StandInBrowser> browser = standin::StandInBrowser::Make(m_parent.get());
-    m_toolbar.SetBrowser(browser.Get());
+    Browser();
     Track([&] { Click(kChevronCommand); }, Find(last->children, L"Open")->id);
-    ASSERT_EQ(browser->NavigationRequests().size(), 1u);
-    EXPECT_EQ(browser->NavigationRequests()[0].url, L"http://fourth.example/");
-    m_toolbar.SetBrowser(nullptr);
+    EXPECT_EQ(Navigations(), std::vector<std::wstring>{L"http://fourth.example/"});
 }
-
-TEST_F(ToolbarMenuTest, TheContextMenuMovesAButtonToAnotherToolbar)
-{
-    WriteLogin(kTwoToolbars);
-    Create();
-    EXPECT_TRUE(RightClick(kChevronCommand).empty());
-    EXPECT_TRUE(RightClick(kSignInCommand).empty());
-
-    const auto menu = RightClick(4);
-    EXPECT_EQ(Texts(menu), (std::vector<std::wstring>{L"Delete", L"Properties", L"Change Icon", L"Move To"}));
-    EXPECT_EQ(menu[0].id, 32795u);
-    EXPECT_EQ(menu[3].id, 65001u);
-    ASSERT_EQ(menu[3].children.size(), 2u);
-    EXPECT_EQ(menu[3].children[0].id, 9001u);
-    EXPECT_TRUE(menu[3].children[0].grayed) << "the current toolbar";
-    EXPECT_FALSE(menu[3].children[1].grayed);
-
-    RightClick(4, 9002);
-    EXPECT_EQ(env().sleeps, std::vector<DWORD>{700});
-    const std::string saved = ReadTextFile(LoginPath());
-    const size_t second = saved.find("Name=\"Second\"");
-    ASSERT_NE(second, std::string::npos);
-    EXPECT_NE(saved.find("Fourth", second), std::string::npos) << "moved into the second toolbar";
-    EXPECT_EQ(saved.find("Fourth"), saved.find("Fourth", second)) << "and out of the first";
-    EXPECT_FALSE(m_toolbar.GetButton(3) && m_toolbar.GetButton(3)->caption == L"Fourth");
-}
-
-} // namespace
-
-namespace {
 
 TEST_F(ToolbarMenuTest, SignedOutTheBasicRowOffersNoContextMenu)
 {
     // The basic toolbar has the login toolbar's name, and its button 2 the identifier of
     // the login document's "News": edits meant for it would land on "News".
-    WriteLogin(kTwoToolbars);
-    WriteBasic(L"<Root><Tab Name=\"Main\" TabID=\"1\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
-               L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"Basic two\"/></Buttons></Tab>"
-               L"<Tab Name=\"Add Tab\" type=\"0\"/></Root>");
+    WriteBasic(Golden(L"SameNamesSignedOut.xml"));
     SetSignedIn(false);
     Create();
     const std::string login = ReadTextFile(LoginPath());
@@ -207,9 +121,6 @@ TEST_F(ToolbarMenuTest, HostileIdentifiersAndHugeMenusGetValidIdentifiers)
     WriteLogin(xml);
     const std::string stored = ReadTextFile(LoginPath());
     Create();
-    ComPtr<standin::StandInBrowser> browser = standin::StandInBrowser::Make(m_parent.get());
-    m_toolbar.SetBrowser(browser.Get());
-
     std::set<int> rowIds;
     for (size_t i = 0; i + 1 < m_toolbar.ButtonCount(); ++i) {
         const int id = m_toolbar.GetButton(i)->commandId;
@@ -217,12 +128,12 @@ TEST_F(ToolbarMenuTest, HostileIdentifiersAndHugeMenusGetValidIdentifiers)
         EXPECT_TRUE(rowIds.insert(id).second) << "duplicate " << id;
     }
     // Each substitute reaches its own button.
+    Browser();
     for (int i = 0; i < 8; ++i) {
         Click(m_toolbar.GetButton(i + 1)->commandId);
-        ASSERT_EQ(browser->NavigationRequests().size(), static_cast<size_t>(i + 1));
-        EXPECT_EQ(browser->NavigationRequests().back().url, Format(L"http://b%d.example/", i));
+        ASSERT_EQ(Navigations().size(), i + 1u);
+        EXPECT_EQ(Navigations().back(), Format(L"http://b%d.example/", i));
     }
-    m_toolbar.SetBrowser(nullptr);
 
     const auto menu = DropDown(m_toolbar.GetButton(9)->commandId);
     ASSERT_EQ(menu.size(), 1u);
@@ -240,7 +151,6 @@ TEST_F(ToolbarMenuTest, HostileIdentifiersAndHugeMenusGetValidIdentifiers)
 
 TEST_F(ToolbarMenuTest, TheTooltipGivesWayToAnOpenMenu)
 {
-    WriteLogin(kTwoToolbars);
     Create();
     HWND tips = reinterpret_cast<HWND>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETTOOLTIPS, 0, 0));
     ASSERT_TRUE(tips);

@@ -1,88 +1,54 @@
-// The button model built from a toolbar document.
+// The button model built from a toolbar document, as text against
+// golden/Model.txt, and the icons it loads.
+#include "ToolbarFixture.h"
+
 #include "document/DocumentStore.h"
-#include "document/SharedInstanceState.h"
-#include "platform/Strings.h"
 #include "toolbar/IconCache.h"
 #include "toolbar/ToolbarModel.h"
-#include "support/TestIsolation.h"
 
 using namespace marlin;
 using namespace marlin::test;
 
 namespace {
 
-std::vector<std::wstring> Captions(const std::vector<ToolbarButton>& model)
+// The model as text: a button a line, its menu entries indented below it.
+std::wstring Render(const std::vector<ToolbarButton>& model)
 {
-    std::vector<std::wstring> captions;
-    for (const ToolbarButton& button : model) captions.push_back(button.caption);
-    return captions;
+    std::wstring text;
+    for (const ToolbarButton& button : model) {
+        text += Format(L"#%d at %d \"%ls\" kind=%ls plugin=%ls style=0x%X url=%ls icon=%ls\n", button.commandId,
+                       button.position, button.caption.c_str(), button.kind.c_str(), button.pluginId.c_str(),
+                       ButtonStyle(button, &button == &model.front()), button.url.c_str(), button.iconPath.c_str());
+        for (const MenuEntry& entry : button.menu) {
+            text += L"    " + entry.entry.caption + (entry.entry.enabled ? L"\n" : L" (disabled)\n");
+            for (const MenuEntry& sub : entry.subEntries) text += L"        " + sub.entry.caption + L"\n";
+        }
+    }
+    return text;
 }
 
-TEST(ToolbarModel, TheSignedInTemplateBuildsItsButtonsAndTheChevron)
+TEST(ToolbarModel, DocumentsBuildTheirButtonsMenusStylesAndTheChevron)
 {
-    auto document = XmlDocument::Create();
-    ASSERT_TRUE(document->LoadXml(DocumentTemplate(true)));
+    // The Combo between buttons keeps its number; the first attribute is the
+    // command identifier whatever its name; the home button always has an
+    // arrow, kind 2 never; a toolbar that is not there is the chevron alone.
+    auto signedIn = XmlDocument::Create();
+    auto other = XmlDocument::Create();
+    ASSERT_TRUE(signedIn->LoadXml(DocumentTemplate(true)));
+    ASSERT_TRUE(other->LoadXml(Golden(L"ModelDocument.xml")));
     SearchAddressTarget search;
     ToolbarModelContext context{L"C:\\Images\\", false, &search};
-    auto model = LoadToolbarButtons(*document, L"marlin toolbar", L"1", context);
-
-    EXPECT_EQ(Captions(model), (std::vector<std::wstring>{L"MarlinToolbar", L"Pop-up Blocker (OFF)", L"EBay",
-                                                          L"YouTube", L" "}));
-    EXPECT_EQ(model[0].commandId, 1);
-    EXPECT_EQ(model[1].commandId, 3) << "the Combo between them keeps its number";
-    EXPECT_EQ(model[1].iconPath, L"C:\\Images\\PopupOff.ico");
-    ASSERT_EQ(model[1].menu.size(), 1u);
-    EXPECT_EQ(model[1].menu[0].entry.caption, L"Pop-up Blocker Settings");
-    EXPECT_EQ(model[2].kind, L"1");
-    EXPECT_EQ(model[2].pluginId, L"1");
-    EXPECT_EQ(model[3].url, L"http://www.youtube.com/");
-    EXPECT_TRUE(model.back().IsChevron());
-    EXPECT_EQ(model.back().iconPath, L"C:\\Images\\Chevron_Arrow.ico");
-
+    std::wstring text = L"Template:\n" + Render(LoadToolbarButtons(*signedIn, L"marlin toolbar", L"1", context));
     context.popupBlockerOn = true;
-    model = LoadToolbarButtons(*document, L"Marlin Toolbar", L"1", context);
-    EXPECT_EQ(model[1].caption, L"Pop-up Blocker (ON)");
-    EXPECT_EQ(model[1].iconPath, L"C:\\Images\\PopupOn.ico");
+    text += L"Blocker on:\n" + Render(LoadToolbarButtons(*signedIn, L"Marlin Toolbar", L"1", context));
+    text += L"No such toolbar:\n" + Render(LoadToolbarButtons(*signedIn, L"Marlin Toolbar", L"2", context));
+    text += L"Another document:\n" + Render(LoadToolbarButtons(*other, L"T", L"1", {}));
+    EXPECT_EQ(text, Golden(L"Model.txt"));
 
-    EXPECT_EQ(LoadToolbarButtons(*document, L"Marlin Toolbar", L"2", context).size(), 1u) << "no such toolbar";
-}
-
-TEST(ToolbarModel, CommandIdentifiersMenusAndStyles)
-{
-    auto document = XmlDocument::Create();
-    ASSERT_TRUE(document->LoadXml(
-        L"<Root><Tab Name=\"T\" TabID=\"1\">"
-        L"<Buttons ID=\"1\"><ButtDesc name=\"Home\"/></Buttons>"
-        L"<Buttons Cols=\"7\" ID=\"2\" PluginType=\"2\"><ButtDesc name=\"Kind2\"><Item caption=\"i\"/></ButtDesc></Buttons>"
-        L"<Buttons ID=\"3\"><ButtDesc name=\"Menu\"><Item caption=\"a\"><SubItem caption=\"a1\"/><SubItem caption=\"a2\"/>"
-        L"</Item><Item caption=\"b\" Enable=\"no\"/></ButtDesc></Buttons>"
-        L"<Buttons ID=\"4\"><ButtDesc name=\"Plain\"/></Buttons>"
-        L"</Tab></Root>"));
-    auto model = LoadToolbarButtons(*document, L"T", L"1", {});
-    ASSERT_EQ(model.size(), 5u);
-    EXPECT_EQ(model[1].commandId, 7) << "the first attribute, whatever its name";
-    EXPECT_EQ(model[1].position, 2);
-    EXPECT_EQ(model[2].menu.size(), 2u);
-    EXPECT_EQ(model[2].menu[0].subEntries.size(), 2u);
-    EXPECT_FALSE(model[2].menu[1].entry.enabled);
-
-    EXPECT_EQ(ButtonStyle(model[0], true), kStyleWithArrow) << "the home button always has an arrow";
-    EXPECT_EQ(ButtonStyle(model[1], false), kStylePlain) << "kind 2 never does";
-    EXPECT_EQ(ButtonStyle(model[2], false), kStyleWithArrow);
-    EXPECT_EQ(ButtonStyle(model[3], false), kStylePlain);
-}
-
-TEST(ToolbarModel, TooltipsDoubleAmpersandsAndAreCut)
-{
     EXPECT_EQ(TooltipText(L"Tom & Jerry"), L"Tom &&& Jerry");
-    const std::wstring hundred(100, L'x');
-    EXPECT_EQ(TooltipText(hundred), std::wstring(77, L'x') + L"...");
+    EXPECT_EQ(TooltipText(std::wstring(100, L'x')), std::wstring(77, L'x') + L"...");
     EXPECT_EQ(TooltipText(std::wstring(79, L'y')), std::wstring(79, L'y'));
 }
-
-} // namespace
-
-namespace {
 
 class IconCacheTest : public IsolatedTest {};
 

@@ -12,35 +12,15 @@
 #include "support/Processes.h"
 #include "toolbar/ToolbarSync.h"
 
+#include <algorithm>
+
 using namespace marlin;
 using namespace marlin::test;
 
 namespace {
 
-const wchar_t kLogin[] =
-    L"<Root Default=\"1\">"
-    L"<Tab Name=\"Main\" TabID=\"1\">"
-    L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
-    L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"Movable\" UrlString=\"http://move.example/\"/></Buttons>"
-    L"<Buttons ID=\"3\" PluginType=\"0\"><ButtDesc name=\"Pop-up Blocker\"/></Buttons>"
-    L"</Tab>"
-    L"<Tab Name=\"Second\" TabID=\"2\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Second home\"/></Buttons></Tab>"
-    L"<Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
-const wchar_t kBasic[] =
-    L"<Root><Tab Name=\"Basic\" TabID=\"1\"><Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
-    L"</Tab><Tab Name=\"Add Tab\" type=\"0\"/></Root>";
 const wchar_t kSettings[] =
     L"<MTRoot><Popup Status=\"0\"/><LogURL Yes=\"0\"/><AutoUpdate Plugin=\"1\"/><Skin ID=\"%d\"/></MTRoot>";
-
-bool HomeMenuHas(const CMarlinToolbarCtrl& toolbar, const std::wstring& caption)
-{
-    const ToolbarButton* home = toolbar.GetButton(0);
-    if (!home) return false;
-    for (const MenuEntry& entry : home->menu) {
-        if (entry.entry.caption == caption) return true;
-    }
-    return false;
-}
 
 // Child: a second browser window in its own process. Args: Windows folder,
 // registry root, scenario, scratch folder. Writes "ready"
@@ -63,7 +43,10 @@ int FollowingWindow(const std::vector<std::wstring>& args)
     auto changeSeen = [&] {
         if (scenario == L"signin") return toolbar.ShowsLoginDocument();
         if (scenario == L"settings") return g_Skin == 2;
-        if (scenario == L"toolbar") return HomeMenuHas(toolbar, L"Added");
+        if (scenario == L"toolbar") {
+            const auto& menu = toolbar.GetButton(0)->menu;
+            return std::ranges::any_of(menu, [](const MenuEntry& entry) { return entry.entry.caption == L"Added"; });
+        }
         if (scenario == L"move") return toolbar.ButtonCount() == buttonsAtStart - 1;
         return false;
     };
@@ -93,8 +76,7 @@ protected:
     void SetUp() override
     {
         ToolbarFixture::SetUp();
-        WriteLogin(kLogin);
-        WriteBasic(kBasic);
+        WriteLogin(Golden(L"Sync.xml"));
         WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 1)));
     }
 
@@ -102,14 +84,10 @@ protected:
     int FollowInOtherProcess(const std::wstring& scenario, const std::function<void()>& change)
     {
         const std::wstring folder = MakeFolder(scenario);
-        // A backslash before a closing quote would escape it: folders go without theirs.
-        auto quoted = [](std::wstring path) {
-            while (!path.empty() && path.back() == L'\\') path.pop_back();
-            return L"\"" + path + L"\" ";
-        };
-        const std::wstring arguments = quoted(env().WindowsDirectory()) + quoted(registryRoot()) +
-                                       scenario + L" " + quoted(folder);
-        void* child = StartChild(CurrentProgram(), L"following-window", arguments);
+        void* child = StartChild(CurrentProgram(), L"following-window",
+                                 QuoteCommandLineArgument(env().WindowsDirectory()) + L" " +
+                                     QuoteCommandLineArgument(registryRoot()) + L" " + scenario + L" " +
+                                     QuoteCommandLineArgument(folder));
         for (int i = 0; i < 300 && !FileExists(folder + L"ready"); ++i) ::Sleep(50);
         if (!FileExists(folder + L"ready")) ADD_FAILURE() << "the other window did not start";
         change();
@@ -163,32 +141,22 @@ TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
 {
     SetSignedIn(false);
     Create();
-    EXPECT_EQ(FollowInOtherProcess(L"signin", [] { StoreSignInState(true); }), 0) << "sign-in";
+    EXPECT_EQ(FollowInOtherProcess(L"signin", [] { StoreSignInState(true); }), 0);
     m_toolbar.SynchronizeWithOtherWindows();
     ASSERT_TRUE(m_toolbar.ShowsLoginDocument());
 
-    EXPECT_EQ(FollowInOtherProcess(L"settings",
-                                   [&] {
-                                       WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml",
-                                                     ToUtf8(Format(kSettings, 2)));
-                                       RaiseChange(SharedState().SettingsChanged);
-                                   }),
-              0)
-        << "settings";
-    EXPECT_EQ(FollowInOtherProcess(L"toolbar", [] { CToolbarOperations().AddToolbarFromTabStrip(L"Added"); }), 0)
-        << "toolbar added";
-    EXPECT_EQ(FollowInOtherProcess(L"move",
-                                   [] {
-                                       CButtonOperations().MoveButtonToToolbar(ToolbarRef{L"Main", 1}, 2, 2,
-                                                                               {L"Main", L"Second", L"Added"});
-                                   }),
-              0)
-        << "button moved";
+    const std::pair<const wchar_t*, std::function<void()>> changes[] = {
+        {L"settings", [&] {
+             WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 2)));
+             RaiseChange(SharedState().SettingsChanged);
+         }},
+        {L"toolbar", [] { CToolbarOperations().AddToolbarFromTabStrip(L"Added"); }},
+        {L"move", [] {
+             CButtonOperations().MoveButtonToToolbar(ToolbarRef{L"Main", 1}, 2, 2, {L"Main", L"Second", L"Added"});
+         }},
+    };
+    for (const auto& [scenario, change] : changes) EXPECT_EQ(FollowInOtherProcess(scenario, change), 0) << scenario;
 }
-
-} // namespace
-
-namespace {
 
 TEST(SyncPlan, WhatChangedDecidesWhatIsRedone)
 {

@@ -25,79 +25,77 @@ protected:
         xml += L"</Tab><Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
         WriteLogin(xml);
     }
+    // The row as the control holds it, a button a line: command, caption, the
+    // image (a separator's width), the arrow and whether it is hidden.
+    std::wstring Row() const
+    {
+        std::wstring text;
+        for (int position = 0; position < Count(); ++position) {
+            const TBBUTTON button = ButtonAt(position);
+            text += Format(L"#%d \"%ls\" %ls=%d%ls%ls\n", button.idCommand,
+                           CaptionOf(m_toolbar.ButtonToolbar(), button.idCommand).c_str(),
+                           button.fsStyle & BTNS_SEP ? L"separator" : L"image", button.iBitmap,
+                           button.fsStyle & BTNS_DROPDOWN ? L" arrow" : L"", Hidden(button.idCommand) ? L" hidden" : L"");
+        }
+        return text;
+    }
 };
 
-TEST_F(ToolbarWindowTest, PositionsSeparatorsArrowsAndTheHiddenChevron)
+TEST_F(ToolbarWindowTest, RowsOfSeveralButtonsOfTheHomeButtonAloneAndOfIconsThatDoNotLoad)
 {
-    WriteToolbar(3);
+    // golden/Rows.txt: home, two separators around the search box's place,
+    // the buttons, the chevron hidden while all fit; arrows on the home button
+    // and on buttons with entries; icons that do not load get the built-in one.
+    // A tooltip comes from the model, cut.
+    WriteToolbar(3, std::wstring(100, L'a'));
     Create();
-    ASSERT_EQ(Count(), 8);
-    const int expected[] = {1, kSeparatorAfterHome, kSearchPlaceholder, kSeparatorAfterSearch, 2, 3, 4, kChevronCommand};
-    for (int position = 0; position < 8; ++position) EXPECT_EQ(ButtonAt(position).idCommand, expected[position]);
-    for (int position : {1, 2, 3}) EXPECT_TRUE(ButtonAt(position).fsStyle & BTNS_SEP);
+    std::wstring rows = L"Home and three buttons:\n" + Row();
+    NMTTDISPINFOW tooltip{{nullptr, 2, static_cast<UINT>(TTN_GETDISPINFOW)}};
+    ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tooltip));
+    EXPECT_EQ(std::wstring(tooltip.lpszText ? tooltip.lpszText : L""), std::wstring(77, L'a') + L"...");
+    EXPECT_TRUE(tooltip.uFlags & TTF_DI_SETITEM);
     RECT placeholder{};
     ::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETRECT, kSearchPlaceholder, reinterpret_cast<LPARAM>(&placeholder));
     EXPECT_EQ(placeholder.right - placeholder.left, kSearchPlaceholderWidth);
-    EXPECT_TRUE(ButtonAt(0).fsStyle & BTNS_DROPDOWN) << "the home button";
-    EXPECT_TRUE(ButtonAt(4).fsStyle & BTNS_DROPDOWN) << "a button with menu entries";
-    EXPECT_FALSE(ButtonAt(5).fsStyle & BTNS_DROPDOWN);
-    EXPECT_TRUE(Hidden(kChevronCommand));
     EXPECT_EQ(m_toolbar.ButtonCount(), 5u);
     EXPECT_TRUE(m_toolbar.GetButton(4)->IsChevron());
-}
 
-TEST_F(ToolbarWindowTest, AHomeOnlyToolbarKeepsItsSeparators)
-{
     WriteToolbar(0);
-    Create();
-    ASSERT_EQ(Count(), 5);
-    EXPECT_EQ(ButtonAt(3).idCommand, kSeparatorAfterSearch);
-    EXPECT_TRUE(Hidden(kChevronCommand));
+    m_toolbar.RefreshToolbar(0);
+    rows += L"Home alone:\n" + Row();
+
+    WriteLogin(Golden(L"Icons.xml"));
+    WriteTextFile(m_data + L"Images\\broken.ico", "not an icon");
+    m_toolbar.RefreshToolbar(0);
+    rows += L"Missing, broken and no icon:\n" + Row();
+    EXPECT_EQ(m_toolbar.GetButton(2)->imageIndex, -1) << "no icon named, no image";
+    auto images = reinterpret_cast<HIMAGELIST>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETIMAGELIST, 0, 0));
+    ASSERT_TRUE(images);
+    EXPECT_GE(::ImageList_GetImageCount(images), 2);
+    EXPECT_EQ(rows, Golden(L"Rows.txt"));
 }
 
 TEST_F(ToolbarWindowTest, NarrowingHidesTheRestBehindTheChevronAndWideningShowsItAgain)
 {
     WriteToolbar(8);
     Create();
+    // Buttons 1 to 9, then the chevron: "h" hidden, "-" shown.
+    auto hidden = [&] {
+        std::wstring map;
+        for (int command = 1; command <= 9; ++command) map += Hidden(command) ? L'h' : L'-';
+        return map + (Hidden(kChevronCommand) ? L'h' : L'-');
+    };
     Resize(1600);
+    EXPECT_EQ(hidden(), L"---------h");
     EXPECT_EQ(m_toolbar.HiddenButtonCount(), 0u);
-    EXPECT_TRUE(Hidden(kChevronCommand));
-
+    // The home button stays; hidden from the first that does not fit to the end; the chevron shows.
     Resize(450);
-    const size_t hidden = m_toolbar.HiddenButtonCount();
-    ASSERT_GT(hidden, 0u);
-    EXPECT_FALSE(Hidden(kChevronCommand));
-    EXPECT_FALSE(Hidden(1)) << "the home button stays";
-    // Hidden from the first that does not fit to the end.
-    bool seenHidden = false;
-    for (int command = 2; command <= 9; ++command) {
-        seenHidden = seenHidden || Hidden(command);
-        EXPECT_EQ(Hidden(command), seenHidden) << command;
-    }
-
+    const size_t shown = hidden().find(L'h');
+    ASSERT_TRUE(shown > 0 && shown < 9) << hidden();
+    EXPECT_EQ(hidden(), std::wstring(shown, L'-') + std::wstring(9 - shown, L'h') + L'-');
+    EXPECT_EQ(m_toolbar.HiddenButtonCount(), 9 - shown);
     Resize(1600);
-    EXPECT_EQ(m_toolbar.HiddenButtonCount(), 0u);
-    EXPECT_TRUE(Hidden(kChevronCommand));
-    for (int command = 2; command <= 9; ++command) EXPECT_FALSE(Hidden(command));
-}
-
-TEST_F(ToolbarWindowTest, IconsThatDoNotLoadGetTheBuiltInIcon)
-{
-    const std::wstring xml =
-        L"<Root Default=\"1\"><Tab Name=\"Main\" TabID=\"1\">"
-        L"<Buttons ID=\"1\"><ButtDesc name=\"Home\" img=\"missing.ico\"/></Buttons>"
-        L"<Buttons ID=\"2\"><ButtDesc name=\"Broken\" img=\"broken.ico\"/></Buttons>"
-        L"<Buttons ID=\"3\"><ButtDesc name=\"None\"/></Buttons>"
-        L"</Tab><Tab Name=\"Add Toolbar\" type=\"0\"/></Root>";
-    WriteLogin(xml);
-    WriteTextFile(m_data + L"Images\\broken.ico", "not an icon");
-    Create();
-    EXPECT_GE(m_toolbar.GetButton(0)->imageIndex, 0);
-    EXPECT_GE(m_toolbar.GetButton(1)->imageIndex, 0);
-    EXPECT_EQ(m_toolbar.GetButton(2)->imageIndex, -1) << "no icon named, no image";
-    auto images = reinterpret_cast<HIMAGELIST>(::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETIMAGELIST, 0, 0));
-    ASSERT_TRUE(images);
-    EXPECT_GE(::ImageList_GetImageCount(images), 2);
+    EXPECT_EQ(hidden(), L"---------h");
 }
 
 TEST_F(ToolbarWindowTest, TheClassicLookGetsTheTallerRowAndAThemeChangeKeepsItUntilTheNextBuild)
@@ -126,36 +124,15 @@ TEST_F(ToolbarWindowTest, TheClassicLookGetsTheTallerRowAndAThemeChangeKeepsItUn
     EXPECT_EQ(SharedState().CurrentToolbar, 0);
 }
 
-TEST_F(ToolbarWindowTest, TooltipsComeFromTheModel)
-{
-    WriteToolbar(1, std::wstring(100, L'a'));
-    Create();
-    NMTTDISPINFOW request{};
-    request.hdr.code = TTN_GETDISPINFOW;
-    request.hdr.idFrom = 2;
-    ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request));
-    ASSERT_TRUE(request.lpszText);
-    EXPECT_EQ(std::wstring(request.lpszText), std::wstring(77, L'a') + L"...");
-    EXPECT_TRUE(request.uFlags & TTF_DI_SETITEM);
-}
-
-} // namespace
-
-namespace {
-
 // A 24-bit bitmap file of any size, filled with one colour.
 std::string BitmapFile(int width, int height)
 {
-    const int rowSize = (width * 3 + 3) / 4 * 4;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{sizeof(info), width, height, 1, 24, BI_RGB};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + rowSize * height;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-    bytes.append(static_cast<size_t>(rowSize) * height, '\x7f');
-    return bytes;
+    const DWORD rowSize = (width * 3 + 3) / 4 * 4;
+    const BITMAPINFOHEADER info{sizeof(info), width, height, 1, 24, BI_RGB};
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(info);
+    const BITMAPFILEHEADER file{0x4D42, headers + rowSize * height, 0, 0, headers};
+    return std::string(reinterpret_cast<const char*>(&file), sizeof(file)) +
+           std::string(reinterpret_cast<const char*>(&info), sizeof(info)) + std::string(rowSize * height, '\x7f');
 }
 
 TEST_F(ToolbarWindowTest, FiveHundredButtonsWithLongCaptionsAndOddBitmapsStayUsable)
