@@ -1,8 +1,6 @@
 // Protected mode: the cached browser answer and the writable copy of the data folder.
 #include "support/Installation.h"
 
-#include <algorithm>
-
 using namespace marlin;
 using namespace marlin::test;
 
@@ -28,9 +26,7 @@ protected:
     {
         const std::wstring folder = root + L"\\MarlinToolbar\\MarlinToolbar\\";
         std::string listing = "MarlinToolbar.ini:\r\n" + ReadTextFile(folder + L"MarlinToolbar.ini");
-        std::vector<std::wstring> names = FilesIn(folder + L"XMLS\\");
-        std::sort(names.begin(), names.end());
-        for (const std::wstring& name : names) listing += ToUtf8(name) + ":\r\n" + ReadTextFile(folder + L"XMLS\\" + name) + "\r\n";
+        for (const std::wstring& name : FilesIn(folder + L"XMLS\\")) listing += ToUtf8(name) + ":\r\n" + ReadTextFile(folder + L"XMLS\\" + name) + "\r\n";
         return listing;
     }
     std::wstring root;

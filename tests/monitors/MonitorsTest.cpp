@@ -75,8 +75,7 @@ std::vector<std::wstring> ListedSites(HWND dialog)
 {
     std::vector<std::wstring> sites;
     HWND list = ::GetDlgItem(dialog, IDC_POPUP_SITES);
-    const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0, count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0)); i < count; ++i) {
         wchar_t text[300] = {};
         ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
         sites.push_back(text);

@@ -7,6 +7,7 @@
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 
@@ -92,14 +93,12 @@ std::string ReadTextFile(const std::wstring& path)
 
 void CopyFiles(const std::wstring& fromFolder, const wchar_t* pattern, const std::wstring& toFolder)
 {
-    const std::wstring from = WithTrailingBackslash(fromFolder);
-    const std::wstring to = WithTrailingBackslash(toFolder);
+    const std::wstring from = WithTrailingBackslash(fromFolder), to = WithTrailingBackslash(toFolder);
     WIN32_FIND_DATAW found;
     unique_find search(::FindFirstFileW((from + pattern).c_str(), &found));
-    if (!search) return;
-    do {
+    for (bool more = static_cast<bool>(search); more; more = ::FindNextFileW(search.get(), &found)) {
         ::CopyFileW((from + found.cFileName).c_str(), (to + found.cFileName).c_str(), FALSE);
-    } while (::FindNextFileW(search.get(), &found));
+    }
 }
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder)
@@ -108,6 +107,7 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder)
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.is_regular_file()) names.push_back(entry.path().filename().wstring());
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 

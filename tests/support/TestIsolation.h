@@ -37,7 +37,7 @@ bool WriteTextFile(const std::wstring& path, const std::string& utf8);
 std::string ReadTextFile(const std::wstring& path);
 // Copies the files of `fromFolder` matching `pattern` into `toFolder`.
 void CopyFiles(const std::wstring& fromFolder, const wchar_t* pattern, const std::wstring& toFolder);
-// Names of the files (not folders) directly in a folder.
+// Names of the files (not folders) directly in a folder, sorted.
 std::vector<std::wstring> FilesIn(const std::wstring& folder);
 // Deletes a folder and everything in it.
 void RemoveTree(const std::wstring& folder);
