@@ -113,9 +113,12 @@ STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
                 if (band.hwndChild != toolbar) continue;
                 if (!show) {
                     ::SendMessageW(m_parentWindow, RB_SHOWBAND, index, FALSE);
-                } else {
+                } else if (const UINT style = ToolbarsLocked() ? kStyleLocked : kStyleUnlocked;
+                           band.fStyle != style) {
+                    // Every change makes the rebar lay itself out and repaint:
+                    // only a style that differs (also a hidden band) is set.
                     band.fMask = RBBIM_STYLE;
-                    band.fStyle = ToolbarsLocked() ? kStyleLocked : kStyleUnlocked;
+                    band.fStyle = style;
                     ::SendMessageW(m_parentWindow, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
                 }
                 break;
@@ -151,7 +154,10 @@ STDMETHODIMP CMarlinToolbarObj::GetBandInfo(DWORD bandId, DWORD viewMode, DESKBA
         m_bandId = bandId;
         m_viewMode = viewMode;
         if (!info) return S_OK;
-        if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = POINTL{m_minWidth, g_TabStripMode == 2 ? 27 : 50};
+        if (info->dwMask & DBIM_MINSIZE) {
+            info->ptMinSize = MinSize();
+            m_answeredMinSize = info->ptMinSize;
+        }
         if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = POINTL{0, 20};
         if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = POINTL{10, 10};
         if (info->dwMask & DBIM_ACTUAL) info->ptActual.y = 22;
@@ -180,6 +186,7 @@ STDMETHODIMP CMarlinToolbarObj::SetSite(IUnknown* site) noexcept
             return S_OK;
         }
         m_tornDown = false;
+        m_answeredMinSize.reset();
         CheckHostAndFirstShow(site);
 
         m_parentWindow = nullptr;
@@ -208,6 +215,9 @@ STDMETHODIMP CMarlinToolbarObj::SetSite(IUnknown* site) noexcept
 
         SHANDLE_PTR frame = 0;
         if (SUCCEEDED(m_browser->get_HWND(&frame))) m_browserFrame = reinterpret_cast<HWND>(frame);
+        // The site asks for the band's sizes before it shows the band: the
+        // first answer already has the width the band takes when shown.
+        if (m_browserFrame) m_minWidth = FrameMinWidth();
         return S_OK;
     });
 }
@@ -287,6 +297,18 @@ void CMarlinToolbarObj::TearDown() noexcept
 
 int CMarlinToolbarObj::InitializeApplicationSettings() { return marlin::InitializeApplicationSettings(); }
 
+bool CMarlinToolbarObj::UsesSavedWidth() const noexcept
+{
+    return m_useSavedWidth && EqualsNoCase(m_osPrefix, L"2000");
+}
+
+LONG CMarlinToolbarObj::FrameMinWidth() const noexcept
+{
+    return UsesSavedWidth() ? m_savedWidth : ClientWidth(m_browserFrame);
+}
+
+POINTL CMarlinToolbarObj::MinSize() const noexcept { return POINTL{m_minWidth, g_TabStripMode == 2 ? 27 : 50}; }
+
 HRESULT CMarlinToolbarObj::RefreshBandInfo() noexcept
 {
     return ComBoundary([&] {
@@ -294,16 +316,19 @@ HRESULT CMarlinToolbarObj::RefreshBandInfo() noexcept
         ComPtr<IOleCommandTarget> commandTarget;
         if (FAILED(m_site.As(&commandTarget))) return E_FAIL;
         if (m_browserFrame) {
-            if (EqualsNoCase(m_osPrefix, L"2000") && m_useSavedWidth) {
-                m_minWidth = m_savedWidth;
+            m_minWidth = FrameMinWidth();
+            if (UsesSavedWidth()) {
                 m_useSavedWidth = false;
                 m_savedWidthUsed = true;
-            } else {
-                m_minWidth = ClientWidth(m_browserFrame);
             }
-            Variant bandId = Variant::FromInt(static_cast<int>(m_bandId));
-            commandTarget->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, OLECMDEXECOPT_DONTPROMPTUSER, &bandId.get(),
-                                nullptr);
+            // Asking the site again makes the rebar lay itself out and repaint:
+            // only when the answer differs from the one it has.
+            const POINTL minSize = MinSize();
+            if (!m_answeredMinSize || m_answeredMinSize->x != minSize.x || m_answeredMinSize->y != minSize.y) {
+                Variant bandId = Variant::FromInt(static_cast<int>(m_bandId));
+                commandTarget->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, OLECMDEXECOPT_DONTPROMPTUSER,
+                                    &bandId.get(), nullptr);
+            }
         }
         commandTarget.Reset();
         if (m_toolbar && m_toolbar->hwnd()) {

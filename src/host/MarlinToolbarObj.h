@@ -17,6 +17,7 @@
 #include <ocidl.h>
 #include <shobjidl.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -116,8 +117,16 @@ private:
     void AttachPage(IDispatch* frame);
     std::wstring BrowserLocation() const;
 
+    // The width RefreshBandInfo gives the band: the frame's, or on Windows
+    // 2000 the width saved at the last close, once.
+    bool UsesSavedWidth() const noexcept;
+    LONG FrameMinWidth() const noexcept;
+    // The minimum size GetBandInfo answers.
+    POINTL MinSize() const noexcept;
+
     // Band size and style.
     LONG m_minWidth;
+    std::optional<POINTL> m_answeredMinSize; // what the site was told last
     LONG m_savedWidth;
     bool m_useSavedWidth = true;
     bool m_savedWidthUsed = false;
