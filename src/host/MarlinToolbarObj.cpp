@@ -103,6 +103,10 @@ STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
     return ComBoundary([&] {
         m_shown = show;
         HWND toolbar = m_hiddenWindow.Toolbar().hwnd();
+        // The whole toolbar is painted anew when shown; invalidated first, it
+        // is painted by the rebar's own repaint when the style changes below,
+        // and not once more after it.
+        if (show && toolbar) ::InvalidateRect(toolbar, nullptr, TRUE);
         if (m_parentWindow && toolbar) {
             const auto count = static_cast<UINT>(::SendMessageW(m_parentWindow, RB_GETBANDCOUNT, 0, 0));
             for (UINT index = 0; index < count; ++index) {
@@ -125,10 +129,7 @@ STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
             }
         }
         ShowBand(show);
-        if (show && toolbar) {
-            ::InvalidateRect(toolbar, nullptr, TRUE);
-            RefreshBandInfo();
-        }
+        if (show && toolbar) RefreshBandInfo();
         return S_OK;
     });
 }
