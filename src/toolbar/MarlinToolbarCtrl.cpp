@@ -157,7 +157,7 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
     // known; the WM_SIZE that follows lays the row out.
     if (m_size.cx > 0) {
         LayoutButtons(m_size.cx, m_size.cy);
-    } else {
+    } else if (m_layout.Occupied()) {
         m_layout.PlaceSearchSlot(m_row.SearchGap());
     }
 }
@@ -185,8 +185,7 @@ void CMarlinToolbarCtrl::LayoutButtons(int width, int height)
     const RowPlaces places = ArrangeRow(metrics);
     m_row.Layout(places.buttonRow, places.overflowLimit);
     m_signIn.Place(places.signIn);
-    m_layout.SearchSlot(hwnd());
-    m_layout.PlaceSearchSlot(m_row.SearchGap());
+    if (m_layout.Occupied()) m_layout.PlaceSearchSlot(m_row.SearchGap());
 }
 
 bool CMarlinToolbarCtrl::SetPopupBlockerCaption(const std::wstring& caption)
