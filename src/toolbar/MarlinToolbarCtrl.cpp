@@ -361,8 +361,10 @@ LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnEraseBackground(WPARAM wParam, LPARAM, bool&)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
-    if (HWND bandWindow = ::GetParent(hwnd())) ::SendMessageW(bandWindow, WM_ERASEBKGND, wParam, 0);
-    // Until skins bring their own colours and pictures, the built-in colour.
+    // Until skins bring their own colours and pictures, the built-in colour
+    // over the whole client area: nothing of the rebar's background would
+    // show, so the rebar is not asked to erase first (the transparent inner
+    // rows erase through here as well, several times per paint).
     if (!m_background) m_background.reset(::CreateSolidBrush(kBackground));
     RECT client{};
     ::GetClientRect(hwnd(), &client);
