@@ -1,5 +1,7 @@
 #include "ButtonRow.h"
 
+#include "RowLayout.h"
+
 #include "platform/Module.h"
 
 #include <algorithm>
@@ -179,10 +181,10 @@ void CButtonRow::Populate(size_t hiddenFrom)
     m_hiddenFrom = hiddenFrom;
 }
 
-void CButtonRow::Layout(const RECT& place, int limit)
+bool CButtonRow::Layout(const RECT& place, int limit)
 {
-    if (!m_control) return;
-    ::MoveWindow(m_control.hwnd(), place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+    if (!m_control) return false;
+    const bool moved = PlaceChild(m_control.hwnd(), place);
     const size_t count = std::min(m_model.size(), m_fullRects.size());
     size_t overflowAt = kAllShown;
     for (size_t i = 1; i < count; ++i) {
@@ -198,6 +200,7 @@ void CButtonRow::Layout(const RECT& place, int limit)
         if (!m_model[i].IsChevron()) ++m_hiddenCount;
     }
     ApplyOverflow(overflowAt);
+    return moved;
 }
 
 void CButtonRow::ApplyOverflow(size_t hiddenFrom)

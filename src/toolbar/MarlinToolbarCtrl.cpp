@@ -183,9 +183,12 @@ void CMarlinToolbarCtrl::LayoutButtons(int width, int height)
     metrics.signInWidth = m_signIn.ButtonWidth();
     metrics.chevronWidth = m_row.ChevronWidth();
     const RowPlaces places = ArrangeRow(metrics);
-    m_row.Layout(places.buttonRow, places.overflowLimit);
-    m_signIn.Place(places.signIn);
-    if (m_layout.Occupied()) m_layout.PlaceSearchSlot(m_row.SearchGap());
+    // The parts move without repainting; what moved is painted once, with
+    // the whole window (whose children are not clipped).
+    bool moved = m_row.Layout(places.buttonRow, places.overflowLimit);
+    moved = m_signIn.Place(places.signIn) || moved;
+    if (m_layout.Occupied()) moved = m_layout.PlaceSearchSlot(m_row.SearchGap()) || moved;
+    if (moved) ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 bool CMarlinToolbarCtrl::SetPopupBlockerCaption(const std::wstring& caption)

@@ -26,6 +26,11 @@ struct RowPlaces {
 
 RowPlaces ArrangeRow(const RowMetrics& metrics) noexcept;
 
+// Moves `child` to `place` (its parent's coordinates) without repainting
+// anything: a layout moves several windows and invalidates once at its end.
+// False when the window was there already (nothing done).
+bool PlaceChild(HWND child, const RECT& place) noexcept;
+
 class CRowLayout {
 public:
     CRowLayout() = default;
@@ -39,8 +44,9 @@ public:
     bool Occupied() const noexcept { return m_search != nullptr; }
     // Hands the slot to `window` (a child of the same parent); the placeholder goes.
     void SetSearchBox(HWND window) noexcept;
-    // Moves the search slot's window to `place`, above the button row.
-    void PlaceSearchSlot(const RECT& place) const noexcept;
+    // Moves the search slot's window to `place`, above the button row,
+    // without repainting; true when it moved.
+    bool PlaceSearchSlot(const RECT& place) const noexcept;
     // The toolbar window is going: its children go with it.
     void Forget() noexcept;
 
