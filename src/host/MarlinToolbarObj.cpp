@@ -3,6 +3,7 @@
 #include "ClassIds.h"
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
+#include "config/Probes.h"
 #include "config/SettingsStore.h"
 #include "document/SharedInstanceState.h"
 #include "platform/ComTypes.h"
@@ -31,9 +32,7 @@ bool ToolbarsLocked()
 
 bool VisualStylesOff()
 {
-    unique_hkey key =
-        OpenRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", KEY_READ);
-    auto value = ReadRegistryString(key.get(), L"ThemeActive", 260);
+    auto value = ThemeActiveSetting();
     return value && EqualsNoCase(Trim(*value), L"0");
 }
 
@@ -46,7 +45,7 @@ int ClientWidth(HWND window)
 } // namespace
 
 CMarlinToolbarObj::CMarlinToolbarObj()
-    : m_minWidth(::GetSystemMetrics(SM_CXSCREEN)), m_savedWidth(::GetSystemMetrics(SM_CXSCREEN))
+    : m_minWidth(ScreenWidth()), m_savedWidth(ScreenWidth())
 {
 }
 
@@ -101,6 +100,9 @@ STDMETHODIMP CMarlinToolbarObj::ContextSensitiveHelp(BOOL enterMode) noexcept
 STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
 {
     return ComBoundary([&] {
+        UseSettingsReads reads(LoadReads());
+        // Shown (or hidden again before): the load is over.
+        const auto endLoad = ScopeExit([&]() noexcept { EndLoad(); });
         m_shown = show;
         HWND toolbar = m_hiddenWindow.Toolbar().hwnd();
         // The whole toolbar is painted anew when shown; invalidated first, it
@@ -152,6 +154,7 @@ STDMETHODIMP CMarlinToolbarObj::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) noexcep
 STDMETHODIMP CMarlinToolbarObj::GetBandInfo(DWORD bandId, DWORD viewMode, DESKBANDINFO* info) noexcept
 {
     return ComBoundary([&] {
+        UseSettingsReads reads(LoadReads());
         m_bandId = bandId;
         m_viewMode = viewMode;
         if (!info) return S_OK;
@@ -186,6 +189,10 @@ STDMETHODIMP CMarlinToolbarObj::SetSite(IUnknown* site) noexcept
             TearDown();
             return S_OK;
         }
+        // The load starts: the settings it reads are read once until the band is shown.
+        m_loadReads.Clear();
+        m_loading = true;
+        UseSettingsReads reads(LoadReads());
         m_tornDown = false;
         m_answeredMinSize.reset();
         CheckHostAndFirstShow(site);
@@ -280,9 +287,16 @@ void CMarlinToolbarObj::ConnectBrowserEvents()
     m_bandEvents = ConnectionPointConnection::Advise(m_browser.Get(), DIID_DWebBrowserEvents2, Identity());
 }
 
+void CMarlinToolbarObj::EndLoad() noexcept
+{
+    m_loading = false;
+    m_loadReads.Clear();
+}
+
 void CMarlinToolbarObj::TearDown() noexcept
 {
     m_tornDown = true;
+    EndLoad();
     OnQuit();
     m_bandEvents.Disconnect();
     m_helperEvents.Disconnect();

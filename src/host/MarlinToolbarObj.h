@@ -8,6 +8,7 @@
 #include "BandThread.h"
 #include "InvisibleWnd.h"
 #include "toolbar/ToolbarBand.h"
+#include "config/SettingsStore.h"
 #include "platform/ComObject.h"
 #include "platform/ConnectionPointConnection.h"
 
@@ -123,6 +124,13 @@ private:
     LONG FrameMinWidth() const noexcept;
     // The minimum size GetBandInfo answers.
     POINTL MinSize() const noexcept;
+
+    // The settings read during the band's load (SetSite up to the first
+    // ShowDW(TRUE)), each once; in use only within those calls.
+    marlin::SettingsReads* LoadReads() noexcept { return m_loading ? &m_loadReads : nullptr; }
+    void EndLoad() noexcept;
+    marlin::SettingsReads m_loadReads;
+    bool m_loading = false;
 
     // Band size and style.
     LONG m_minWidth;

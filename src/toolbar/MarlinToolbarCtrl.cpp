@@ -3,6 +3,7 @@
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
 #include "config/Messages.h"
+#include "config/Probes.h"
 #include "config/SettingsStore.h"
 #include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
@@ -14,8 +15,6 @@
 using namespace marlin;
 
 namespace {
-
-constexpr wchar_t kThemeManagerKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
 
 int ReadPopupManager()
 {
@@ -98,10 +97,7 @@ bool CMarlinToolbarCtrl::BrowserCanBlockPopups() const
 int CMarlinToolbarCtrl::DecideRowHeight() const
 {
     // The classic look, and Windows 2000, need the taller row.
-    std::wstring themeActive;
-    if (unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER, kThemeManagerKey, KEY_READ)) {
-        themeActive = ReadRegistryString(key.get(), L"ThemeActive", kRegistryValueMaxChars).value_or(L"");
-    }
+    const std::wstring themeActive = ThemeActiveSetting().value_or(L"");
     const bool windows2000 = EqualsNoCase(g_OSName.get().substr(0, 4), L"2000");
     return themeActive == L"0" || windows2000 ? 20 : 16;
 }
@@ -383,6 +379,9 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
     }
     ::KillTimer(hwnd(), kSyncTimer);
     const auto hold = HoldBand();
+    // The pass looks for other windows' changes: every setting is read afresh,
+    // also when the timer fires inside a band's load (in a message box's loop).
+    UseSettingsReads fresh(nullptr);
     // A tracked menu holds entries of the current row: it is not rebuilt under it.
     if (!m_commands.MenuOpen()) {
         try {
