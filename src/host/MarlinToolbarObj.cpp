@@ -106,8 +106,8 @@ STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
         m_shown = show;
         HWND toolbar = m_hiddenWindow.Toolbar().hwnd();
         // The whole toolbar is painted anew when shown; invalidated first, it
-        // is painted by the rebar's own repaint when the style changes below,
-        // and not once more after it.
+        // is painted by the rebar's own repaint when the style changes below
+        // (past the first showing), and not once more after it.
         if (show && toolbar) ::InvalidateRect(toolbar, nullptr, TRUE);
         if (m_parentWindow && toolbar) {
             const auto count = static_cast<UINT>(::SendMessageW(m_parentWindow, RB_GETBANDCOUNT, 0, 0));
@@ -125,7 +125,16 @@ STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
                     // only a style that differs (also a hidden band) is set.
                     band.fMask = RBBIM_STYLE;
                     band.fStyle = style;
+                    // At the first showing nothing of the toolbar has been
+                    // painted yet: it stays out of the rebar's repaint and is
+                    // painted once, from the message loop, like any window
+                    // just shown, instead of inside this call.
+                    if (m_loading) ::DefWindowProcW(toolbar, WM_SETREDRAW, FALSE, 0);
                     ::SendMessageW(m_parentWindow, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
+                    if (m_loading) {
+                        ::DefWindowProcW(toolbar, WM_SETREDRAW, TRUE, 0);
+                        ::InvalidateRect(toolbar, nullptr, TRUE);
+                    }
                 }
                 break;
             }
