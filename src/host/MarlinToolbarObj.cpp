@@ -118,7 +118,9 @@ STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
                 if (!::SendMessageW(m_parentWindow, RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&band))) continue;
                 if (band.hwndChild != toolbar) continue;
                 if (!show) {
-                    ::SendMessageW(m_parentWindow, RB_SHOWBAND, index, FALSE);
+                    // Hiding lays the rebar out as well: a hidden band (CloseDW
+                    // hides it a second time) is left as it is.
+                    if (!(band.fStyle & RBBS_HIDDEN)) ::SendMessageW(m_parentWindow, RB_SHOWBAND, index, FALSE);
                 } else if (const UINT style = ToolbarsLocked() ? kStyleLocked : kStyleUnlocked;
                            band.fStyle != style) {
                     // Every change makes the rebar lay itself out and repaint:
