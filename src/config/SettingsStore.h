@@ -4,7 +4,8 @@
 // MarlinToolbar.ini. Reads prefer the registry, writes go to both; on Vista and
 // later the registry is bypassed. "ApplicationPath" always reads with its
 // trailing backslash. No state of its own beyond noting, per process, that the
-// settings file is missing (logged once until it is found again); nothing throws.
+// settings file is missing (logged once until it is found again), and the
+// values a band load has read (SettingsReads, below); nothing throws.
 #include <functional>
 #include <map>
 #include <optional>
