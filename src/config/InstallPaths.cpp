@@ -13,6 +13,7 @@
 #include <knownfolders.h>
 
 #include <mutex>
+#include <optional>
 
 marlin::ProcessValue<std::wstring> g_ApplicationPath;
 marlin::ProcessValue<std::wstring> g_InstallPath;
@@ -34,6 +35,26 @@ ProtectedModeCache& Cache()
 {
     static ProtectedModeCache cache;
     return cache;
+}
+
+// The browser's version cannot change while it runs: read once per process.
+struct BrowserVersionCache {
+    std::mutex lock;
+    std::optional<std::wstring> version;
+};
+
+BrowserVersionCache& BrowserVersion()
+{
+    static BrowserVersionCache cache;
+    return cache;
+}
+
+std::wstring BrowserVersionOnce()
+{
+    BrowserVersionCache& cache = BrowserVersion();
+    std::lock_guard guard(cache.lock);
+    if (!cache.version) cache.version = GetBrowserVersion();
+    return *cache.version;
 }
 
 // {352481E8-33BE-4251-BA85-6007CAEDCF9D}
@@ -173,9 +194,9 @@ void InitApplicationFolders()
 ToolbarPaths InitToolbarPaths()
 {
     ToolbarPaths paths;
-    paths.browserVersion = GetBrowserVersion();
+    paths.browserVersion = BrowserVersionOnce();
     paths.browserVersionFirstChar = paths.browserVersion.empty() ? L'\0' : paths.browserVersion[0];
-    paths.screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    paths.screenWidth = ScreenWidth();
 
     CReadRegistryValues settings;
     g_ApplicationPath = settings.GetRegistryValue(L"ApplicationPath");
@@ -219,6 +240,11 @@ void ResetInstallPathsState()
         cache.known = false;
         cache.answer = FALSE;
         cache.result = E_NOTIMPL;
+    }
+    {
+        BrowserVersionCache& browser = BrowserVersion();
+        std::lock_guard guard(browser.lock);
+        browser.version.reset();
     }
     g_ApplicationPath = std::wstring();
     g_InstallPath = std::wstring();

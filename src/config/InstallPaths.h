@@ -34,7 +34,8 @@ int SetUpProtectedModeFolders();
 // every start-up before the settings document.
 void InitApplicationFolders();
 
-// The paths the toolbar window works with, resolved at its creation.
+// The paths the toolbar window works with, resolved at its creation (the
+// browser's version and the screen's width once per process).
 struct ToolbarPaths {
     std::wstring browserVersion;
     wchar_t browserVersionFirstChar = L'\0';
@@ -53,8 +54,8 @@ std::wstring ImageFolder();
 // Folder of skin number `skin`.
 std::wstring SkinFolder(int skin);
 
-// Forgets the cached protected-mode answer and the folder values (tests, and a
-// module that starts over).
+// Forgets the cached protected-mode answer, the browser's version and the
+// folder values (tests, and a module that starts over).
 void ResetInstallPathsState();
 
 } // namespace marlin

@@ -1,7 +1,10 @@
 #include "Probes.h"
 
+#include "SettingsStore.h"
 #include "platform/Environment.h"
 #include "platform/Registry.h"
+
+#include <atomic>
 
 namespace marlin {
 
@@ -49,6 +52,26 @@ std::wstring GetBrowserVersion()
 {
     unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer", KEY_READ);
     return ReadRegistryString(key.get(), L"Version", 259).value_or(std::wstring());
+}
+
+std::optional<std::wstring> ThemeActiveSetting()
+{
+    return ReadSetting(L"ThemeActive", [] {
+        unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER,
+                                          L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", KEY_READ);
+        return ReadRegistryString(key.get(), L"ThemeActive", kRegistryValueMaxChars);
+    });
+}
+
+int ScreenWidth()
+{
+    static std::atomic<int> width{0};
+    int known = width.load(std::memory_order_relaxed);
+    if (known == 0) {
+        known = ::GetSystemMetrics(SM_CXSCREEN);
+        width.store(known, std::memory_order_relaxed);
+    }
+    return known;
 }
 
 unique_hkey OpenUserKey()

@@ -3,6 +3,7 @@
 // product's per-user registry key.
 #include "platform/UniqueHandle.h"
 
+#include <optional>
 #include <string>
 
 namespace marlin {
@@ -16,6 +17,12 @@ std::wstring GetOSName();
 bool IsVistaOrLater();
 // The browser's "Version" value ("" when it cannot be read).
 std::wstring GetBrowserVersion();
+// The visual-style switch ThemeManager\ThemeActive of the current user, as
+// stored; read through the thread's SettingsReads (SettingsStore.h).
+std::optional<std::wstring> ThemeActiveSetting();
+// The primary screen's width, read once per process (each read is a display
+// check under Wine).
+int ScreenWidth();
 // HKEY_CURRENT_USER\software\MarlinToolbar, created when missing.
 unique_hkey OpenUserKey();
 

@@ -50,20 +50,65 @@ void ResetSettingsStoreState() noexcept
     g_iniMissingOnRead = false;
     g_iniMissingOnWrite = false;
 }
+
+namespace {
+
+thread_local SettingsReads* t_settingsReads = nullptr;
+
+constexpr wchar_t kPopupManagerRead[] = L"PopupMgr";
+
+// The key of a store value among the reads.
+std::wstring StoreRead(const std::wstring& name) { return L"MarlinToolbar\\" + name; }
+
+void ForgetRead(const std::wstring& key)
+{
+    if (t_settingsReads) t_settingsReads->Forget(key);
+}
+
+} // namespace
+
+std::optional<std::wstring> SettingsReads::Get(const std::wstring& key,
+                                               const std::function<std::optional<std::wstring>()>& read)
+{
+    if (auto known = m_values.find(key); known != m_values.end()) return known->second;
+    std::optional<std::wstring> value = read();
+    m_values.emplace(key, value);
+    return value;
+}
+
+UseSettingsReads::UseSettingsReads(SettingsReads* reads) noexcept : m_previous(t_settingsReads)
+{
+    t_settingsReads = reads;
+}
+
+UseSettingsReads::~UseSettingsReads() { t_settingsReads = m_previous; }
+
+std::optional<std::wstring> ReadSetting(const std::wstring& key,
+                                        const std::function<std::optional<std::wstring>()>& read)
+{
+    return t_settingsReads ? t_settingsReads->Get(key, read) : read();
+}
 } // namespace marlin
 
 std::wstring CReadRegistryValues::GetRegistryValue(const std::wstring& name) const
 {
-    std::wstring result;
-    if (unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, kReadWrite); key && !IsVistaOrLater()) {
-        if (auto value = ReadRegistryString(key.get(), name.c_str(), kRegistryValueMaxChars)) result = Trim(*value);
-    }
-    if (result.empty()) return GetMTSettingsFromIniFile(name);
-    return Normalized(name, std::move(result));
+    return ReadSetting(StoreRead(name), [&]() -> std::optional<std::wstring> {
+               std::wstring result;
+               if (unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, kReadWrite);
+                   key && !IsVistaOrLater()) {
+                   if (auto value = ReadRegistryString(key.get(), name.c_str(), kRegistryValueMaxChars)) {
+                       result = Trim(*value);
+                   }
+               }
+               if (result.empty()) return GetMTSettingsFromIniFile(name);
+               return Normalized(name, std::move(result));
+           })
+        .value_or(std::wstring());
 }
 
 void CReadRegistryValues::SetRegistryValue(const std::wstring& name, const std::wstring& value) const
 {
+    ForgetRead(StoreRead(name));
     if (unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, kReadWrite); key && !IsVistaOrLater()) {
         WriteRegistryString(key.get(), name.c_str(), value);
     }
@@ -85,6 +130,7 @@ std::wstring CReadRegistryValues::GetMTSettingsFromIniFile(const std::wstring& k
 
 void CReadRegistryValues::SetMTSettingsFromIniFile(const std::wstring& key, const std::wstring& value) const
 {
+    ForgetRead(StoreRead(key));
     const std::wstring path = GetIniFilePath();
     if (!IniFileFound(path, g_iniMissingOnWrite, ErrorMessages::kIniNotFoundOnWrite)) return;
     WriteIniString(path, kIniSection, key.c_str(), value);
@@ -93,6 +139,7 @@ void CReadRegistryValues::SetMTSettingsFromIniFile(const std::wstring& key, cons
 
 bool CReadRegistryValues::SaveSetting(const std::wstring& name, const std::wstring& value) const
 {
+    ForgetRead(StoreRead(name));
     if (unique_hkey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, kSettingsKey, kReadWrite)) {
         WriteRegistryString(key.get(), name.c_str(), value);
     }
@@ -101,8 +148,10 @@ bool CReadRegistryValues::SaveSetting(const std::wstring& name, const std::wstri
 
 bool CReadRegistryValues::GetPopupMgr(int& on) const
 {
-    unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER, kPopupManagerKey, kReadWrite);
-    auto value = ReadRegistryString(key.get(), L"PopupMgr", kRegistryValueMaxChars);
+    auto value = ReadSetting(kPopupManagerRead, [] {
+        unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER, kPopupManagerKey, kReadWrite);
+        return ReadRegistryString(key.get(), L"PopupMgr", kRegistryValueMaxChars);
+    });
     if (!value) return false;
     on = EqualsNoCase(*value, L"yes") ? 1 : 0;
     return true;
@@ -110,6 +159,7 @@ bool CReadRegistryValues::GetPopupMgr(int& on) const
 
 bool CReadRegistryValues::SetPopupMgr(int on) const
 {
+    ForgetRead(kPopupManagerRead);
     unique_hkey browser = OpenRegistryKey(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer", kReadWrite);
     if (!browser) return false;
     unique_hkey windows = CreateRegistryKey(browser.get(), L"New Windows", kReadWrite);

@@ -5,8 +5,10 @@
 // several threads of one process, so none of this is process-wide: a band on
 // one thread can neither remove another thread's hook nor be reached from it.
 // The record exists while a band of its thread holds a BandThreadLink; the
-// last link to go removes the hook.
+// last link to go removes the hook. Meanwhile the thread keeps its DOM
+// document class factory (every band load reads several documents).
 #include "platform/UniqueHandle.h"
+#include "platform/XmlDom.h"
 
 class CMarlinToolbarObj;
 
@@ -27,6 +29,7 @@ public:
 private:
     friend class BandThreadLink;
 
+    XmlFactoryCache m_xmlFactory;
     unique_hhook m_mouseHook;
     HWND m_rebar = nullptr;
     CMarlinToolbarObj* m_currentBand = nullptr;

@@ -3,6 +3,7 @@
 #include "ClassIds.h"
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
+#include "config/Probes.h"
 #include "config/SettingsStore.h"
 #include "document/SharedInstanceState.h"
 #include "platform/ComTypes.h"
@@ -31,9 +32,7 @@ bool ToolbarsLocked()
 
 bool VisualStylesOff()
 {
-    unique_hkey key =
-        OpenRegistryKey(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", KEY_READ);
-    auto value = ReadRegistryString(key.get(), L"ThemeActive", 260);
+    auto value = ThemeActiveSetting();
     return value && EqualsNoCase(Trim(*value), L"0");
 }
 
@@ -46,7 +45,7 @@ int ClientWidth(HWND window)
 } // namespace
 
 CMarlinToolbarObj::CMarlinToolbarObj()
-    : m_minWidth(::GetSystemMetrics(SM_CXSCREEN)), m_savedWidth(::GetSystemMetrics(SM_CXSCREEN))
+    : m_minWidth(ScreenWidth()), m_savedWidth(ScreenWidth())
 {
 }
 
@@ -101,8 +100,15 @@ STDMETHODIMP CMarlinToolbarObj::ContextSensitiveHelp(BOOL enterMode) noexcept
 STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
 {
     return ComBoundary([&] {
+        UseSettingsReads reads(LoadReads());
+        // Shown (or hidden again before): the load is over.
+        const auto endLoad = ScopeExit([&]() noexcept { EndLoad(); });
         m_shown = show;
         HWND toolbar = m_hiddenWindow.Toolbar().hwnd();
+        // The whole toolbar is painted anew when shown; invalidated first, it
+        // is painted by the rebar's own repaint when the style changes below
+        // (past the first showing), and not once more after it.
+        if (show && toolbar) ::InvalidateRect(toolbar, nullptr, TRUE);
         if (m_parentWindow && toolbar) {
             const auto count = static_cast<UINT>(::SendMessageW(m_parentWindow, RB_GETBANDCOUNT, 0, 0));
             for (UINT index = 0; index < count; ++index) {
@@ -112,20 +118,31 @@ STDMETHODIMP CMarlinToolbarObj::ShowDW(BOOL show) noexcept
                 if (!::SendMessageW(m_parentWindow, RB_GETBANDINFOW, index, reinterpret_cast<LPARAM>(&band))) continue;
                 if (band.hwndChild != toolbar) continue;
                 if (!show) {
-                    ::SendMessageW(m_parentWindow, RB_SHOWBAND, index, FALSE);
-                } else {
+                    // Hiding lays the rebar out as well: a hidden band (CloseDW
+                    // hides it a second time) is left as it is.
+                    if (!(band.fStyle & RBBS_HIDDEN)) ::SendMessageW(m_parentWindow, RB_SHOWBAND, index, FALSE);
+                } else if (const UINT style = ToolbarsLocked() ? kStyleLocked : kStyleUnlocked;
+                           band.fStyle != style) {
+                    // Every change makes the rebar lay itself out and repaint:
+                    // only a style that differs (also a hidden band) is set.
                     band.fMask = RBBIM_STYLE;
-                    band.fStyle = ToolbarsLocked() ? kStyleLocked : kStyleUnlocked;
+                    band.fStyle = style;
+                    // At the first showing nothing of the toolbar has been
+                    // painted yet: it stays out of the rebar's repaint and is
+                    // painted once, from the message loop, like any window
+                    // just shown, instead of inside this call.
+                    if (m_loading) ::DefWindowProcW(toolbar, WM_SETREDRAW, FALSE, 0);
                     ::SendMessageW(m_parentWindow, RB_SETBANDINFOW, index, reinterpret_cast<LPARAM>(&band));
+                    if (m_loading) {
+                        ::DefWindowProcW(toolbar, WM_SETREDRAW, TRUE, 0);
+                        ::InvalidateRect(toolbar, nullptr, TRUE);
+                    }
                 }
                 break;
             }
         }
         ShowBand(show);
-        if (show && toolbar) {
-            ::InvalidateRect(toolbar, nullptr, TRUE);
-            RefreshBandInfo();
-        }
+        if (show && toolbar) RefreshBandInfo();
         return S_OK;
     });
 }
@@ -148,10 +165,14 @@ STDMETHODIMP CMarlinToolbarObj::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) noexcep
 STDMETHODIMP CMarlinToolbarObj::GetBandInfo(DWORD bandId, DWORD viewMode, DESKBANDINFO* info) noexcept
 {
     return ComBoundary([&] {
+        UseSettingsReads reads(LoadReads());
         m_bandId = bandId;
         m_viewMode = viewMode;
         if (!info) return S_OK;
-        if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = POINTL{m_minWidth, g_TabStripMode == 2 ? 27 : 50};
+        if (info->dwMask & DBIM_MINSIZE) {
+            info->ptMinSize = MinSize();
+            m_answeredMinSize = info->ptMinSize;
+        }
         if (info->dwMask & DBIM_MAXSIZE) info->ptMaxSize = POINTL{0, 20};
         if (info->dwMask & DBIM_INTEGRAL) info->ptIntegral = POINTL{10, 10};
         if (info->dwMask & DBIM_ACTUAL) info->ptActual.y = 22;
@@ -179,7 +200,12 @@ STDMETHODIMP CMarlinToolbarObj::SetSite(IUnknown* site) noexcept
             TearDown();
             return S_OK;
         }
+        // The load starts: the settings it reads are read once until the band is shown.
+        m_loadReads.Clear();
+        m_loading = true;
+        UseSettingsReads reads(LoadReads());
         m_tornDown = false;
+        m_answeredMinSize.reset();
         CheckHostAndFirstShow(site);
 
         m_parentWindow = nullptr;
@@ -208,6 +234,9 @@ STDMETHODIMP CMarlinToolbarObj::SetSite(IUnknown* site) noexcept
 
         SHANDLE_PTR frame = 0;
         if (SUCCEEDED(m_browser->get_HWND(&frame))) m_browserFrame = reinterpret_cast<HWND>(frame);
+        // The site asks for the band's sizes before it shows the band: the
+        // first answer already has the width the band takes when shown.
+        if (m_browserFrame) m_minWidth = FrameMinWidth();
         return S_OK;
     });
 }
@@ -269,9 +298,16 @@ void CMarlinToolbarObj::ConnectBrowserEvents()
     m_bandEvents = ConnectionPointConnection::Advise(m_browser.Get(), DIID_DWebBrowserEvents2, Identity());
 }
 
+void CMarlinToolbarObj::EndLoad() noexcept
+{
+    m_loading = false;
+    m_loadReads.Clear();
+}
+
 void CMarlinToolbarObj::TearDown() noexcept
 {
     m_tornDown = true;
+    EndLoad();
     OnQuit();
     m_bandEvents.Disconnect();
     m_helperEvents.Disconnect();
@@ -287,6 +323,18 @@ void CMarlinToolbarObj::TearDown() noexcept
 
 int CMarlinToolbarObj::InitializeApplicationSettings() { return marlin::InitializeApplicationSettings(); }
 
+bool CMarlinToolbarObj::UsesSavedWidth() const noexcept
+{
+    return m_useSavedWidth && EqualsNoCase(m_osPrefix, L"2000");
+}
+
+LONG CMarlinToolbarObj::FrameMinWidth() const noexcept
+{
+    return UsesSavedWidth() ? m_savedWidth : ClientWidth(m_browserFrame);
+}
+
+POINTL CMarlinToolbarObj::MinSize() const noexcept { return POINTL{m_minWidth, g_TabStripMode == 2 ? 27 : 50}; }
+
 HRESULT CMarlinToolbarObj::RefreshBandInfo() noexcept
 {
     return ComBoundary([&] {
@@ -294,16 +342,19 @@ HRESULT CMarlinToolbarObj::RefreshBandInfo() noexcept
         ComPtr<IOleCommandTarget> commandTarget;
         if (FAILED(m_site.As(&commandTarget))) return E_FAIL;
         if (m_browserFrame) {
-            if (EqualsNoCase(m_osPrefix, L"2000") && m_useSavedWidth) {
-                m_minWidth = m_savedWidth;
+            m_minWidth = FrameMinWidth();
+            if (UsesSavedWidth()) {
                 m_useSavedWidth = false;
                 m_savedWidthUsed = true;
-            } else {
-                m_minWidth = ClientWidth(m_browserFrame);
             }
-            Variant bandId = Variant::FromInt(static_cast<int>(m_bandId));
-            commandTarget->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, OLECMDEXECOPT_DONTPROMPTUSER, &bandId.get(),
-                                nullptr);
+            // Asking the site again makes the rebar lay itself out and repaint:
+            // only when the answer differs from the one it has.
+            const POINTL minSize = MinSize();
+            if (!m_answeredMinSize || m_answeredMinSize->x != minSize.x || m_answeredMinSize->y != minSize.y) {
+                Variant bandId = Variant::FromInt(static_cast<int>(m_bandId));
+                commandTarget->Exec(&CGID_DeskBand, DBID_BANDINFOCHANGED, OLECMDEXECOPT_DONTPROMPTUSER,
+                                    &bandId.get(), nullptr);
+            }
         }
         commandTarget.Reset();
         if (m_toolbar && m_toolbar->hwnd()) {

@@ -8,6 +8,7 @@
 #include "BandThread.h"
 #include "InvisibleWnd.h"
 #include "toolbar/ToolbarBand.h"
+#include "config/SettingsStore.h"
 #include "platform/ComObject.h"
 #include "platform/ConnectionPointConnection.h"
 
@@ -17,6 +18,7 @@
 #include <ocidl.h>
 #include <shobjidl.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -116,8 +118,23 @@ private:
     void AttachPage(IDispatch* frame);
     std::wstring BrowserLocation() const;
 
+    // The width RefreshBandInfo gives the band: the frame's, or on Windows
+    // 2000 the width saved at the last close, once.
+    bool UsesSavedWidth() const noexcept;
+    LONG FrameMinWidth() const noexcept;
+    // The minimum size GetBandInfo answers.
+    POINTL MinSize() const noexcept;
+
+    // The settings read during the band's load (SetSite up to the first
+    // ShowDW(TRUE)), each once; in use only within those calls.
+    marlin::SettingsReads* LoadReads() noexcept { return m_loading ? &m_loadReads : nullptr; }
+    void EndLoad() noexcept;
+    marlin::SettingsReads m_loadReads;
+    bool m_loading = false;
+
     // Band size and style.
     LONG m_minWidth;
+    std::optional<POINTL> m_answeredMinSize; // what the site was told last
     LONG m_savedWidth;
     bool m_useSavedWidth = true;
     bool m_savedWidthUsed = false;

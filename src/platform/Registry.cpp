@@ -1,5 +1,6 @@
 #include "Registry.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace marlin {
@@ -24,15 +25,20 @@ unique_hkey CreateRegistryKey(HKEY root, const std::wstring& path, REGSAM access
 std::optional<std::wstring> ReadRegistryString(HKEY key, const wchar_t* name, size_t maxChars)
 {
     if (!key || maxChars == 0) return std::nullopt;
+    // One query into a buffer that holds the usual value (each query is a
+    // wineserver request under Wine); a longer value is asked for again with
+    // the size the first answer gave.
     DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    std::vector<wchar_t> buffer(std::min<size_t>(maxChars, 1024) + 1, L'\0');
     DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS) {
-        return std::nullopt;
+    LONG status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
+    if (status == ERROR_MORE_DATA) {
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+        buffer.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        status = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
     }
+    if (status != ERROR_SUCCESS) return std::nullopt;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
     // The stored data need not be terminated; stop at the first null either way.
     size_t chars = bytes / sizeof(wchar_t);

@@ -9,7 +9,9 @@
 //
 // Handlers have the form LRESULT OnX(WPARAM, LPARAM, bool& handled); handled
 // starts true. Dialogs may add a command table (CommandEntry) for WM_COMMAND.
-// `this` is bound at WM_NCCREATE / WM_INITDIALOG. A window is unbound at its
+// `this` is bound at WM_NCCREATE / WM_INITDIALOG: a window keeps it in its
+// class's last extra bytes (a superclass adds its slot after the system
+// control's own), a dialog in DWLP_USER. A window is unbound at its
 // WM_NCDESTROY, so Destroy() runs the object's WM_DESTROY handlers (and its
 // children's). The base destructor can no longer reach the derived object: it
 // unbinds before it destroys a window that is still there, so no handler runs
@@ -23,6 +25,7 @@
 
 #include <windowsx.h>
 
+#include <atomic>
 #include <span>
 
 namespace marlin {
@@ -129,10 +132,23 @@ private:
         return base;
     }
 
+    // Where a window of the class keeps its object: the class's last extra
+    // bytes. Read at every message, so kept here rather than asked of the class.
+    static std::atomic<int>& ObjectSlot() noexcept
+    {
+        // Written by every thread that registers (the same value), read by all.
+        static std::atomic<int> slot{0};
+        return slot;
+    }
+    static int Slot() noexcept { return ObjectSlot().load(std::memory_order_relaxed); }
+
     static bool RegisterClassOnce() noexcept
     {
         WNDCLASSEXW existing{sizeof(existing)};
-        if (::GetClassInfoExW(ModuleInstance(), Derived::kClassName, &existing)) return true;
+        if (::GetClassInfoExW(ModuleInstance(), Derived::kClassName, &existing)) {
+            ObjectSlot().store(existing.cbWndExtra - static_cast<int>(sizeof(LONG_PTR)), std::memory_order_relaxed);
+            return true;
+        }
         WNDCLASSEXW wc{sizeof(wc)};
         if constexpr (requires { Derived::kBaseClassName; }) {
             if (!::GetClassInfoExW(nullptr, Derived::kBaseClassName, &wc)) return false;
@@ -142,6 +158,9 @@ private:
             wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
             wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         }
+        // The system control's window procedure keeps using its own bytes.
+        ObjectSlot().store(wc.cbWndExtra, std::memory_order_relaxed);
+        wc.cbWndExtra += static_cast<int>(sizeof(LONG_PTR));
         wc.style |= CS_DBLCLKS;
         wc.lpfnWndProc = &Window::WindowProc;
         wc.hInstance = ModuleInstance();
@@ -153,7 +172,7 @@ private:
 
     void Unbind() noexcept
     {
-        if (m_hwnd) ::RemovePropW(m_hwnd, PropertyName());
+        if (m_hwnd) ::SetWindowLongPtrW(m_hwnd, Slot(), 0);
         m_hwnd = nullptr;
     }
 
@@ -166,17 +185,15 @@ private:
         ::DestroyWindow(window);
     }
 
-    static const wchar_t* PropertyName() noexcept { return L"Marlin.WindowObject"; }
-
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
     {
-        auto* self = static_cast<Window*>(::GetPropW(window, PropertyName()));
+        auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(window, Slot()));
         if (!self && message == WM_NCCREATE) {
             auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
             self = static_cast<Window*>(create->lpCreateParams);
             if (self) {
                 self->m_hwnd = window;
-                ::SetPropW(window, PropertyName(), self);
+                ::SetWindowLongPtrW(window, Slot(), reinterpret_cast<LONG_PTR>(self));
             }
         }
         if (!self) {

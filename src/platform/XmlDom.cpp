@@ -17,6 +17,22 @@ namespace {
 // version-independent DOMDocument class that msxml3 registers.
 const CLSID kClsidDomDocument = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
+// The thread's DOM document class factory and how many caches keep it. Plain
+// values: nothing to run at thread exit, which may come after COM or the
+// module is gone.
+thread_local unsigned t_factoryUsers = 0;
+thread_local IClassFactory* t_domFactory = nullptr;
+
+IClassFactory* ThreadDomFactory() noexcept
+{
+    if (t_factoryUsers == 0) return nullptr;
+    if (!t_domFactory &&
+        FAILED(::CoGetClassObject(kClsidDomDocument, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&t_domFactory)))) {
+        t_domFactory = nullptr;
+    }
+    return t_domFactory;
+}
+
 ComPtr<IXMLDOMElement> AsElement(IXMLDOMNode* node)
 {
     ComPtr<IXMLDOMElement> element;
@@ -72,12 +88,23 @@ bool LoadsBack(const std::wstring& path)
 
 } // namespace
 
+XmlFactoryCache::XmlFactoryCache() noexcept { ++t_factoryUsers; }
+
+XmlFactoryCache::~XmlFactoryCache()
+{
+    if (--t_factoryUsers > 0 || !t_domFactory) return;
+    t_domFactory->Release();
+    t_domFactory = nullptr;
+}
+
 std::optional<XmlDocument> XmlDocument::Create()
 {
     ComPtr<IXMLDOMDocument> document;
-    if (FAILED(::CoCreateInstance(kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&document)))) {
-        return std::nullopt;
-    }
+    IClassFactory* factory = ThreadDomFactory();
+    const HRESULT hr = factory ? factory->CreateInstance(nullptr, IID_PPV_ARGS(&document))
+                               : ::CoCreateInstance(kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER,
+                                                    IID_PPV_ARGS(&document));
+    if (FAILED(hr) || !document) return std::nullopt;
     document->put_async(VARIANT_FALSE);
     document->put_resolveExternals(VARIANT_FALSE);
     document->put_validateOnParse(VARIANT_FALSE);

@@ -21,7 +21,9 @@ using XmlElement = ComPtr<IXMLDOMElement>;
 class XmlDocument {
 public:
     // A new, empty in-process DOM document (synchronous loading, no external
-    // resources resolved); nothing when MSXML cannot be created.
+    // resources resolved); nothing when MSXML cannot be created. While the
+    // calling thread holds an XmlFactoryCache, it comes from the thread's
+    // class factory instead of a CoCreateInstance (a registry look-up each).
     static std::optional<XmlDocument> Create();
 
     // Loads a file of at most maxBytes; larger files do not load.
@@ -47,6 +49,18 @@ public:
 private:
     explicit XmlDocument(ComPtr<IXMLDOMDocument> document) : m_document(std::move(document)) {}
     ComPtr<IXMLDOMDocument> m_document;
+};
+
+// Keeps the calling thread's DOM document class factory while it lives (the
+// first document made meanwhile fetches it). A class factory belongs to the
+// apartment it came from: the cache is per thread, and made and ended on one
+// thread while its COM runs. Nested caches share the thread's factory.
+class XmlFactoryCache {
+public:
+    XmlFactoryCache() noexcept;
+    ~XmlFactoryCache();
+    XmlFactoryCache(const XmlFactoryCache&) = delete;
+    XmlFactoryCache& operator=(const XmlFactoryCache&) = delete;
 };
 
 std::wstring NodeName(IXMLDOMNode* node);

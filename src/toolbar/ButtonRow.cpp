@@ -1,5 +1,7 @@
 #include "ButtonRow.h"
 
+#include "RowLayout.h"
+
 #include "platform/Module.h"
 
 #include <algorithm>
@@ -144,10 +146,16 @@ void CButtonRow::Populate(size_t hiddenFrom)
         entries.push_back(entry);
     };
     const bool overflowing = hiddenFrom < m_model.size();
+    // The chevron (one blank and its arrow) is measured once while shown. As
+    // the last record it moves no other button: it is added shown and hidden
+    // once measured, one layout of the row instead of two.
+    const bool measureChevron = hiddenFrom == kAllShown && (m_chevronWidth == 0 || m_chevronHeight != m_rowHeight);
+    const bool chevronLast = !m_model.empty() && m_model.back().IsChevron();
     for (size_t i = 0; i < m_model.size(); ++i) {
         const ToolbarButton& button = m_model[i];
         if (button.IsChevron()) {
-            add(button, kStylePlain, overflowing ? TBSTATE_ENABLED : TBSTATE_ENABLED | TBSTATE_HIDDEN);
+            const bool shown = overflowing || (measureChevron && chevronLast);
+            add(button, kStylePlain, shown ? TBSTATE_ENABLED : TBSTATE_ENABLED | TBSTATE_HIDDEN);
             continue;
         }
         const BYTE enabled = button.enabled ? TBSTATE_ENABLED : 0;
@@ -161,28 +169,27 @@ void CButtonRow::Populate(size_t hiddenFrom)
     // The size first: every message that changes the row lays it out again.
     m_control.SetButtonSize(81, m_rowHeight);
     m_control.AddButtons(entries.data(), entries.size());
+    if (measureChevron) {
+        if (!chevronLast) m_control.HideButton(kChevronCommand, false);
+        const RECT chevron = m_control.ItemRect(kChevronCommand);
+        m_chevronWidth = chevron.right - chevron.left;
+        m_chevronHeight = m_rowHeight;
+        m_control.HideButton(kChevronCommand, true);
+    }
     if (hiddenFrom == kAllShown) {
         // Every record is shown: remember where each lies. The layout decides
         // the overflow from these.
         m_fullRects.clear();
         for (const ToolbarButton& button : m_model) m_fullRects.push_back(m_control.ItemRect(button.commandId));
-        if (m_chevronWidth == 0 || m_chevronHeight != m_rowHeight) {
-            // The chevron (one blank and its arrow) is measured once while shown.
-            m_control.HideButton(kChevronCommand, false);
-            const RECT chevron = m_control.ItemRect(kChevronCommand);
-            m_chevronWidth = chevron.right - chevron.left;
-            m_chevronHeight = m_rowHeight;
-            m_control.HideButton(kChevronCommand, true);
-        }
     }
     m_control.SetRedraw(true);
     m_hiddenFrom = hiddenFrom;
 }
 
-void CButtonRow::Layout(const RECT& place, int limit)
+bool CButtonRow::Layout(const RECT& place, int limit)
 {
-    if (!m_control) return;
-    ::MoveWindow(m_control.hwnd(), place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+    if (!m_control) return false;
+    const bool moved = PlaceChild(m_control.hwnd(), place);
     const size_t count = std::min(m_model.size(), m_fullRects.size());
     size_t overflowAt = kAllShown;
     for (size_t i = 1; i < count; ++i) {
@@ -198,6 +205,7 @@ void CButtonRow::Layout(const RECT& place, int limit)
         if (!m_model[i].IsChevron()) ++m_hiddenCount;
     }
     ApplyOverflow(overflowAt);
+    return moved;
 }
 
 void CButtonRow::ApplyOverflow(size_t hiddenFrom)

@@ -26,8 +26,10 @@ public:
     // in `parent` at `createRect` the first time. False when the window cannot be made.
     bool Show(HWND parent, const RECT& createRect, std::vector<ToolbarButton> model, int rowHeight);
     // Places the row at `place` (the parent's coordinates) and hides, from the
-    // first button within whose reach `limit` lies, what does not fit.
-    void Layout(const RECT& place, int limit);
+    // first button within whose reach `limit` lies, what does not fit. The
+    // move repaints nothing: true when the row moved and its parent must
+    // invalidate.
+    bool Layout(const RECT& place, int limit);
     void Destroy() noexcept;
 
     // The records as shown, ending with the chevron.

@@ -3,6 +3,7 @@
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
 #include "config/Messages.h"
+#include "config/Probes.h"
 #include "config/SettingsStore.h"
 #include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
@@ -14,8 +15,6 @@
 using namespace marlin;
 
 namespace {
-
-constexpr wchar_t kThemeManagerKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
 
 int ReadPopupManager()
 {
@@ -98,10 +97,7 @@ bool CMarlinToolbarCtrl::BrowserCanBlockPopups() const
 int CMarlinToolbarCtrl::DecideRowHeight() const
 {
     // The classic look, and Windows 2000, need the taller row.
-    std::wstring themeActive;
-    if (unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER, kThemeManagerKey, KEY_READ)) {
-        themeActive = ReadRegistryString(key.get(), L"ThemeActive", kRegistryValueMaxChars).value_or(L"");
-    }
+    const std::wstring themeActive = ThemeActiveSetting().value_or(L"");
     const bool windows2000 = EqualsNoCase(g_OSName.get().substr(0, 4), L"2000");
     return themeActive == L"0" || windows2000 ? 20 : 16;
 }
@@ -157,7 +153,7 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
     // known; the WM_SIZE that follows lays the row out.
     if (m_size.cx > 0) {
         LayoutButtons(m_size.cx, m_size.cy);
-    } else {
+    } else if (m_layout.Occupied()) {
         m_layout.PlaceSearchSlot(m_row.SearchGap());
     }
 }
@@ -183,10 +179,12 @@ void CMarlinToolbarCtrl::LayoutButtons(int width, int height)
     metrics.signInWidth = m_signIn.ButtonWidth();
     metrics.chevronWidth = m_row.ChevronWidth();
     const RowPlaces places = ArrangeRow(metrics);
-    m_row.Layout(places.buttonRow, places.overflowLimit);
-    m_signIn.Place(places.signIn);
-    m_layout.SearchSlot(hwnd());
-    m_layout.PlaceSearchSlot(m_row.SearchGap());
+    // The parts move without repainting; what moved is painted once, with
+    // the whole window (whose children are not clipped).
+    bool moved = m_row.Layout(places.buttonRow, places.overflowLimit);
+    moved = m_signIn.Place(places.signIn) || moved;
+    if (m_layout.Occupied()) moved = m_layout.PlaceSearchSlot(m_row.SearchGap()) || moved;
+    if (moved) ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 bool CMarlinToolbarCtrl::SetPopupBlockerCaption(const std::wstring& caption)
@@ -362,8 +360,10 @@ LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnEraseBackground(WPARAM wParam, LPARAM, bool&)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
-    if (HWND bandWindow = ::GetParent(hwnd())) ::SendMessageW(bandWindow, WM_ERASEBKGND, wParam, 0);
-    // Until skins bring their own colours and pictures, the built-in colour.
+    // Until skins bring their own colours and pictures, the built-in colour
+    // over the whole client area: nothing of the rebar's background would
+    // show, so the rebar is not asked to erase first (the transparent inner
+    // rows erase through here as well, several times per paint).
     if (!m_background) m_background.reset(::CreateSolidBrush(kBackground));
     RECT client{};
     ::GetClientRect(hwnd(), &client);
@@ -379,6 +379,9 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
     }
     ::KillTimer(hwnd(), kSyncTimer);
     const auto hold = HoldBand();
+    // The pass looks for other windows' changes: every setting is read afresh,
+    // also when the timer fires inside a band's load (in a message box's loop).
+    UseSettingsReads fresh(nullptr);
     // A tracked menu holds entries of the current row: it is not rebuilt under it.
     if (!m_commands.MenuOpen()) {
         try {

@@ -24,6 +24,18 @@ RowPlaces ArrangeRow(const RowMetrics& metrics) noexcept
     return places;
 }
 
+bool PlaceChild(HWND child, const RECT& place) noexcept
+{
+    if (!child) return false;
+    RECT current{};
+    ::GetWindowRect(child, &current);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&current), 2);
+    if (::EqualRect(&current, &place)) return false;
+    ::SetWindowPos(child, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    return true;
+}
+
 HWND CRowLayout::SearchSlot(HWND parent)
 {
     if (!m_search) {
@@ -41,11 +53,13 @@ void CRowLayout::SetSearchBox(HWND window) noexcept
     m_placeholder = false;
 }
 
-void CRowLayout::PlaceSearchSlot(const RECT& place) const noexcept
+bool CRowLayout::PlaceSearchSlot(const RECT& place) const noexcept
 {
-    if (!m_search) return;
-    ::SetWindowPos(m_search, HWND_TOP, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                   SWP_NOACTIVATE);
+    if (!m_search) return false;
+    const bool moved = PlaceChild(m_search, place);
+    // Above the row also when the row's window was made afresh.
+    ::SetWindowPos(m_search, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    return moved;
 }
 
 void CRowLayout::Forget() noexcept

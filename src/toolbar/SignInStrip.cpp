@@ -1,5 +1,6 @@
 #include "SignInStrip.h"
 
+#include "RowLayout.h"
 #include "ToolbarMenus.h"
 #include "platform/Module.h"
 
@@ -45,12 +46,7 @@ void CSignInStrip::Show(HWND parent, const RECT& createRect, bool signedIn, cons
     ::ShowWindow(m_control.hwnd(), SW_SHOWNA);
 }
 
-void CSignInStrip::Place(const RECT& place) const noexcept
-{
-    if (m_control) {
-        ::MoveWindow(m_control.hwnd(), place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
-    }
-}
+bool CSignInStrip::Place(const RECT& place) const noexcept { return PlaceChild(m_control.hwnd(), place); }
 
 void CSignInStrip::Repaint() const noexcept
 {

@@ -21,7 +21,8 @@ public:
     // the strip in `parent` the first time. Rebuilt only when the picture or
     // the row height changes.
     void Show(HWND parent, const RECT& createRect, bool signedIn, const std::wstring& picture, int rowHeight);
-    void Place(const RECT& place) const noexcept;
+    // Moves the strip without repainting; true when it moved.
+    bool Place(const RECT& place) const noexcept;
     void Repaint() const noexcept;
     void Destroy() noexcept;
 
