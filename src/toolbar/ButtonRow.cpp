@@ -17,13 +17,13 @@ constexpr DWORD kRowStyle = 0x5001B96D;
 
 } // namespace
 
-HWND CButtonRow::CreateRowWindow() const
+HWND CreateInnerToolbar(HWND parent, const RECT& rect)
 {
-    const RECT& rect = m_createRect;
     return ::CreateWindowExW(WS_EX_TRANSPARENT, TOOLBARCLASSNAMEW, L"", kRowStyle, rect.left, rect.top,
-                             rect.right - rect.left, rect.bottom - rect.top, m_parent, nullptr, ModuleInstance(),
-                             nullptr);
+                             rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, ModuleInstance(), nullptr);
 }
+
+HWND CButtonRow::CreateRowWindow() const { return CreateInnerToolbar(m_parent, m_createRect); }
 
 bool CButtonRow::Show(HWND parent, const RECT& createRect, std::vector<ToolbarButton> model, int rowHeight)
 {

@@ -15,6 +15,10 @@
 
 namespace marlin {
 
+// An inner toolbar control (the row or the sign-in strip) in `parent` at `rect`,
+// with the toolbar window's own style; null when it cannot be made.
+HWND CreateInnerToolbar(HWND parent, const RECT& rect);
+
 class CButtonRow {
 public:
     CButtonRow() = default;

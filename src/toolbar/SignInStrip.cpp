@@ -1,14 +1,13 @@
 #include "SignInStrip.h"
 
 #include "RowLayout.h"
+#include "ButtonRow.h"
 #include "ToolbarMenus.h"
-#include "platform/Module.h"
 
 namespace marlin {
 
 namespace {
 
-constexpr DWORD kStripStyle = 0x5001B96D; // the row's own toolbar style
 constexpr wchar_t kSignInText[] = L"SignIn";
 constexpr wchar_t kSignOutText[] = L"SignOut";
 
@@ -18,10 +17,7 @@ void CSignInStrip::Show(HWND parent, const RECT& createRect, bool signedIn, cons
 {
     if (m_control && picture == m_picture && rowHeight == m_height) return;
     if (!m_control) {
-        const RECT& rect = createRect;
-        m_control = ToolbarControl(::CreateWindowExW(WS_EX_TRANSPARENT, TOOLBARCLASSNAMEW, L"", kStripStyle, rect.left,
-                                                     rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                                                     nullptr, ModuleInstance(), nullptr));
+        m_control = ToolbarControl(CreateInnerToolbar(parent, createRect));
         if (!m_control) return;
         m_control.Prepare(TBSTYLE_EX_MIXEDBUTTONS);
     } else {
