@@ -19,6 +19,7 @@
 // end calls Destroy() in its own destructor. No exception leaves a window
 // procedure: it is reported and the message gets its default.
 #include "Diagnostics.h"
+#include "DialogReturn.h"
 #include "Environment.h"
 #include "Module.h"
 #include "Win32.h"
@@ -230,12 +231,14 @@ public:
     ~Dialog() { DestroyModeless(); }
 
     // Runs the dialog modally (through the environment seam) and answers the
-    // value passed to End.
+    // value passed to End. The Return that may have closed it is not a search.
     INT_PTR DoModal(HWND parent)
     {
         m_modal = true;
-        return Env().RunModalDialog(ModuleInstance(), MAKEINTRESOURCEW(Derived::kDialogId), parent,
-                                    &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+        const INT_PTR result = Env().RunModalDialog(ModuleInstance(), MAKEINTRESOURCEW(Derived::kDialogId),
+                                                    parent, &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
+        IgnoreNextReturn();
+        return result;
     }
 
     HWND CreateModeless(HWND parent)

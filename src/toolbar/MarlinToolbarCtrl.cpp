@@ -463,3 +463,8 @@ void CMarlinToolbarCtrl::ReleaseBandResources() noexcept
 {
     m_browser.Reset();
 }
+
+bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring&, LinkOrigin)
+{
+    return false; // not yet
+}

@@ -88,6 +88,13 @@ public:
     // Blocker (ON)"...); false when the row has no such button.
     bool SetPopupBlockerCaption(const std::wstring& caption);
 
+    // Where a dropped link comes from: a link dragged out of a page also asks
+    // the favicon service when its site has no icon of its own.
+    enum class LinkOrigin { Toolbar, Page };
+    // Offers `address` as a new button of the shown toolbar through the button
+    // dialog, fetches its icon and rebuilds the row; false when nothing was added.
+    bool AddLinkButton(const std::wstring& address, LinkOrigin origin);
+
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
 
