@@ -73,8 +73,14 @@ STDMETHODIMP CMarlinToolbarObj::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS
         const ComPtr<IUnknown> hold(Identity());
         switch (id) {
         case DISPID_COMMANDSTATECHANGE:
+            if (CMarlinToolbarCtrl* toolbar = Toolbar(); toolbar && toolbar->MouseMoved()) {
+                if (ISearchBoxInput* search = SearchInput(); search && search->DropDownExists()) search->HideDropDown();
+            }
+            break;
         case DISPID_PROPERTYCHANGE:
-            // The search box's drop-down list comes with the search box.
+            if (ISearchBoxInput* search = SearchInput(); search && search->DropDownExists()) {
+                if (CMarlinToolbarCtrl* toolbar = Toolbar()) toolbar->Repaint();
+            }
             break;
         case DISPID_ONQUIT:
             OnQuit();
@@ -201,6 +207,7 @@ void CMarlinToolbarObj::OnQuit() noexcept
 {
     // Each page's window sink, then its document sink, is unadvised as the list goes.
     std::vector<PageConnection> leaving = std::exchange(m_pages, {});
+    if (ISearchBoxInput* search = SearchInput(); search && search->DropDownExists()) search->HideDropDown();
 }
 
 std::wstring CMarlinToolbarObj::BrowserLocation() const

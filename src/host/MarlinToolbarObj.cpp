@@ -435,7 +435,13 @@ STDMETHODIMP CMarlinToolbarObj::GetSizeMax(ULARGE_INTEGER*) noexcept { return E_
 
 // IInputObject
 
-STDMETHODIMP CMarlinToolbarObj::UIActivateIO(BOOL, MSG*) noexcept { return S_OK; }
+STDMETHODIMP CMarlinToolbarObj::UIActivateIO(BOOL activate, MSG*) noexcept
+{
+    if (activate) {
+        if (ISearchBoxInput* search = SearchInput()) search->FocusEdit();
+    }
+    return S_OK;
+}
 
 STDMETHODIMP CMarlinToolbarObj::HasFocusIO() noexcept
 {
@@ -445,7 +451,27 @@ STDMETHODIMP CMarlinToolbarObj::HasFocusIO() noexcept
     for (HWND child = ::GetWindow(toolbar, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (focus == child || focus == ::GetWindow(child, GW_CHILD)) return S_OK;
     }
+    if (ISearchBoxInput* search = SearchInput()) {
+        if (focus == ::GetWindow(search->BoxWindow(), GW_CHILD) || focus == search->EditWindow()) return S_OK;
+    }
     return S_FALSE;
 }
 
-STDMETHODIMP CMarlinToolbarObj::TranslateAcceleratorIO(MSG*) noexcept { return S_FALSE; }
+STDMETHODIMP CMarlinToolbarObj::TranslateAcceleratorIO(MSG* message) noexcept
+{
+    // Keys aimed at other windows (the browser's address bar...) are the browser's.
+    ISearchBoxInput* search = message ? SearchInput() : nullptr;
+    if (!search || !search->OwnsWindow(message->hwnd)) return S_FALSE;
+    return search->TranslateKey(*message);
+}
+
+void CMarlinToolbarObj::SearchFocusChanged(bool focused) noexcept
+{
+    if (m_site) m_site->OnFocusChangeIS(Identity(), focused ? TRUE : FALSE);
+}
+
+ISearchBoxInput* CMarlinToolbarObj::SearchInput() noexcept
+{
+    CMarlinToolbarCtrl* toolbar = Toolbar();
+    return toolbar ? toolbar->SearchInput() : nullptr;
+}

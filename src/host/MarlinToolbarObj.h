@@ -82,6 +82,8 @@ public:
     // the toolbar's timer takes the request once.
     bool TakeRepaintRequest() noexcept override { return std::exchange(m_repaintPending, false); }
     marlin::ComPtr<IUnknown> HoldBand() noexcept override { return marlin::ComPtr<IUnknown>(Identity()); }
+    // The search box took or gave up the focus: the site routes the browser's keys by it.
+    void SearchFocusChanged(bool focused) noexcept override;
 
     // State the tests and the toolbar read.
     bool Shown() const noexcept { return m_shown; }
@@ -90,6 +92,8 @@ public:
     int BlockedCount() const noexcept { return m_popupBlocker.BlockedCount(); }
     size_t ConnectedDocumentCount() const noexcept { return m_pages.size(); }
     CMarlinToolbarCtrl* Toolbar() noexcept;
+    // The toolbar's search box, or null.
+    marlin::ISearchBoxInput* SearchInput() noexcept;
     HWND ParentWindow() const noexcept { return m_parentWindow; }
 
     static LRESULT CALLBACK BandMouseHook(int code, WPARAM message, LPARAM data) noexcept;

@@ -24,3 +24,13 @@
 #define IDC_POPUP_SITES         1103
 #define IDC_POPUP_REMOVE        1104
 #define IDC_POPUP_REMOVEALL     1105
+
+// The search box: its engine menu and its history drop-down.
+#define IDR_ENGINE_MENU         204
+#define ID_ENGINE_GOOGLE        32789
+#define ID_ENGINE_MSN           32790
+#define ID_ENGINE_YAHOO         32791
+#define ID_ENGINE_AOL           32792
+#define IDD_SEARCH_DROPDOWN     205
+#define IDC_SEARCH_HISTORY_LIST 730
+#define IDC_SEARCH_CLEAR_HISTORY 731

@@ -153,9 +153,31 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
     // known; the WM_SIZE that follows lays the row out.
     if (m_size.cx > 0) {
         LayoutButtons(m_size.cx, m_size.cy);
-    } else if (m_layout.Occupied()) {
-        m_layout.PlaceSearchSlot(m_row.SearchGap());
+    } else {
+        PlaceSearchBox();
     }
+}
+
+RECT CMarlinToolbarCtrl::SearchBoxPlace() const noexcept
+{
+    RECT place = m_row.SearchGap();
+    // Under the classic look (and on Windows 2000) the box takes the row's whole height.
+    place.bottom = place.top + kButtonRowHeight - (m_rowHeight == 20 ? 1 : 4);
+    return place;
+}
+
+void CMarlinToolbarCtrl::PlaceSearchBox()
+{
+    const RECT place = SearchBoxPlace();
+    if (!m_searchBox.hwnd()) {
+        // Made once, in the row's search slot: rebuilds and resizes only move it.
+        m_searchBox.LayoutSearchBox(hwnd(), place);
+        if (!m_searchBox.hwnd()) return;
+        m_layout.SetSearchBox(m_searchBox.hwnd());
+        m_searchBox.SetBrowser(m_browser.Get());
+        m_searchBox.SetBand(m_band);
+    }
+    m_layout.PlaceSearchSlot(place);
 }
 
 void CMarlinToolbarCtrl::ShowSignInStrip(bool signedIn)
@@ -183,7 +205,7 @@ void CMarlinToolbarCtrl::LayoutButtons(int width, int height)
     // the whole window (whose children are not clipped).
     bool moved = m_row.Layout(places.buttonRow, places.overflowLimit);
     moved = m_signIn.Place(places.signIn) || moved;
-    if (m_layout.Occupied()) moved = m_layout.PlaceSearchSlot(m_row.SearchGap()) || moved;
+    if (m_layout.Occupied()) moved = m_layout.PlaceSearchSlot(SearchBoxPlace()) || moved;
     if (moved) ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
@@ -327,6 +349,7 @@ LRESULT CMarlinToolbarCtrl::OnTabSelection(WPARAM, LPARAM lParam, bool& handled)
     if (selected < 0) return 0;
     ::InterlockedExchange(&SharedState().CurrentToolbar, selected);
     RefreshToolbar(selected);
+    m_searchBox.FocusEdit();
     return 0;
 }
 
@@ -396,7 +419,7 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
 
 LRESULT CMarlinToolbarCtrl::OnNcXButtonDown(WPARAM, LPARAM, bool& handled)
 {
-    // The search box's drop-down list closes here once the search box exists.
+    m_searchBox.HideDropDown();
     handled = false;
     return 0;
 }
@@ -445,6 +468,7 @@ LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
 {
     ::KillTimer(hwnd(), kSyncTimer);
     m_browser.Reset();
+    m_searchBox.SetBrowser(nullptr);
     // The inner toolbars go with this window; their image lists after them.
     m_row.Destroy();
     m_signIn.Destroy();
@@ -462,6 +486,7 @@ void CMarlinToolbarCtrl::Repaint() noexcept
 void CMarlinToolbarCtrl::ReleaseBandResources() noexcept
 {
     m_browser.Reset();
+    m_searchBox.SetBrowser(nullptr);
 }
 
 bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring&, LinkOrigin)

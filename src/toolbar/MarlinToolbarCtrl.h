@@ -15,6 +15,7 @@
 #include "platform/ComObject.h"
 #include "platform/UniqueHandle.h"
 #include "platform/Window.h"
+#include "search/SearchBox.h"
 
 #include <exdisp.h>
 
@@ -45,9 +46,17 @@ public:
     HWND CreateIn(HWND parent, const RECT& rect);
 
     // Links with the band and the browser (set up by the band's SetSite).
-    void SetBrowser(IWebBrowser2* browser) { m_browser = browser; }
+    void SetBrowser(IWebBrowser2* browser)
+    {
+        m_browser = browser;
+        m_searchBox.SetBrowser(browser);
+    }
     IWebBrowser2* Browser() const noexcept override { return m_browser.Get(); }
-    void LinkBand(IToolbarBand* band) noexcept { m_band = band; }
+    void LinkBand(IToolbarBand* band)
+    {
+        m_band = band;
+        m_searchBox.SetBand(band);
+    }
     IToolbarBand* Band() const noexcept { return m_band; }
     void SetParentWindow(HWND parent) noexcept { m_parentWindow = parent; }
 
@@ -80,6 +89,9 @@ public:
     size_t HiddenButtonCount() const noexcept { return m_row.HiddenCount(); }
     HWND ButtonToolbar() const noexcept { return m_row.hwnd(); }
     HWND SignInToolbar() const noexcept { return m_signIn.hwnd(); }
+    // The search box in the row's search slot; null before the first build.
+    marlin::ISearchBoxInput* SearchInput() noexcept { return m_searchBox.hwnd() ? &m_searchBox : nullptr; }
+    marlin::CSearchBox& SearchBox() noexcept { return m_searchBox; }
     int ShownToolbar() const noexcept { return m_document.shownToolbar; }
     // How many times the row was built (benchmarks and tests).
     unsigned RowBuilds() const noexcept { return m_rowBuilds; }
@@ -156,6 +168,9 @@ private:
     void BuildRow(int index, const marlin::XmlDocument& document, bool signedIn);
     void ShowSignInStrip(bool signedIn);
     int DecideRowHeight() const;
+    // The search box's place over the row's gap, with its height for the look.
+    RECT SearchBoxPlace() const noexcept;
+    void PlaceSearchBox();
     bool BrowserCanBlockPopups() const;
     void SwitchDocuments(bool toLogin);
     marlin::SyncMarks CurrentMarks(int popupState) const noexcept;
@@ -166,6 +181,7 @@ private:
     marlin::CButtonRow m_row;
     marlin::CSignInStrip m_signIn;
     marlin::CRowLayout m_layout;
+    marlin::CSearchBox m_searchBox;
     marlin::CToolbarCommands m_commands;
     marlin::RowDocument m_document;
     RECT m_createRect{};

@@ -9,7 +9,6 @@ namespace marlin {
 namespace {
 
 constexpr int kTop = 2;
-constexpr int kRowHeight = 24;
 constexpr int kSignInMargin = 12;
 
 } // namespace
@@ -18,8 +17,8 @@ RowPlaces ArrangeRow(const RowMetrics& metrics) noexcept
 {
     RowPlaces places;
     const int rowWidth = std::max(metrics.available - metrics.signInWidth - kSignInMargin, 0);
-    places.buttonRow = RECT{0, kTop, rowWidth, kTop + kRowHeight};
-    places.signIn = RECT{rowWidth, kTop, rowWidth + metrics.signInWidth + kSignInMargin, kTop + kRowHeight};
+    places.buttonRow = RECT{0, kTop, rowWidth, kTop + kButtonRowHeight};
+    places.signIn = RECT{rowWidth, kTop, rowWidth + metrics.signInWidth + kSignInMargin, kTop + kButtonRowHeight};
     places.overflowLimit = metrics.width - metrics.signInWidth - metrics.chevronWidth;
     return places;
 }

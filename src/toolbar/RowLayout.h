@@ -9,6 +9,9 @@
 
 namespace marlin {
 
+// The height of the button row (and of the sign-in strip).
+inline constexpr int kButtonRowHeight = 24;
+
 enum class RowSlot { ButtonRow, SearchBox, SignIn, TabStrip };
 
 struct RowMetrics {

@@ -3,7 +3,7 @@
 // the menus themselves as the toolbar opens them. The commands see the
 // toolbar window only through the narrow IToolbarCommandHost.
 #include "ButtonRow.h"
-#include "MenuHelp.h"
+#include "MenuIcons.h"
 #include "ToolbarMenus.h"
 
 #include "document/DocumentStore.h"
@@ -59,7 +59,7 @@ public:
     void ShowButtonContextMenu(int commandId);
 
     bool MenuOpen() const noexcept { return m_menuOpen; }
-    CMenuHelp& MenuHelper() noexcept { return m_menuHelp; }
+    CToolbarMenuHelp& MenuHelper() noexcept { return m_menuHelp; }
     // The window is going: the last menu's entries and pictures go too.
     void Reset() noexcept;
 
@@ -83,7 +83,7 @@ private:
     HWND Owner() const noexcept { return m_host.OwnerWindow(); }
 
     IToolbarCommandHost& m_host;
-    CMenuHelp m_menuHelp;
+    CToolbarMenuHelp m_menuHelp;
     std::vector<MenuCommand> m_menuCommands; // the commands of the last menu
     bool m_menuOpen = false;
     std::optional<size_t> m_contextButton;   // the right-clicked button while its command runs

@@ -82,7 +82,7 @@ void AddFixedMenuesinHomeButton(ToolbarButton& home, const std::vector<std::wstr
                                    imageFolder + L"aboutDeveloper.ico", kMenuAboutDeveloper));
 }
 
-CToolbarMenuBuilder::CToolbarMenuBuilder(CMenuHelp& helper, MenuContext context)
+CToolbarMenuBuilder::CToolbarMenuBuilder(CToolbarMenuHelp& helper, MenuContext context)
     : m_helper(helper), m_context(std::move(context)), m_nextId(m_context.firstEntryId)
 {
     m_helper.Reset();

@@ -4,7 +4,7 @@
 // button's context menu. A builder makes one menu and the table of the
 // commands its entries stand for; the toolbar window tracks the menu and
 // looks the chosen identifier up in that table.
-#include "MenuHelp.h"
+#include "MenuIcons.h"
 #include "ToolbarModel.h"
 
 #include "platform/UniqueHandle.h"
@@ -66,7 +66,7 @@ void AddFixedMenuesinHomeButton(ToolbarButton& home, const std::vector<std::wstr
 
 class CToolbarMenuBuilder {
 public:
-    CToolbarMenuBuilder(CMenuHelp& helper, MenuContext context);
+    CToolbarMenuBuilder(CToolbarMenuHelp& helper, MenuContext context);
 
     unique_hmenu DropDownMenu(size_t buttonIndex);
     // Each hidden record becomes a sub-menu with its actions and entries.
@@ -92,7 +92,7 @@ private:
     bool ToolbarHasPluginButton() const;
     std::wstring Image(const wchar_t* name) const { return m_context.imageFolder + name; }
 
-    CMenuHelp& m_helper;
+    CToolbarMenuHelp& m_helper;
     MenuContext m_context;
     UINT m_nextId;
     std::vector<UINT> m_buttonIds; // sorted

@@ -1,47 +1,24 @@
 #include "MenuHelp.h"
 
-#include "IconCache.h"
-
 #include <algorithm>
 
 namespace marlin {
 
 namespace {
 
-constexpr COLORREF kTextColour = RGB(15, 15, 15);
-constexpr COLORREF kSelectedFill = RGB(225, 233, 245);
 constexpr int kIconSize = 16;
 constexpr int kIconLeft = 4;
 constexpr int kTextLeft = 26;
 
 } // namespace
 
-void CMenuHelp::Reset() noexcept
-{
-    m_items.clear();
-    m_icons.clear();
-    m_iconIndexes.clear();
-    m_images.reset();
-    m_imagesStale = false;
-}
+void CMenuHelp::Reset() noexcept { m_items.clear(); }
 
-void CMenuHelp::AddMenuItemWithIcon(HMENU menu, UINT id, const std::wstring& text, const std::wstring& iconPath,
-                                    UINT flags, HMENU subMenu)
+void CMenuHelp::AddMenuItem(HMENU menu, UINT id, const std::wstring& text, int image, UINT flags, HMENU subMenu)
 {
     Item& item = m_items.emplace_back();
     item.text = text;
-    if (!iconPath.empty()) {
-        // Menus repeat the same few icons: each file is looked up and listed once.
-        auto [known, added] = m_iconIndexes.try_emplace(iconPath, -1);
-        if (added) {
-            if (ButtonIconRef icon = CachedButtonIcon(iconPath)) {
-                known->second = static_cast<int>(m_icons.size());
-                m_icons.push_back(std::move(icon));
-                m_imagesStale = true;
-            }
-        }
-        item.image = known->second;
-    }
+    item.image = image;
     MENUITEMINFOW info{sizeof(info)};
     info.fMask = MIIM_ID | MIIM_STRING | MIIM_DATA | MIIM_STATE | (subMenu ? MIIM_SUBMENU : 0);
     info.wID = id;
@@ -54,13 +31,28 @@ void CMenuHelp::AddMenuItemWithIcon(HMENU menu, UINT id, const std::wstring& tex
     }
 }
 
+void CMenuHelp::AdoptMenu(HMENU menu)
+{
+    const int count = ::GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info{sizeof(info)};
+        info.fMask = MIIM_FTYPE | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 255;
+        if (!::GetMenuItemInfoW(menu, position, TRUE, &info) || (info.fType & MFT_SEPARATOR)) continue;
+        Item& item = m_items.emplace_back();
+        item.text = text;
+        item.image = position;
+        MENUITEMINFOW data{sizeof(data)};
+        data.fMask = MIIM_DATA;
+        data.dwItemData = reinterpret_cast<ULONG_PTR>(&item);
+        ::SetMenuItemInfoW(menu, position, TRUE, &data);
+    }
+}
+
 bool CMenuHelp::OnInitMenuPopup(HMENU menu) noexcept
 {
-    if (m_imagesStale) {
-        // The cache hands out copies of lists it built before for the same icons.
-        m_images.reset(ImageListOf(m_icons));
-        m_imagesStale = false;
-    }
     MarkOwnerDrawn(menu);
     return true;
 }
@@ -113,7 +105,7 @@ bool CMenuHelp::OnDrawItem(const DRAWITEMSTRUCT& draw) noexcept
     const bool selected = (draw.itemState & ODS_SELECTED) != 0;
     const bool disabled = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
 
-    unique_hbrush fill(::CreateSolidBrush(selected && !disabled ? kSelectedFill : ::GetSysColor(COLOR_MENU)));
+    unique_hbrush fill(::CreateSolidBrush(selected && !disabled ? m_highlight : ::GetSysColor(COLOR_MENU)));
     ::FillRect(dc, &rect, fill.get());
     if (selected && !disabled) {
         unique_hbrush frame(::CreateSolidBrush(kTextColour));
