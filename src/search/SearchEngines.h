@@ -12,7 +12,8 @@ namespace marlin {
 struct SearchEngine {
     const wchar_t* name;         // also the label of its engine menu item
     UINT command;                // that item's command identifier
-    const wchar_t* urlTemplate;  // an absolute address; "TEXT" stands for the encoded query
+    const wchar_t* host;         // the engine's web search host
+    const wchar_t* pathAndQuery; // "TEXT" stands for the encoded query
     const wchar_t* normalBitmap; // in the installation's Images folder
     const wchar_t* hoverBitmap;
 };
@@ -28,6 +29,8 @@ inline constexpr wchar_t kFirstEngineName[] = L"Google";
 
 // Google, MSN, Yahoo, AOL, in the order of the engine menu.
 std::span<const SearchEngine> SearchEngines() noexcept;
+// The engine's address template: "https://", its host, its path and query.
+std::wstring EngineUrlTemplate(const SearchEngine& engine);
 // The first engine whose name occurs in `text` (case-sensitive); null when none.
 const SearchEngine* FindEngineByName(std::wstring_view text) noexcept;
 // The engine of an engine menu command; null for any other identifier.

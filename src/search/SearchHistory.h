@@ -18,8 +18,6 @@ namespace marlin {
 inline constexpr wchar_t kSearchHistoryKey[] = L"software\\MarlinToolbar\\All\\History";
 inline constexpr wchar_t kKeyWordsSetting[] = L"KeyWords";
 inline constexpr size_t kMaxHistoryEntries = 50;
-// A stored name is shown cut to what the drop-down's read buffer holds.
-inline constexpr size_t kHistoryEntryChars = 199;
 // The settings store gives back at most this much of a value.
 inline constexpr size_t kMaxKeyWordsChars = 254;
 inline constexpr size_t kMaxSuggestions = 10;
@@ -39,12 +37,14 @@ public:
     void RecordSearch(const std::wstring& query, bool signedIn);
     // Empties the list, the stored history and the keyword list.
     void ClearHistory();
-    // Up to kMaxSuggestions entries that begin with `typed` (case ignored),
-    // the most recently recorded first. Nothing for an empty text.
+    // Up to kMaxSuggestions entries that begin with `typed` (case ignored):
+    // those this search box recorded, the latest first, then the others in
+    // list order. Nothing for an empty text.
     std::vector<std::wstring> Suggestions(std::wstring_view typed) const;
 
 private:
     std::vector<std::wstring> m_entries;
+    std::vector<std::wstring> m_recent; // recorded by this search box, the latest first
 };
 
 // The keyword list after `query` was searched: unchanged when a keyword
