@@ -25,6 +25,7 @@ public:
             marlin::EnsureFolder(folder);
         }
         marlin::test::CopyFiles(marlin::test::WinePath(imagesDir), L"*.ico", data + L"Images");
+        marlin::test::CopyFiles(marlin::test::WinePath(imagesDir), L"*.bmp", data + L"Images");
 
         auto& env = marlin::test::ScriptedEnvironment::Instance();
         env.windowsDirectory = root + L"Windows";

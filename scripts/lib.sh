@@ -67,7 +67,7 @@ install_into_prefix() {
     cp "$BUILD/MarlinToolbar.dll" "$install_unix/"
     cp "$BUILD/standins/api-host/MarlinToolbarAPI.exe" "$install_unix/"
     cp "$BUILD/standins/browser/MarlinDemoBrowser.exe" "$install_unix/"
-    cp "$BUILD"/Images/*.ico "$install_unix/Images/"
+    cp "$BUILD"/Images/*.ico "$BUILD"/Images/*.bmp "$install_unix/Images/"
     cp -r "$BUILD"/Skins/. "$install_unix/Skins/"
     local settings="$install_unix/XMLS/ApplicationSettings.xml"
     if [ ! -f "$settings" ]; then

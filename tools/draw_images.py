@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the toolbar's icons (16 x 16, 32-bit with mask) and its drop cursor
-into a folder, from simple shapes: a coloured tile and a white glyph. Run by
+"""Draws the toolbar's icons (16 x 16, 32-bit with mask), its drop cursor and
+the search box's bitmaps into a folder, from simple shapes: a coloured tile
+and a white glyph, a block letter, a small arrow. Run by
 the build; the output goes into the installation's Images folder and the
 DLL's resources."""
 import math
@@ -158,13 +159,64 @@ def icon_file(pixels, cursor_hotspot=None):
 
 def bitmap_file(pixels, background=(236, 233, 216)):
     """A 24-bit bottom-up BMP; transparent pixels take the toolbar's colour."""
-    row_size = (SIZE * 3 + 3) // 4 * 4
+    width, height = len(pixels[0]), len(pixels)
+    row_size = (width * 3 + 3) // 4 * 4
     rows = b""
     for row in reversed(pixels):
         data = b"".join(bytes((b, g, r)) if a else bytes(reversed(background)) for (r, g, b, a) in row)
         rows += data + b"\0" * (row_size - len(data))
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
     return struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(rows), 0, 0, 14 + len(header)) + header + rows
+
+
+# The search box's pictures: one letter per search engine (plain block
+# letters, no company's mark), and the history button's drop-down arrow.
+LETTERS = {
+    "G": ["01110", "10001", "10000", "10111", "10001", "10001", "01110"],
+    "M": ["10001", "11011", "10101", "10101", "10001", "10001", "10001"],
+    "Y": ["10001", "10001", "01010", "00100", "00100", "00100", "00100"],
+    "A": ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
+}
+WHITE = (255, 255, 255)
+HOVER = (255, 238, 194)
+
+
+def canvas(width, height, colour):
+    return [[(*colour, 255) for _ in range(width)] for _ in range(height)]
+
+
+def letter_picture(letter, colour, background):
+    """A 16 x 16 picture: the letter, two pixels per dot, on a plain background."""
+    pixels = canvas(SIZE, SIZE, background)
+    for y, row in enumerate(LETTERS[letter]):
+        for x, bit in enumerate(row):
+            if bit == "1":
+                for dy in range(2):
+                    for dx in range(2):
+                        pixels[1 + y * 2 + dy][3 + x * 2 + dx] = (*colour, 255)
+    return pixels
+
+
+def arrow_picture(width, height, background, colour=(60, 60, 70)):
+    """A small downward triangle in the middle of a plain picture."""
+    pixels = canvas(width, height, background)
+    cx, top = width // 2, height // 2 - 2
+    for step in range(4):
+        for x in range(cx - 3 + step, cx + 3 - step):
+            pixels[top + step][x] = (*colour, 255)
+    return pixels
+
+
+SEARCH_ENGINE_PICTURES = {
+    "googleimgnormal.bmp": ("G", BLUE, WHITE), "googleimgover.bmp": ("G", BLUE, HOVER),
+    "msnbmp.bmp": ("M", TEAL, WHITE), "msnbmpover.bmp": ("M", TEAL, HOVER),
+    "yahoobmp.bmp": ("Y", PURPLE, WHITE), "yahoobmpover.bmp": ("Y", PURPLE, HOVER),
+    "AOLnormal.bmp": ("A", DARK, WHITE), "AOLover.bmp": ("A", DARK, HOVER),
+}
+SEARCH_ARROW_PICTURES = {
+    "Dropdownnormal.bmp": (18, 18, WHITE), "Dropdownover.bmp": (18, 18, HOVER),
+    "Dropdownselected.bmp": (18, 18, (255, 214, 140)), "DropDownArrow.bmp": (10, 18, WHITE),
+}
 
 
 def drop_cursor():
@@ -191,6 +243,10 @@ def main(folder):
         for name, (colour, glyph) in SKIN_BITMAPS.items():
             (skin_folder / name).write_bytes(bitmap_file(draw(colour, glyph)))
     (out / "Drop.cur").write_bytes(icon_file(drop_cursor(), cursor_hotspot=(0, 0)))
+    for name, (letter, colour, background) in SEARCH_ENGINE_PICTURES.items():
+        (out / name).write_bytes(bitmap_file(letter_picture(letter, colour, background)))
+    for name, (width, height, background) in SEARCH_ARROW_PICTURES.items():
+        (out / name).write_bytes(bitmap_file(arrow_picture(width, height, background)))
 
 
 if __name__ == "__main__":

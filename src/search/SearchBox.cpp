@@ -107,7 +107,11 @@ void CSearchBox::LoadPictures()
     const std::wstring normal = first ? images + first->normalBitmap : std::wstring();
     const std::wstring hover = first ? images + first->hoverBitmap : std::wstring();
     m_engineButton.LoadPictures(normal, hover, hover, images + L"DropDownArrow.bmp");
+}
 
+unique_himagelist CSearchBox::MakeEngineMenuImages() const
+{
+    const std::wstring images = ImagesFolder();
     unique_himagelist menuImages(::ImageList_Create(16, 16, ILC_COLOR16 | ILC_MASK, 4, 1));
     for (const SearchEngine& engine : SearchEngines()) {
         unique_hbitmap picture(static_cast<HBITMAP>(::LoadImageW(nullptr, (images + engine.normalBitmap).c_str(),
@@ -117,7 +121,7 @@ void CSearchBox::LoadPictures()
         if (!picture) picture.reset(::CreateBitmap(16, 16, 1, 32, nullptr));
         if (menuImages && picture) ::ImageList_AddMasked(menuImages.get(), picture.get(), RGB(255, 255, 255));
     }
-    m_engineButton.SetMenuImages(std::move(menuImages));
+    return menuImages;
 }
 
 void CSearchBox::SetBand(ISearchBand* band)

@@ -53,6 +53,9 @@ public:
     // Trims and searches `query` (the history recorded first).
     bool RunSearch(const std::wstring& query);
 
+    // The engine menu's pictures (white is transparent), made when the menu first opens.
+    unique_himagelist MakeEngineMenuImages() const;
+
     // The history drop-down.
     bool DropDownOpen() const noexcept { return m_dropDown.Visible(); }
     void ToggleHistoryDropDown(bool wasOpen);

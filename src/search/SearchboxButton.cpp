@@ -177,6 +177,7 @@ void CSearchboxButton::ShowEngineMenu()
     info.dwStyle = ((info.dwStyle & MNS_NOCHECK) ^ MNS_NOCHECK) | MNS_AUTODISMISS | MNS_CHECKORBMP;
     ::SetMenuInfo(engines, &info);
     m_menu.Reset();
+    if (!m_menu.Images()) m_menu.SetImages(m_box.MakeEngineMenuImages());
     m_menu.SetHighlightColour(kMenuHighlight);
     m_menu.AdoptMenu(engines);
 
