@@ -111,8 +111,12 @@ std::wstring DroppedText(IDataObject* data)
     std::wstring text = ReadFormat(data, CF_UNICODETEXT);
     if (text.empty()) text = ReadFormat(data, CF_TEXT);
     // A selection over several lines becomes one line of words.
-    std::replace_if(text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t'; }, L' ');
-    return text;
+    std::wstring line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+        line += text[i] == L'\r' || text[i] == L'\n' || text[i] == L'\t' ? L' ' : text[i];
+    }
+    return line;
 }
 
 HWND CSearchboxEdit::CreateIn(HWND parent, const RECT& rect)
