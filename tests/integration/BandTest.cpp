@@ -564,4 +564,49 @@ TEST_F(BandTest, EachThreadsMouseHookReachesItsOwnToolbarOnly)
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
+// The browser gives the band its keys while the band says it has the focus,
+// as the stand-in's message loop does; the search box takes them from there.
+TEST_F(BandTest, TheSearchBoxTakesTheFocusAndTheBrowsersKeys)
+{
+    BrowserFrame& frame = Open();
+    ComPtr<IInputObject> input;
+    ASSERT_EQ(frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&input)), S_OK);
+    ::SetFocus(frame.Address().hwnd());
+    EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+    ASSERT_EQ(input->UIActivateIO(TRUE, nullptr), S_OK);
+    const HWND edit = ::GetFocus();
+    wchar_t name[64] = {};
+    ::GetClassNameW(edit, name, 64);
+    EXPECT_STREQ(name, L"MarlinSearchboxEdit");
+    EXPECT_TRUE(frame.Site().BandHasFocus());
+    EXPECT_EQ(input->HasFocusIO(), S_OK);
+
+    const auto key = [&](UINT vk) {
+        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, vk, scan | 1);
+        ::PostMessageW(::GetFocus(), WM_KEYUP, vk, scan | 0xC0000001);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (frame.TranslateAccelerator(message)) continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    };
+    for (wchar_t c : std::wstring(L"marlin fish")) key(LOBYTE(::VkKeyScanW(c)));
+    key(VK_RETURN);
+    const auto& requests = frame.Browser().NavigationRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests.back().url.find(L"q=marlin%20fish&"), std::wstring::npos) << requests.back().url;
+    EXPECT_EQ(::GetFocus(), edit);
+
+    // Keys aimed at the browser's own windows stay the browser's.
+    MSG other{frame.Address().hwnd(), WM_KEYDOWN, VK_RETURN, 0};
+    EXPECT_EQ(input->TranslateAcceleratorIO(&other), S_FALSE);
+    ::SetFocus(frame.Address().hwnd());
+    EXPECT_FALSE(frame.Site().BandHasFocus());
+    EXPECT_EQ(input->HasFocusIO(), S_FALSE);
+    key(VK_RETURN);
+    EXPECT_EQ(requests.size(), 1u);
+}
+
 } // namespace
