@@ -264,15 +264,23 @@ bool CSearchBox::MoveSuggestion(int step)
 
 void CSearchBox::ShowSuggestions()
 {
-    if (m_dropDown.Visible() && m_dropDown.CurrentMode() == CListboxHolder::Mode::History) return;
-    const std::vector<std::wstring> suggestions =
+    const bool open = m_dropDown.Visible();
+    if (open && m_dropDown.CurrentMode() == CListboxHolder::Mode::History) return;
+    std::vector<std::wstring> suggestions =
         SignedIn() ? m_search.History().Suggestions(m_edit.Text()) : std::vector<std::wstring>{};
     if (suggestions.empty()) {
-        if (m_dropDown.Visible()) m_dropDown.Hide();
+        if (open) m_dropDown.Hide();
+        return;
+    }
+    // A keystroke that keeps the same suggestions only forgets the chosen one.
+    if (open && suggestions == m_suggestions) {
+        ::SendMessageW(m_dropDown.List(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         return;
     }
     if (!m_dropDown.Exists() && !m_dropDown.Create(hwnd())) return;
     m_dropDown.Fill(suggestions);
+    m_suggestions = std::move(suggestions);
+    if (open) return;
     m_dropDown.ShowLabel(false);
     m_dropDownRect = DropDownPlace();
     m_dropDown.ShowAt(m_dropDownRect, CListboxHolder::Mode::Suggestions);

@@ -14,6 +14,7 @@
 #include "platform/Window.h"
 
 #include <string>
+#include <vector>
 
 namespace marlin {
 
@@ -125,6 +126,7 @@ private:
     CWebSearch m_search;
     ISearchBand* m_band = nullptr;
     RECT m_dropDownRect{};
+    std::vector<std::wstring> m_suggestions; // what the open drop-down suggests
     bool m_settingText = false;
     bool m_selectionSearched = false; // the open list's arrow keys searched its selection
     DWORD m_hiddenOverButtonAt = 0;   // when the list lost the focus to a click on the history button
