@@ -19,7 +19,9 @@ constexpr DWORD kRowStyle = 0x5001B96D;
 
 HWND CreateInnerToolbar(HWND parent, const RECT& rect)
 {
-    return ::CreateWindowExW(WS_EX_TRANSPARENT, TOOLBARCLASSNAMEW, L"", kRowStyle, rect.left, rect.top,
+    // Clipped by its siblings: the search box lies above the row's gap, and
+    // the row's painting must not cover it.
+    return ::CreateWindowExW(WS_EX_TRANSPARENT, TOOLBARCLASSNAMEW, L"", kRowStyle | WS_CLIPSIBLINGS, rect.left, rect.top,
                              rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, ModuleInstance(), nullptr);
 }
 

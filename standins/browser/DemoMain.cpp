@@ -8,6 +8,7 @@
 #include "platform/UniqueHandle.h"
 
 #include <shellapi.h>
+#include <shobjidl.h>
 
 #include <string>
 #include <utility>
@@ -52,16 +53,34 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path)
     });
 }
 
-void PumpFor(DWORD milliseconds)
+// The browser's message loop for a while: keys go to the band first.
+void PumpFor(standin::BrowserFrame& frame, DWORD milliseconds)
 {
     const DWORD start = ::GetTickCount();
     MSG message;
     while (::GetTickCount() - start < milliseconds) {
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (frame.TranslateAccelerator(message)) continue;
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }
         ::Sleep(10);
+    }
+}
+
+// Tabs into the band (its search box takes the focus) and types `text` there
+// as key presses, as a user would.
+void TypeIntoBand(standin::BrowserFrame& frame, const std::wstring& text)
+{
+    marlin::ComPtr<IInputObject> input;
+    if (!frame.Component().Band() || FAILED(frame.Component().Band()->QueryInterface(IID_PPV_ARGS(&input)))) return;
+    input->UIActivateIO(TRUE, nullptr);
+    for (wchar_t c : text) {
+        const UINT key = LOBYTE(::VkKeyScanW(c));
+        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, key, scan | 1);
+        ::PostMessageW(::GetFocus(), WM_KEYUP, key, scan | 0xC0000001);
+        PumpFor(frame, 20);
     }
 }
 
@@ -84,7 +103,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     if (!frame.Open(L"http://www.marlintoolbar.example/")) return 1;
 
     if (!screenshot.empty()) {
-        PumpFor(1500);
+        PumpFor(frame, 1000);
+        TypeIntoBand(frame, L"marlin");
+        PumpFor(frame, 500);
         bool saved = SaveWindowBitmap(frame.hwnd(), screenshot);
         const bool created = frame.Component().Created();
         frame.Close();

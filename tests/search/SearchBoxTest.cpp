@@ -354,12 +354,19 @@ TEST_F(SearchBoxTest, SuggestionsComeFromTheLocalHistoryWhileTyping)
     EXPECT_FALSE(Box().DropDownOpen()) << "signed out there are none";
 }
 
-TEST_F(SearchBoxTest, MissingPicturesPaintTheButtonFace)
+TEST_F(SearchBoxTest, TheBoxIsPaintedAboveTheRowAndMissingPicturesShowTheButtonFace)
 {
     for (const std::wstring& name : FilesIn(m_data + L"Images")) ::DeleteFileW((m_data + L"Images\\" + name).c_str());
     Create();
     EXPECT_FALSE(Box().EngineButton().HasPicture());
-    ::RedrawWindow(Box().hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::RedrawWindow(m_toolbar.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT box{}, engine{};
+    ::GetWindowRect(Box().hwnd(), &box);
+    ::GetWindowRect(Box().EngineButton().hwnd(), &engine);
+    WindowDC screen(nullptr);
+    EXPECT_EQ(::GetPixel(screen.get(), box.left, box.top + 8), CSearchBox::kFrameColour);
+    EXPECT_EQ(::GetPixel(screen.get(), engine.left + 4, engine.top + 4), ::GetSysColor(COLOR_BTNFACE));
+
     EXPECT_EQ(ChooseEngine(ID_ENGINE_AOL).size(), 4u);
     EXPECT_EQ(Box().Search().UrlTemplate(), EngineUrlTemplate(*FindEngineByName(L"AOL")));
 }
