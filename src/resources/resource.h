@@ -24,3 +24,9 @@
 #define IDC_POPUP_SITES         1103
 #define IDC_POPUP_REMOVE        1104
 #define IDC_POPUP_REMOVEALL     1105
+
+// The tab strip's right-click menu.
+#define IDR_TAB_MENU            279
+#define IDM_TAB_DELETE          32795
+#define IDM_TAB_PROPERTIES      32796
+#define IDM_TAB_CHANGEICON      32797
