@@ -34,3 +34,9 @@
 #define IDD_SEARCH_DROPDOWN     205
 #define IDC_SEARCH_HISTORY_LIST 730
 #define IDC_SEARCH_CLEAR_HISTORY 731
+
+// The tab strip's right-click menu.
+#define IDR_TAB_MENU            279
+#define IDM_TAB_DELETE          32795
+#define IDM_TAB_PROPERTIES      32796
+#define IDM_TAB_CHANGEICON      32797

@@ -197,7 +197,8 @@ bool CButtonRow::Layout(const RECT& place, int limit)
     for (size_t i = 1; i < count; ++i) {
         if (m_model[i].IsChevron()) continue;
         const RECT& rect = m_fullRects[i];
-        if (rect.left <= limit && limit <= rect.right + m_chevronWidth) {
+        // The button the limit falls on, or the first one wholly past it.
+        if (limit <= rect.right + m_chevronWidth) {
             overflowAt = i;
             break;
         }

@@ -12,6 +12,8 @@
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 
+#include <algorithm>
+
 using namespace marlin;
 
 namespace {
@@ -41,6 +43,7 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
         m_showsLogin = m_startup.loginDocument;
         // Changes made before this window existed are already in its documents.
         m_handled = CurrentMarks(ReadPopupManager());
+        m_tabs.CreateIn(hwnd(), RECT{});
         if (m_startup.pathFound) {
             auto document = LoadToolbarDocument(m_startup.currentDocumentPath);
             const int tabs = document ? static_cast<int>(TabElements(*document).size()) : 0;
@@ -139,6 +142,10 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
         return;
     }
     m_document = std::move(shown);
+    if (m_tabs.hwnd()) {
+        m_tabs.BuildTabs(m_document.toolbarNames, signedIn);
+        m_tabs.SelectTab(index);
+    }
     ShowSignInStrip(signedIn);
     if (m_startup.paths.browserVersion.find(L"6.0.2800") != std::wstring::npos) {
         for (const ToolbarButton& button : m_row.Model()) {
@@ -200,11 +207,13 @@ void CMarlinToolbarCtrl::LayoutButtons(int width, int height)
     }
     metrics.signInWidth = m_signIn.ButtonWidth();
     metrics.chevronWidth = m_row.ChevronWidth();
+    metrics.tabStripWidth = m_tabs.hwnd() ? m_tabs.PreferredWidth() : 0;
     const RowPlaces places = ArrangeRow(metrics);
     // The parts move without repainting; what moved is painted once, with
     // the whole window (whose children are not clipped).
     bool moved = m_row.Layout(places.buttonRow, places.overflowLimit);
     moved = m_signIn.Place(places.signIn) || moved;
+    moved = PlaceChild(m_tabs.hwnd(), places.tabStrip) || moved;
     if (m_layout.Occupied()) moved = m_layout.PlaceSearchSlot(SearchBoxPlace()) || moved;
     if (moved) ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -347,9 +356,8 @@ LRESULT CMarlinToolbarCtrl::OnTabSelection(WPARAM, LPARAM lParam, bool& handled)
     }
     const int selected = static_cast<int>(::SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0));
     if (selected < 0) return 0;
-    ::InterlockedExchange(&SharedState().CurrentToolbar, selected);
-    RefreshToolbar(selected);
-    m_searchBox.FocusEdit();
+    ActivateToolbar(selected);
+    FocusSearch();
     return 0;
 }
 
@@ -493,3 +501,44 @@ bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring&, LinkOrigin)
 {
     return false; // not yet
 }
+
+bool CMarlinToolbarCtrl::TabStripSignedIn() const noexcept { return SharedState().IsLoggedIn != 0; }
+
+bool CMarlinToolbarCtrl::ToolbarHasPluginButton(int index) const
+{
+    // A right click shows the tab's toolbar first, so its buttons are the row's.
+    if (index != m_document.shownToolbar) return false;
+    return std::ranges::any_of(m_row.Model(), [](const ToolbarButton& button) { return button.kind == L"1"; });
+}
+
+std::optional<std::wstring> CMarlinToolbarCtrl::AskToolbarName(bool, const std::wstring&)
+{
+    return std::nullopt; // the toolbar dialog comes with drag and drop
+}
+
+bool CMarlinToolbarCtrl::SignInFromTabStrip()
+{
+    const auto hold = HoldBand();
+    return m_commands.SignInThroughDialog();
+}
+
+void CMarlinToolbarCtrl::ActivateToolbar(int index)
+{
+    const auto hold = HoldBand();
+    ::InterlockedExchange(&SharedState().CurrentToolbar, index);
+    RefreshToolbar(index);
+    LayoutButtons(m_size.cx, m_size.cy);
+}
+
+void CMarlinToolbarCtrl::ToolbarsEdited()
+{
+    Rebuild(SharedState().CurrentToolbar);
+    // A removed toolbar may have been the one shown: show the last that still exists.
+    const int real = static_cast<int>(m_document.toolbarNames.size());
+    if (real > 0 && SharedState().CurrentToolbar >= real) {
+        ::InterlockedExchange(&SharedState().CurrentToolbar, real - 1);
+        Rebuild(real - 1);
+    }
+}
+
+void CMarlinToolbarCtrl::FocusSearch() noexcept { m_searchBox.FocusEdit(); }

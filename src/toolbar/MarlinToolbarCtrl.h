@@ -6,6 +6,7 @@
 // layout; the commands and menus; and the once-a-second pass that follows the
 // other browser windows.
 #include "ButtonRow.h"
+#include "FlatTabCtrl.h"
 #include "RowLayout.h"
 #include "SignInStrip.h"
 #include "ToolbarBand.h"
@@ -21,7 +22,9 @@
 
 #include <string>
 
-class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl>, private marlin::IToolbarCommandHost {
+class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl>,
+                           private marlin::IToolbarCommandHost,
+                           private marlin::ITabStripHost {
 public:
     static constexpr const wchar_t* kClassName = L"MarlinToolbarCtrl";
     static constexpr const wchar_t* kBaseClassName = TOOLBARCLASSNAMEW;
@@ -37,7 +40,7 @@ public:
     static constexpr UINT_PTR kTabStripId = 2000;
     static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
-    CMarlinToolbarCtrl() : m_commands(*this) {}
+    CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this) {}
     // Destroys the window while the parts it tears down in WM_DESTROY still exist.
     ~CMarlinToolbarCtrl() { Destroy(); }
     CMarlinToolbarCtrl(const CMarlinToolbarCtrl&) = delete;
@@ -92,6 +95,7 @@ public:
     // The search box in the row's search slot; null before the first build.
     marlin::ISearchBoxInput* SearchInput() noexcept { return m_searchBox.hwnd() ? &m_searchBox : nullptr; }
     marlin::CSearchBox& SearchBox() noexcept { return m_searchBox; }
+    marlin::CFlatTabCtrl& TabStrip() noexcept { return m_tabs; }
     int ShownToolbar() const noexcept { return m_document.shownToolbar; }
     // How many times the row was built (benchmarks and tests).
     unsigned RowBuilds() const noexcept { return m_rowBuilds; }
@@ -163,6 +167,15 @@ private:
     void SignedInThroughDialog() noexcept override { m_showsLogin = false; }
     void StopSynchronizing() noexcept override;
 
+    // ITabStripHost
+    bool TabStripSignedIn() const noexcept override;
+    bool ToolbarHasPluginButton(int index) const override;
+    std::optional<std::wstring> AskToolbarName(bool modify, const std::wstring& current) override;
+    bool SignInFromTabStrip() override;
+    void ActivateToolbar(int index) override;
+    void ToolbarsEdited() override;
+    void FocusSearch() noexcept override;
+
     // Builds the row for toolbar `index` of `document`, the document of the
     // sign-in state `signedIn`.
     void BuildRow(int index, const marlin::XmlDocument& document, bool signedIn);
@@ -183,6 +196,7 @@ private:
     marlin::CRowLayout m_layout;
     marlin::CSearchBox m_searchBox;
     marlin::CToolbarCommands m_commands;
+    marlin::CFlatTabCtrl m_tabs;
     marlin::RowDocument m_document;
     RECT m_createRect{};
     marlin::unique_hbrush m_background;

@@ -10,16 +10,22 @@ namespace {
 
 constexpr int kTop = 2;
 constexpr int kSignInMargin = 12;
+constexpr int kTabStripHeight = 22;
 
 } // namespace
 
 RowPlaces ArrangeRow(const RowMetrics& metrics) noexcept
 {
     RowPlaces places;
-    const int rowWidth = std::max(metrics.available - metrics.signInWidth - kSignInMargin, 0);
+    const int beforeSignIn = std::max(metrics.available - metrics.signInWidth - kSignInMargin, 0);
+    // The tabs sit between the buttons and the sign-in button; beyond their
+    // share of the row they scroll.
+    const int strip = std::clamp(metrics.tabStripWidth, 0, beforeSignIn * 2 / 5);
+    const int rowWidth = beforeSignIn - strip;
     places.buttonRow = RECT{0, kTop, rowWidth, kTop + kButtonRowHeight};
-    places.signIn = RECT{rowWidth, kTop, rowWidth + metrics.signInWidth + kSignInMargin, kTop + kButtonRowHeight};
-    places.overflowLimit = metrics.width - metrics.signInWidth - metrics.chevronWidth;
+    places.tabStrip = RECT{rowWidth, kTop, rowWidth + strip, kTop + kTabStripHeight};
+    places.signIn = RECT{beforeSignIn, kTop, beforeSignIn + metrics.signInWidth + kSignInMargin, kTop + kButtonRowHeight};
+    places.overflowLimit = metrics.width - metrics.signInWidth - metrics.chevronWidth - strip;
     return places;
 }
 

@@ -19,11 +19,13 @@ struct RowMetrics {
     int available = 0;    // the browser frame's client width (the toolbar's own when unknown)
     int signInWidth = 0;  // the sign-in button's width
     int chevronWidth = 0;
+    int tabStripWidth = 0; // what the tabs want; the strip gets at most two fifths of the row
 };
 
 struct RowPlaces {
     RECT buttonRow{};
     RECT signIn{};
+    RECT tabStrip{};
     int overflowLimit = 0; // buttons reaching past this, in the row's coordinates, go behind the chevron
 };
 

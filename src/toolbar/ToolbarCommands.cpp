@@ -176,13 +176,20 @@ void CToolbarCommands::OnSignInButton()
         StoreSignInState(false);
         return;
     }
-    if (stored != L"0" || !m_host.Startup().pathFound) return;
+    if (stored == L"0") SignInThroughDialog();
+}
+
+bool CToolbarCommands::SignInThroughDialog()
+{
+    if (!m_host.Startup().pathFound) return false;
     RECT window{};
     ::GetWindowRect(Owner(), &window);
     CSignIn dialog(POINT{window.left, window.bottom});
-    if (dialog.DoModal(::GetActiveWindow()) != IDOK) return;
+    if (dialog.DoModal(::GetActiveWindow()) != IDOK) return false;
     // The documents switch on the next tick of the timer.
-    if (StoreSignInState(true)) m_host.SignedInThroughDialog();
+    if (!StoreSignInState(true)) return false;
+    m_host.SignedInThroughDialog();
+    return true;
 }
 
 bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)

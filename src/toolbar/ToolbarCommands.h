@@ -57,6 +57,8 @@ public:
     void ShowDropDownMenu(int commandId);
     void ShowOverflowMenu();
     void ShowButtonContextMenu(int commandId);
+    // The sign-in dialog below the toolbar; true when the user signed in.
+    bool SignInThroughDialog();
 
     bool MenuOpen() const noexcept { return m_menuOpen; }
     CToolbarMenuHelp& MenuHelper() noexcept { return m_menuHelp; }
