@@ -197,6 +197,32 @@ HRESULT CSearchboxEdit::TranslateKey(MSG& message) noexcept
     }
 }
 
+LRESULT CSearchboxEdit::OnKeyDown(WPARAM wParam, LPARAM, bool& handled)
+{
+    if (wParam == VK_RETURN) {
+        m_box.OnReturn();
+    } else if (wParam == VK_ESCAPE) {
+        m_box.CloseDropDown(true);
+    } else {
+        handled = (wParam == VK_UP || wParam == VK_DOWN) && m_box.MoveSuggestion(wParam == VK_DOWN ? 1 : -1);
+    }
+    return 0;
+}
+
+LRESULT CSearchboxEdit::OnKeyUp(WPARAM wParam, LPARAM, bool& handled)
+{
+    if (wParam == VK_RETURN) TakeIgnoreNextReturn();
+    handled = false;
+    return 0;
+}
+
+LRESULT CSearchboxEdit::OnChar(WPARAM wParam, LPARAM, bool& handled)
+{
+    // The characters of Return and Escape are keys already acted on: no beep.
+    handled = wParam == L'\r' || wParam == 0x1B;
+    return 0;
+}
+
 LRESULT CSearchboxEdit::OnKillFocus(WPARAM wParam, LPARAM, bool& handled)
 {
     m_box.OnFocusLeft(reinterpret_cast<HWND>(wParam), false);

@@ -45,10 +45,18 @@ public:
 
     IDropTarget* DropTarget() const noexcept { return m_dropTarget.Get(); }
 
+    LRESULT OnKeyDown(WPARAM, LPARAM, bool&);
+    LRESULT OnKeyUp(WPARAM, LPARAM, bool&);
+    LRESULT OnChar(WPARAM, LPARAM, bool&);
     LRESULT OnKillFocus(WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
 
+    // Keys that reach the window itself (a host that does not hand the band
+    // its keys) act as through the key handler, which never dispatches them.
     static constexpr MessageEntry<CSearchboxEdit> kMessageMap[] = {
+        {WM_KEYDOWN, &CSearchboxEdit::OnKeyDown},
+        {WM_KEYUP, &CSearchboxEdit::OnKeyUp},
+        {WM_CHAR, &CSearchboxEdit::OnChar},
         {WM_KILLFOCUS, &CSearchboxEdit::OnKillFocus},
         {WM_DESTROY, &CSearchboxEdit::OnDestroy},
     };

@@ -193,6 +193,11 @@ TEST_F(SearchBoxTest, ReturnSearchesWhatWasTypedButNotAfterADialogClosed)
     EXPECT_EQ(Navigations().size(), 1u);
     Key(VK_RETURN);
     EXPECT_EQ(Navigations().back(), Address(L"Google", L"boats"));
+
+    // A Return sent to the window itself, not through the key handler, searches once.
+    ::SendMessageW(Edit(), WM_KEYDOWN, VK_RETURN, 1);
+    ::SendMessageW(Edit(), WM_CHAR, L'\r', 1);
+    EXPECT_EQ(Navigations().size(), 3u);
 }
 
 TEST_F(SearchBoxTest, TheHistoryDropDownShowsTheWorkingListAndItsArrowKeysSearchEachEntry)
