@@ -6,6 +6,8 @@
 
 #include "resources/resource.h"
 
+#include <utility>
+
 namespace marlin {
 
 namespace {
@@ -50,10 +52,18 @@ void CSearchboxButton::LoadPictures(const std::wstring& normal, const std::wstri
 {
     m_normal = LoadPicture(normal);
     // The engine button shows its hover picture while pressed.
-    m_pressedPicture = m_kind == kEngine ? unique_hbitmap() : LoadPicture(pressed);
-    m_hover = LoadPicture(hover);
+    m_pendingPressed = m_kind == kEngine ? std::wstring() : pressed;
+    m_pendingHover = hover;
+    m_pressedPicture.reset();
+    m_hover.reset();
     if (!arrow.empty() && !m_arrow) m_arrow = LoadPicture(arrow);
     Repaint();
+}
+
+void CSearchboxButton::LoadPendingPictures()
+{
+    if (!m_pendingHover.empty()) m_hover = LoadPicture(std::exchange(m_pendingHover, {}));
+    if (!m_pendingPressed.empty()) m_pressedPicture = LoadPicture(std::exchange(m_pendingPressed, {}));
 }
 
 void CSearchboxButton::Draw(const DRAWITEMSTRUCT& draw) noexcept
@@ -89,6 +99,7 @@ void CSearchboxButton::TrackLeave(bool track) noexcept
 
 LRESULT CSearchboxButton::OnMouseMove(WPARAM, LPARAM lParam, bool&)
 {
+    LoadPendingPictures();
     if (!m_hot) {
         TrackLeave(true);
         m_hot = true;
@@ -118,6 +129,7 @@ LRESULT CSearchboxButton::OnLeftButtonDown(WPARAM, LPARAM, bool&)
 {
     // The menu's message loop may let the band, and this window, go.
     const ComPtr<IUnknown> hold = m_box.Band() ? m_box.Band()->HoldBand() : nullptr;
+    LoadPendingPictures();
     if (m_hot) TrackLeave(false);
     if (m_kind == kEngine) {
         m_pressed = true;

@@ -28,7 +28,8 @@ public:
     HWND CreateIn(HWND parent, const RECT& rect);
     Kind ButtonKind() const noexcept { return m_kind; }
 
-    // Pictures loaded from files; a file that does not load leaves none.
+    // Pictures from files; a file that does not load leaves none. The hover
+    // and pressed pictures load when the pointer first comes over the button.
     void LoadPictures(const std::wstring& normal, const std::wstring& pressed, const std::wstring& hover,
                       const std::wstring& arrow = {});
     // The engine menu's image list (the engine pictures, white transparent).
@@ -68,11 +69,13 @@ public:
 private:
     void ShowEngineMenu();
     void TrackLeave(bool track) noexcept;
+    void LoadPendingPictures();
     void Repaint() noexcept { if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE); }
 
     CSearchBox& m_box;
     Kind m_kind;
     unique_hbitmap m_normal, m_pressedPicture, m_hover, m_arrow;
+    std::wstring m_pendingPressed, m_pendingHover; // not loaded yet
     bool m_hot = false;
     bool m_pressed = false;
     bool m_capture = false;
