@@ -164,7 +164,9 @@ RECT CSearchBox::DropDownPlace() const noexcept
 
 void CSearchBox::ToggleHistoryDropDown(bool wasOpen)
 {
-    if (wasOpen) {
+    // After its arrow keys searched, a click opens the list afresh (as when a
+    // selection has closed it) rather than closing it.
+    if (wasOpen && !m_selectionSearched) {
         CloseDropDown(true);
         return;
     }

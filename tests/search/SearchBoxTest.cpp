@@ -219,6 +219,11 @@ TEST_F(SearchBoxTest, TheHistoryDropDownShowsTheWorkingListAndItsArrowKeysSearch
         EXPECT_EQ(Text(), dropDown.SelectedText());
     }
     EXPECT_EQ(Navigations(), expected);
+    ClickHistoryButton();
+    EXPECT_TRUE(Box().DropDownOpen()) << "opened afresh after its arrows searched";
+    Key(VK_DOWN);
+    expected.push_back(Address(L"Google", dropDown.SelectedText()));
+    EXPECT_EQ(Navigations(), expected);
     Key(VK_RETURN);
     EXPECT_EQ(Navigations().size(), expected.size()) << "Return closes what the arrows searched";
     EXPECT_FALSE(Box().DropDownOpen());
