@@ -607,6 +607,25 @@ TEST_F(BandTest, TheSearchBoxTakesTheFocusAndTheBrowsersKeys)
     EXPECT_EQ(input->HasFocusIO(), S_FALSE);
     key(VK_RETURN);
     EXPECT_EQ(requests.size(), 1u);
+
+    // The history drop-down (its button is the search box's child 1) closes
+    // on CommandStateChange once the mouse has moved over the toolbar, and on OnQuit.
+    const HWND box = ::GetParent(edit);
+    const auto openHistory = [&] {
+        ::SendMessageW(::GetDlgItem(box, 1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        ::SendMessageW(::GetDlgItem(box, 1), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+        return ::GetParent(::GetFocus());
+    };
+    const HWND dropDown = openHistory();
+    ASSERT_TRUE(::IsWindowVisible(dropDown));
+    frame.Browser().Events().CommandStateChange(1, true);
+    EXPECT_TRUE(::IsWindowVisible(dropDown)) << "the mouse has not moved over the toolbar";
+    ::SendMessageW(::GetParent(box), WM_MOUSEMOVE, 0, 0);
+    frame.Browser().Events().CommandStateChange(1, true);
+    EXPECT_FALSE(::IsWindowVisible(dropDown));
+    EXPECT_EQ(openHistory(), dropDown);
+    frame.Browser().Events().OnQuit();
+    EXPECT_FALSE(::IsWindowVisible(dropDown));
 }
 
 } // namespace
