@@ -345,6 +345,7 @@ LRESULT CMarlinToolbarCtrl::OnDropDown(WPARAM, LPARAM lParam, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
 {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (LRESULT answer = 0; header && m_buttonDrag.OnNotify(*header, answer)) return answer;
     if (header && header->hwndFrom == m_row.hwnd() && header->code == static_cast<UINT>(NM_RCLICK)) {
         const auto* mouse = reinterpret_cast<NMMOUSE*>(lParam);
         if (mouse->dwItemSpec != static_cast<DWORD_PTR>(-1)) {
@@ -441,6 +442,13 @@ LRESULT CMarlinToolbarCtrl::OnMouseMove(WPARAM, LPARAM, bool& handled)
     return 0;
 }
 
+LRESULT CMarlinToolbarCtrl::OnButtonDragEnded(WPARAM, LPARAM, bool&)
+{
+    const auto hold = HoldBand();
+    m_buttonDrag.Finish();
+    return 0;
+}
+
 LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
 {
     ::KillTimer(hwnd(), kSyncTimer);
@@ -450,6 +458,7 @@ LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
     m_signIn.Destroy();
     m_layout.Forget();
     m_commands.Reset();
+    m_buttonDrag.Reset();
     handled = false;
     return 0;
 }
