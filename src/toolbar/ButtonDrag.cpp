@@ -58,9 +58,20 @@ bool CButtonDrag::OnNotify(const NMHDR& header, LRESULT& result)
         if (!fromRow) return false;
         End(false);
         break;
+    case TBN_BEGINADJUST:
+    case TBN_ENDADJUST:
+        // The row's customisation dialog: the row is put right once it has
+        // closed, not under it.
+        if (fromRow) m_adjusting = header.code == static_cast<UINT>(TBN_BEGINADJUST);
+        if (fromRow && !m_adjusting && std::exchange(m_changedWhileAdjusting, false)) End(true);
+        return false;
     case TBN_TOOLBARCHANGE:
         if (!fromRow) return false;
-        End(true);
+        if (m_adjusting) {
+            m_changedWhileAdjusting = true;
+        } else {
+            End(true);
+        }
         break;
     default:
         return false;
@@ -184,8 +195,16 @@ void CButtonDrag::Finish()
     if (rebuild) m_host.Rebuild(m_host.Document().shownToolbar);
 }
 
+bool CButtonDrag::RowBusy() const noexcept
+{
+    HWND row = m_host.Row().hwnd();
+    return m_adjusting || (row && ::GetCapture() == row);
+}
+
 void CButtonDrag::Reset() noexcept
 {
+    m_adjusting = false;
+    m_changedWhileAdjusting = false;
     m_dragged.reset();
     m_places.clear();
     m_outcome.reset();

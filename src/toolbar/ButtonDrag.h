@@ -11,7 +11,9 @@
 //
 // The edit, the question and the rebuild wait until the row has finished with
 // the release (a message posted to the toolbar window): the row may not be
-// rebuilt under its own mouse handling.
+// rebuilt under its own mouse handling. Whatever the row's own customisation
+// (a Shift drag, its dialog) did to it is put right from the document the same
+// way, after its dialog has closed.
 #include "ToolbarCommands.h"
 
 #include "platform/UniqueHandle.h"
@@ -40,6 +42,9 @@ public:
     void Finish();
     // The window is going.
     void Reset() noexcept;
+    // Whether the row is inside its own mouse handling or customisation,
+    // when it may not be rebuilt.
+    bool RowBusy() const noexcept;
 
     // Whether the button `commandId` can be dragged at all: not the home
     // button, the sign-in button or the chevron.
@@ -78,6 +83,8 @@ private:
     std::vector<Place> m_places;
     int m_toolbar = 0;
     std::optional<Outcome> m_outcome;  // posted, not yet carried out
+    bool m_adjusting = false;          // the row's customisation dialog is open
+    bool m_changedWhileAdjusting = false;
 };
 
 } // namespace marlin

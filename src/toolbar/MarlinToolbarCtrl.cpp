@@ -383,8 +383,9 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
     // The pass looks for other windows' changes: every setting is read afresh,
     // also when the timer fires inside a band's load (in a message box's loop).
     UseSettingsReads fresh(nullptr);
-    // A tracked menu holds entries of the current row: it is not rebuilt under it.
-    if (!m_commands.MenuOpen()) {
+    // A tracked menu holds entries of the current row, and the row may be in
+    // its own mouse handling or customisation: it is not rebuilt under them.
+    if (!m_commands.MenuOpen() && !m_buttonDrag.RowBusy()) {
         try {
             SynchronizeWithOtherWindows();
         } catch (...) {

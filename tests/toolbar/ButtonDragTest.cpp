@@ -202,4 +202,29 @@ TEST_F(ButtonDragTest, FixedAndProtectedButtonsAreNeverOffered)
     EXPECT_EQ(::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&query)), FALSE);
 }
 
+TEST_F(ButtonDragTest, TheRowsOwnCustomisationIsPutRightFromTheDocumentOnceItIsOver)
+{
+    auto notify = [&](int code) {
+        NMHDR header{Row(), 0, static_cast<UINT>(code)};
+        ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    };
+    const unsigned builds = m_toolbar.RowBuilds();
+    const int count = Count();
+    // Its dialog removes a button while another window changes one: nothing
+    // is rebuilt under the dialog, neither by the change nor by the timer.
+    notify(TBN_BEGINADJUST);
+    ::SendMessageW(Row(), TB_DELETEBUTTON, 4, 0);
+    notify(TBN_TOOLBARCHANGE);
+    RaiseChange(SharedState().ButtonsChanged);
+    ::SendMessageW(m_toolbar.hwnd(), WM_TIMER, CMarlinToolbarCtrl::kSyncTimer, 0);
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds);
+    notify(TBN_ENDADJUST);
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds + 1);
+    EXPECT_EQ(Count(), count);
+    ::SendMessageW(m_toolbar.hwnd(), WM_TIMER, CMarlinToolbarCtrl::kSyncTimer, 0);
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds + 2) << "the other window's change, once the dialog is gone";
+}
+
 } // namespace
