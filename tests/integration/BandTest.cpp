@@ -14,7 +14,6 @@
 #include "MarlinToolbar_h.h"
 
 #include <exdispid.h>
-#include <mshtmdid.h>
 #include <shobjidl.h>
 
 #include <functional>
@@ -506,49 +505,6 @@ TEST_F(BandTest, MalformedEventsAndEventsAfterUnsitingAreHarmless)
     DISPPARAMS none{};
     EXPECT_EQ(sink->Invoke(DISPID_DOCUMENTCOMPLETE, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
-}
-
-TEST_F(BandTest, HostilePagesDraggedFromAreHarmless)
-{
-    BrowserFrame& frame = Open();
-    ASSERT_TRUE(frame.Browser().Navigate(L"http://page.example/"));
-    standin::StandInDocument& page = *frame.Browser().Document();
-    ASSERT_EQ(page.EventSinkCount(), 1u);
-    int dialogs = 0;
-    env().dialogScript = [&](HWND dialog) {
-        ++dialogs;
-        ::EndDialog(dialog, IDCANCEL);
-    };
-    HWND toolbar = nullptr;
-    ASSERT_EQ(Band(frame)->GetWindow(&toolbar), S_OK);
-    RECT place{};
-    ::GetWindowRect(toolbar, &place);
-    auto drag = [&](IHTMLElement* source, POINT end) {
-        for (const auto& [id, point] : {std::pair{DISPID_HTMLDOCUMENTEVENTS2_ONDRAGSTART, POINT{1, 1}},
-                                        std::pair{DISPID_HTMLELEMENTEVENTS2_ONDRAGEND, end}}) {
-            ComPtr<standin::StandInEventObject> event = standin::StandInEventObject::Make(L"drag");
-            event->SetSource(source);
-            event->SetScreenPoint(point);
-            page.FireEvent(id, *event.Get());
-        }
-    };
-    // A link far above a deep tree, a megabyte of address, no element, no parameters.
-    standin::StandInElement* deep = &page.AddElement(L"A", {{L"href", L"http://deep.example/"}});
-    for (int i = 0; i < 5000; ++i) deep = &page.AddElement(L"SPAN", {}, deep);
-    standin::StandInElement& huge = page.AddElement(L"A", {{L"href", L"http://" + std::wstring(1 << 20, L'h')}});
-    const POINT overToolbar{place.left + 5, place.top + 5};
-    IHTMLElement* sources[] = {deep, &huge, nullptr};
-    for (IHTMLElement* source : sources) drag(source, overToolbar);
-    DISPPARAMS none{};
-    for (DISPPARAMS* params : {static_cast<DISPPARAMS*>(nullptr), &none}) {
-        page.Events().Invoke(DISPID_HTMLDOCUMENTEVENTS2_ONDRAGSTART, params);
-        page.Events().Invoke(DISPID_HTMLELEMENTEVENTS2_ONDRAGEND, params);
-    }
-    // A good link let go over the page.
-    drag(&page.AddElement(L"A", {{L"href", L"http://link.example/"}}), POINT{place.left + 5, place.bottom + 200});
-    EXPECT_EQ(dialogs, 0);
-    frame.Close();
-    EXPECT_EQ(frame.LeftAtClose().documents, 0u);
 }
 
 TEST_F(BandTest, ASelectedTabTakesItsThreadsMouseHookAndCurrentToolbar)
