@@ -1,13 +1,15 @@
 #pragma once
 // Reordering and deleting buttons by dragging them along the button row. The
 // row reports a press on a button as the start of a drag and its release as
-// the end: while signed in, an ordinary button's drag shows the drop cursor,
-// and where it ends decides what happens. Over another button of the row the
+// the end: while signed in, a drag of any button but the home button, the
+// chevron and the sign-in button shows the drop cursor, and where the cursor
+// is at the release decides. Inside the row's window, over another button the
 // dragged button takes that button's place (before it when it came from the
 // right, after it when from the left); right of the last button it goes to
 // the end; over the separators and the search place, or over the first two
 // places of the first toolbar (its home button and search box), nothing
-// happens. Outside the row the user is asked whether to delete it.
+// happens. Outside the row's window the user is asked whether to delete it,
+// unless it is a plug-in or built-in button.
 //
 // The edit, the question and the rebuild wait until the row has finished with
 // the release (a message posted to the toolbar window): the row may not be
