@@ -155,6 +155,13 @@ void CButtonDrag::Decide(size_t dragged, Outcome& outcome) const
     }
 }
 
+void CButtonDrag::OnClick(int commandId) noexcept
+{
+    if (!m_outcome || m_outcome->rowChanged) return;
+    const std::optional<Place>& dragged = m_outcome->moved ? m_outcome->moved : m_outcome->deleted;
+    if (dragged && dragged->commandId == commandId) m_outcome.reset();
+}
+
 bool CButtonDrag::StillShown(const Place& place) const noexcept
 {
     const CButtonRow& row = m_host.Row();

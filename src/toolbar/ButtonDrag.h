@@ -40,6 +40,9 @@ public:
     // A notification from a child of the toolbar window: true when it was one
     // of the drag's, with the answer in `result`.
     bool OnNotify(const NMHDR& header, LRESULT& result);
+    // The row reports a click on `commandId`: the drag that just ended was
+    // released on the button it began on, whatever the cursor says.
+    void OnClick(int commandId) noexcept;
     // Carries out what the last drag ended in.
     void Finish();
     // The window is going.

@@ -403,9 +403,10 @@ LRESULT CMarlinToolbarCtrl::OnNcXButtonDown(WPARAM, LPARAM, bool& handled)
     return 0;
 }
 
-LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM, bool& handled)
+LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM lParam, bool& handled)
 {
     const auto hold = HoldBand();
+    if (reinterpret_cast<HWND>(lParam) == m_row.hwnd()) m_buttonDrag.OnClick(static_cast<int>(CommandId(wParam)));
     handled = m_commands.OnCommand(CommandId(wParam), CommandCode(wParam));
     return 0;
 }

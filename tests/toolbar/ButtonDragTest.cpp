@@ -44,15 +44,18 @@ protected:
     }
 
     // Presses at `from`, releases at `to` (screen points) with `keys`, and
-    // lets what the release posted run.
+    // lets what the release posted run. The cursor goes to `to` unless the
+    // release is where the press was (a click).
     void Drag(HWND toolbar, POINT from, POINT to, WPARAM keys = 0)
     {
-        ::ScreenToClient(toolbar, &from);
-        ::SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(from.x, from.y));
+        if (from.x != to.x || from.y != to.y) ::SetCursorPos(to.x, to.y);
+        auto send = [toolbar](UINT message, WPARAM flags, POINT point) {
+            ::ScreenToClient(toolbar, &point);
+            ::SendMessageW(toolbar, message, flags, MAKELPARAM(point.x, point.y));
+        };
+        send(WM_LBUTTONDOWN, MK_LBUTTON | keys, from);
         m_cursorWidth = CursorWidth();
-        ::SetCursorPos(to.x, to.y);
-        ::ScreenToClient(toolbar, &to);
-        ::SendMessageW(toolbar, WM_LBUTTONUP, keys, MAKELPARAM(to.x, to.y));
+        send(WM_LBUTTONUP, keys, to);
         Pump();
     }
     void Drag(const std::wstring& from, const std::wstring& to, WPARAM keys = 0)
@@ -139,6 +142,12 @@ TEST_F(ButtonDragTest, OnlyOrdinaryButtonsDraggedOffTheRowAreDeletedAndOnlyOnYes
     }
     SharedState().IsLoggedIn = 1;
     Resize(1000);
+
+    // A click sent to the row while the cursor is elsewhere is a click.
+    const POINT b = At(Row(), CommandOf(L"B"));
+    ::SetCursorPos(400, 300);
+    Drag(Row(), b, b);
+    EXPECT_TRUE(env().messageBoxes.empty()) << "a click";
 
     env().messageBoxAnswers = {IDNO, IDYES};
     Drag(L"B", L"off");
