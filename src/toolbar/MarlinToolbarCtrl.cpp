@@ -354,6 +354,7 @@ LRESULT CMarlinToolbarCtrl::OnDropDown(WPARAM, LPARAM lParam, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
 {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (LRESULT answer = 0; header && m_buttonDrag.OnNotify(*header, answer)) return answer;
     if (header && header->hwndFrom == m_row.hwnd() && header->code == static_cast<UINT>(NM_RCLICK)) {
         const auto* mouse = reinterpret_cast<NMMOUSE*>(lParam);
         if (mouse->dwItemSpec != static_cast<DWORD_PTR>(-1)) {
@@ -391,8 +392,9 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
     // The pass looks for other windows' changes: every setting is read afresh,
     // also when the timer fires inside a band's load (in a message box's loop).
     UseSettingsReads fresh(nullptr);
-    // A tracked menu holds entries of the current row: it is not rebuilt under it.
-    if (!m_commands.MenuOpen()) {
+    // A tracked menu holds entries of the current row, and the row may be in
+    // its own mouse handling or customisation: it is not rebuilt under them.
+    if (!m_commands.MenuOpen() && !m_buttonDrag.RowBusy()) {
         try {
             SynchronizeWithOtherWindows();
         } catch (...) {
@@ -410,9 +412,10 @@ LRESULT CMarlinToolbarCtrl::OnNcXButtonDown(WPARAM, LPARAM, bool& handled)
     return 0;
 }
 
-LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM, bool& handled)
+LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM lParam, bool& handled)
 {
     const auto hold = HoldBand();
+    if (reinterpret_cast<HWND>(lParam) == m_row.hwnd()) m_buttonDrag.OnClick(static_cast<int>(CommandId(wParam)));
     handled = m_commands.OnCommand(CommandId(wParam), CommandCode(wParam));
     return 0;
 }
@@ -450,6 +453,13 @@ LRESULT CMarlinToolbarCtrl::OnMouseMove(WPARAM, LPARAM, bool& handled)
     return 0;
 }
 
+LRESULT CMarlinToolbarCtrl::OnButtonDragEnded(WPARAM, LPARAM, bool&)
+{
+    const auto hold = HoldBand();
+    m_buttonDrag.Finish();
+    return 0;
+}
+
 LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
 {
     ::KillTimer(hwnd(), kSyncTimer);
@@ -459,6 +469,7 @@ LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
     m_signIn.Destroy();
     m_layout.Forget();
     m_commands.Reset();
+    m_buttonDrag.Reset();
     handled = false;
     return 0;
 }

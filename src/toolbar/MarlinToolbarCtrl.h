@@ -5,6 +5,7 @@
 // button row, the search slot and the sign-in strip, placed by the row
 // layout; the commands and menus; and the once-a-second pass that follows the
 // other browser windows.
+#include "ButtonDrag.h"
 #include "ButtonRow.h"
 #include "FlatTabCtrl.h"
 #include "RowLayout.h"
@@ -39,7 +40,7 @@ public:
     static constexpr UINT_PTR kTabStripId = 2000;
     static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
-    CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this) {}
+    CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this), m_buttonDrag(*this) {}
     // Destroys the window while the parts it tears down in WM_DESTROY still exist.
     ~CMarlinToolbarCtrl() { Destroy(); }
     CMarlinToolbarCtrl(const CMarlinToolbarCtrl&) = delete;
@@ -120,6 +121,7 @@ public:
     LRESULT OnMeasureItem(WPARAM, LPARAM, bool&);
     LRESULT OnDrawItem(WPARAM, LPARAM, bool&);
     LRESULT OnMouseMove(WPARAM, LPARAM, bool&);
+    LRESULT OnButtonDragEnded(WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
 
     static constexpr marlin::MessageEntry<CMarlinToolbarCtrl> kMessageMap[] = {
@@ -141,6 +143,7 @@ public:
         {WM_MEASUREITEM, &CMarlinToolbarCtrl::OnMeasureItem},
         {WM_DRAWITEM, &CMarlinToolbarCtrl::OnDrawItem},
         {WM_MOUSEMOVE, &CMarlinToolbarCtrl::OnMouseMove},
+        {marlin::CButtonDrag::kDragEndedMessage, &CMarlinToolbarCtrl::OnButtonDragEnded},
         {WM_DESTROY, &CMarlinToolbarCtrl::OnDestroy},
     };
 
@@ -181,6 +184,7 @@ private:
     marlin::CRowLayout m_layout;
     marlin::CToolbarCommands m_commands;
     marlin::CFlatTabCtrl m_tabs;
+    marlin::CButtonDrag m_buttonDrag;
     marlin::RowDocument m_document;
     RECT m_createRect{};
     marlin::unique_hbrush m_background;
