@@ -221,7 +221,9 @@ std::wstring ImageFolder()
     return base + L"Images\\";
 }
 
-std::wstring SkinFolder(int skin)
+// Skins are read-only resources: on Vista they come from the installation
+// folder the settings file names, also when the data folder is the writable copy.
+static std::wstring SkinsFolder()
 {
     std::wstring base;
     if (IsVistaOrLater()) {
@@ -229,8 +231,12 @@ std::wstring SkinFolder(int skin)
     } else {
         base = g_ApplicationPath.get();
     }
-    return base + L"Skins\\" + std::to_wstring(skin) + L"\\";
+    return base + L"Skins\\";
 }
+
+std::wstring SkinFolder(int skin) { return SkinsFolder() + std::to_wstring(skin) + L"\\"; }
+
+std::wstring SkinDatabasePath() { return SkinsFolder() + L"MTSkins.xml"; }
 
 void ResetInstallPathsState()
 {
