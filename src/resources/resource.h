@@ -24,3 +24,18 @@
 #define IDC_POPUP_SITES         1103
 #define IDC_POPUP_REMOVE        1104
 #define IDC_POPUP_REMOVEALL     1105
+
+// Settings dialog and its application page.
+#define IDD_SETTINGS            210
+#define IDC_SETTINGS_TABS       742
+#define IDC_SETTINGS_OK         712
+#define IDC_SETTINGS_APPLY      745
+#define IDC_SETTINGS_CLOSE      713
+#define IDD_APPLICATION_SETTINGS 211
+#define IDC_APP_GROUP           725
+#define IDC_APP_POPUP           719
+#define IDC_APP_LOGURL          723
+#define IDC_APP_AUTOUPDATE      724
+#define IDC_APP_SKIN_GROUP      726
+#define IDC_APP_SKINS           722
+#define IDC_APP_SAMPLE          728

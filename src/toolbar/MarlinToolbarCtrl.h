@@ -7,7 +7,9 @@
 // other browser windows.
 #include "ButtonRow.h"
 #include "RowLayout.h"
+#include "SettingsDialog.h"
 #include "SignInStrip.h"
+#include "Skin.h"
 #include "ToolbarBand.h"
 #include "ToolbarCommands.h"
 #include "ToolbarSync.h"
@@ -20,7 +22,9 @@
 
 #include <string>
 
-class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl>, private marlin::IToolbarCommandHost {
+class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl>,
+                           private marlin::IToolbarCommandHost,
+                           private marlin::ISettingsDialogHost {
 public:
     static constexpr const wchar_t* kClassName = L"MarlinToolbarCtrl";
     static constexpr const wchar_t* kBaseClassName = TOOLBARCLASSNAMEW;
@@ -34,7 +38,6 @@ public:
     // WM_USER + 152: 1 leaves the mode (back to the first toolbar), anything else enters it.
     static constexpr UINT kModeMessage = 0x498;
     static constexpr UINT_PTR kTabStripId = 2000;
-    static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
     CMarlinToolbarCtrl() : m_commands(*this) {}
     // Destroys the window while the parts it tears down in WM_DESTROY still exist.
@@ -98,6 +101,9 @@ public:
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
 
+    // The skin this window paints with.
+    const marlin::CSkinArt& Skin() const noexcept { return m_skin; }
+
     LRESULT OnCreate(WPARAM, LPARAM, bool&);
     LRESULT OnSize(WPARAM, LPARAM, bool&);
     LRESULT OnThemeChanged(WPARAM, LPARAM, bool&);
@@ -150,6 +156,16 @@ private:
     void PopupSwitchChanged(int state) override;
     void SignedInThroughDialog() noexcept override { m_showsLogin = false; }
     void StopSynchronizing() noexcept override;
+    void OpenSettings() override;
+
+    // ISettingsDialogHost
+    HWND ToolbarWindow() const noexcept override { return hwnd(); }
+    bool PopupSwitchAvailable() const override;
+    bool HasPluginButton() const override;
+    void SettingsApplied(bool popupSwitched) override;
+
+    // Paints with the process's current skin from now on; repaints when it changed.
+    void FollowSkin();
 
     // Builds the row for toolbar `index` of `document`, the document of the
     // sign-in state `signedIn`.
@@ -169,7 +185,7 @@ private:
     marlin::CToolbarCommands m_commands;
     marlin::RowDocument m_document;
     RECT m_createRect{};
-    marlin::unique_hbrush m_background;
+    marlin::CSkinArt m_skin;
     SIZE m_size{};
     std::wstring m_tooltip; // the text handed to the tooltip last
     IToolbarBand* m_band = nullptr;
