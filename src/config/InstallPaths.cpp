@@ -223,6 +223,7 @@ std::wstring ImageFolder()
 
 // Skins are read-only resources: on Vista they come from the installation
 // folder the settings file names, also when the data folder is the writable copy.
+// No folder known: nothing, rather than a path relative to the current folder.
 static std::wstring SkinsFolder()
 {
     std::wstring base;
@@ -231,12 +232,20 @@ static std::wstring SkinsFolder()
     } else {
         base = g_ApplicationPath.get();
     }
-    return base + L"Skins\\";
+    return base.empty() ? std::wstring() : WithTrailingBackslash(base) + L"Skins\\";
 }
 
-std::wstring SkinFolder(int skin) { return SkinsFolder() + std::to_wstring(skin) + L"\\"; }
+std::wstring SkinFolder(int skin)
+{
+    const std::wstring skins = SkinsFolder();
+    return skins.empty() ? skins : skins + std::to_wstring(skin) + L"\\";
+}
 
-std::wstring SkinDatabasePath() { return SkinsFolder() + L"MTSkins.xml"; }
+std::wstring SkinDatabasePath()
+{
+    const std::wstring skins = SkinsFolder();
+    return skins.empty() ? skins : skins + L"MTSkins.xml";
+}
 
 void ResetInstallPathsState()
 {

@@ -51,7 +51,8 @@ ToolbarPaths InitToolbarPaths();
 // The Images folder the toolbar's icons are looked up in.
 std::wstring ImageFolder();
 
-// Folder of skin number `skin`, and the list of skins (Skins\MTSkins.xml).
+// Folder of skin number `skin`, and the list of skins (Skins\MTSkins.xml);
+// "" while the folder they belong to is unknown.
 std::wstring SkinFolder(int skin);
 std::wstring SkinDatabasePath();
 

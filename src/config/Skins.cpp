@@ -182,8 +182,9 @@ std::vector<SkinListEntry> LoadSkinList()
 
 std::wstring SkinPicturePath(int number, const SkinPartValue& value)
 {
-    if (value.image.empty() || !IsPlainFileName(value.image)) return {};
-    return SkinFolder(number) + value.image;
+    const std::wstring folder = SkinFolder(number);
+    if (folder.empty() || !IsPlainFileName(value.image)) return {};
+    return folder + value.image;
 }
 
 void ResetSkinState() noexcept

@@ -162,7 +162,8 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
 
 void CMarlinToolbarCtrl::ShowSignInStrip(bool signedIn)
 {
-    const std::wstring picture = SkinFolder(g_Skin) + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
+    const std::wstring folder = SkinFolder(g_Skin);
+    const std::wstring picture = folder.empty() ? folder : folder + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
     m_signIn.Show(hwnd(), m_createRect, signedIn, picture, m_rowHeight);
 }
 

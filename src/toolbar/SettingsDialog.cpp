@@ -73,8 +73,8 @@ int CApplicationsSettings::ChosenSkin() const
 
 void CApplicationsSettings::ShowSampleSkin(int number)
 {
-    unique_hbitmap sample = number > 0 ? LoadBitmapFile(SkinFolder(number) + L"SampleSkin.bmp", kSampleLimits)
-                                       : unique_hbitmap();
+    const std::wstring folder = number > 0 ? SkinFolder(number) : std::wstring();
+    unique_hbitmap sample = folder.empty() ? unique_hbitmap() : LoadBitmapFile(folder + L"SampleSkin.bmp", kSampleLimits);
     auto previous = reinterpret_cast<HBITMAP>(
         ::SendDlgItemMessageW(hwnd(), IDC_APP_SAMPLE, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(sample.get())));
     // A picture the control copied for itself is its own to give back.
@@ -234,7 +234,13 @@ bool CMainDlg::ApplyChanges()
         }
     }
     // What was not applied can be tried again.
-    if (hwnd()) ::EnableWindow(Item(IDC_SETTINGS_APPLY), applied ? FALSE : TRUE);
+    if (!hwnd()) return applied;
+    HWND apply = Item(IDC_SETTINGS_APPLY);
+    // A button that disables itself would leave the keyboard nowhere.
+    if (applied && ::GetFocus() == apply) {
+        ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_SETTINGS_CLOSE)), TRUE);
+    }
+    ::EnableWindow(apply, applied ? FALSE : TRUE);
     return applied;
 }
 

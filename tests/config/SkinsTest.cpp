@@ -115,7 +115,7 @@ TEST_F(SkinsTest, TheListKeepsEveryUsableNumberOnceWithAName)
     ExpectGolden("skin-list.txt", ToUtf8(lines));
 }
 
-TEST_F(SkinsTest, SkinsComeFromTheInstallationAlsoInProtectedMode)
+TEST_F(SkinsTest, SkinsComeFromTheInstallationAlsoInProtectedModeAndNeverFromTheCurrentFolder)
 {
     // On Vista the data folder may be the writable copy; skins stay with the installation.
     env().osMajor = 6;
@@ -125,6 +125,11 @@ TEST_F(SkinsTest, SkinsComeFromTheInstallationAlsoInProtectedMode)
     EXPECT_EQ(SkinDatabasePath(), install + L"Skins\\MTSkins.xml");
     EXPECT_EQ(SkinPicturePath(3, SkinPartValue{std::nullopt, L"Bar.bmp"}), install + L"Skins\\3\\Bar.bmp");
     EXPECT_EQ(SkinPicturePath(3, SkinPartValue{std::nullopt, L"..\\Bar.bmp"}), L"");
+    // No installation folder known: no path relative to the current folder either.
+    env().osMajor = 5;
+    g_ApplicationPath = std::wstring();
+    EXPECT_EQ(SkinDatabasePath(), L"");
+    EXPECT_EQ(SkinPicturePath(3, SkinPartValue{std::nullopt, L"Bar.bmp"}), L"");
 }
 
 } // namespace
