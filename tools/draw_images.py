@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the toolbar's icons (16 x 16, 32-bit with mask) and its drop cursor
-into a folder, from simple shapes: a coloured tile and a white glyph. Run by
-the build; the output goes into the installation's Images folder and the
-DLL's resources."""
+into a folder, from simple shapes: a coloured tile and a white glyph; and,
+beside that folder, the skins (Skins/MTSkins.xml and one folder per skin).
+Run by the build; the output goes into the installation's Images and Skins
+folders and the DLL's resources."""
 import math
 import struct
 import sys
@@ -117,13 +118,103 @@ ICONS = {
     "uninstall.ico": (RED, "minus"),
 }
 
-# The sign-in button's pictures, one pair per skin folder: plain tiles until
-# the skins bring their own.
+# The skins: Skins/MTSkins.xml lists them, and each has a folder of its own
+# with the sign-in button's pictures, its preview for the settings page and,
+# for skins of pictures, the strip's and the toolbar's background patterns.
+# Colours: tab lines, tab fill, strip background, toolbar background. Their
+# names do not sort in the order of their numbers.
+SKIN_TABLE = {
+    1: {"name": "Marlin Blue", "type": 0,
+        "colours": ((96, 130, 190), (232, 240, 252), (205, 220, 242), (186, 206, 234))},
+    2: {"name": "Sea Glass", "type": 1,
+        "colours": ((60, 140, 140), (226, 246, 242), (170, 222, 214), (150, 208, 200)),
+        "pattern": "waves"},
+    3: {"name": "Sunset", "type": 1,
+        "colours": ((190, 100, 50), (255, 240, 222), (250, 200, 150), (244, 176, 120)),
+        "pattern": "glow"},
+    4: {"name": "Graphite", "type": 1,
+        "colours": ((90, 90, 100), (236, 236, 240), (196, 198, 204), (178, 180, 188)),
+        "pattern": "stripes"},
+}
+SKIN_PARTS = ("TabLineColor", "TabColor", "TabBackground", "ToolbarBackground")
 SKIN_BITMAPS = {
     "SignIn.bmp": (GREEN, "arrow"),
     "SignOut.bmp": (GREY, "cross"),
 }
-SKINS = (1, 2, 3, 4)
+PATTERN_SIZE = 32
+SAMPLE_WIDTH, SAMPLE_HEIGHT = 160, 64
+
+
+def shade(colour, amount):
+    return tuple(max(0, min(255, round(c + amount))) for c in colour)
+
+
+def pattern(kind, colour, width=PATTERN_SIZE, height=PATTERN_SIZE):
+    """A background tile in `colour`, drawn so that it repeats without seams."""
+    rows = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            if kind == "waves":
+                amount = 14 * math.sin(2 * math.pi * (x / width + y / height * 0.5)) - y * 0.4
+            elif kind == "glow":
+                amount = 18 - y * 1.1
+            else:  # stripes
+                amount = 10 if (x + y) % 8 < 2 else -2 * (y / height)
+            row.append((*shade(colour, amount), 255))
+        rows.append(row)
+    return rows
+
+
+def skin_pictures(number):
+    skin = SKIN_TABLE[number]
+    _, _, strip, toolbar = skin["colours"]
+    if "pattern" not in skin:
+        return {}
+    return {"StripPattern.bmp": pattern(skin["pattern"], strip),
+            "ToolbarPattern.bmp": pattern(skin["pattern"], toolbar)}
+
+
+def sample(number):
+    """The settings page's preview: two tabs over the strip, the toolbar below with a few buttons."""
+    skin = SKIN_TABLE[number]
+    line_colour, tab, strip, toolbar = skin["colours"]
+    kind = skin.get("pattern")
+    strip_tile = pattern(kind, strip) if kind else None
+    toolbar_tile = pattern(kind, toolbar) if kind else None
+    rows = []
+    for y in range(SAMPLE_HEIGHT):
+        row = []
+        for x in range(SAMPLE_WIDTH):
+            if y < 24:
+                colour = strip_tile[y % PATTERN_SIZE][x % PATTERN_SIZE][:3] if kind else strip
+                for left in (6, 62):
+                    if left <= x < left + 50 and 6 <= y < 24:
+                        edge = x in (left, left + 49) or y == 6
+                        colour = line_colour if edge else tab
+                if y == 23 and not 6 < x < 55:
+                    colour = line_colour
+            else:
+                colour = toolbar_tile[y % PATTERN_SIZE][x % PATTERN_SIZE][:3] if kind else toolbar
+                for left in (8, 32, 56):
+                    if left <= x < left + 16 and 36 <= y < 52:
+                        colour = (BLUE, GREEN, ORANGE)[(left - 8) // 24]
+            row.append((*colour, 255))
+        rows.append(row)
+    return rows
+
+
+def skin_database():
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>', "<Skins>"]
+    for number, skin in SKIN_TABLE.items():
+        lines.append(f'  <Skin ID="{number}" SkinType="{skin["type"]}" Name="{skin["name"]}">')
+        pictures = {"TabBackground": "StripPattern.bmp", "ToolbarBackground": "ToolbarPattern.bmp"}
+        for part, (r, g, b) in zip(SKIN_PARTS, skin["colours"]):
+            image = f' Image="{pictures[part]}"' if "pattern" in skin and part in pictures else ""
+            lines.append(f'    <{part} R="{r}" G="{g}" B="{b}"{image}/>')
+        lines.append("  </Skin>")
+    lines.append("</Skins>")
+    return "\r\n".join(lines) + "\r\n"
 
 
 def draw(colour, glyph):
@@ -158,12 +249,13 @@ def icon_file(pixels, cursor_hotspot=None):
 
 def bitmap_file(pixels, background=(236, 233, 216)):
     """A 24-bit bottom-up BMP; transparent pixels take the toolbar's colour."""
-    row_size = (SIZE * 3 + 3) // 4 * 4
+    width, height = len(pixels[0]), len(pixels)
+    row_size = (width * 3 + 3) // 4 * 4
     rows = b""
     for row in reversed(pixels):
         data = b"".join(bytes((b, g, r)) if a else bytes(reversed(background)) for (r, g, b, a) in row)
         rows += data + b"\0" * (row_size - len(data))
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
     return struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(rows), 0, 0, 14 + len(header)) + header + rows
 
 
@@ -185,11 +277,17 @@ def main(folder):
     for name, (colour, glyph) in ICONS.items():
         (out / name).write_bytes(icon_file(draw(colour, glyph)))
     (out / "Default.ico").write_bytes(icon_file(draw(BLUE, "m")))
-    for skin in SKINS:
-        skin_folder = out.parent / "Skins" / str(skin)
+    skins = out.parent / "Skins"
+    for number, skin in SKIN_TABLE.items():
+        skin_folder = skins / str(number)
         skin_folder.mkdir(parents=True, exist_ok=True)
+        toolbar = skin["colours"][3]
         for name, (colour, glyph) in SKIN_BITMAPS.items():
-            (skin_folder / name).write_bytes(bitmap_file(draw(colour, glyph)))
+            (skin_folder / name).write_bytes(bitmap_file(draw(colour, glyph), toolbar))
+        for name, pixels in skin_pictures(number).items():
+            (skin_folder / name).write_bytes(bitmap_file(pixels))
+        (skin_folder / "SampleSkin.bmp").write_bytes(bitmap_file(sample(number)))
+    (skins / "MTSkins.xml").write_bytes(skin_database().encode("utf-8"))
     (out / "Drop.cur").write_bytes(icon_file(drop_cursor(), cursor_hotspot=(0, 0)))
 
 

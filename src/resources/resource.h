@@ -30,3 +30,18 @@
 #define IDM_TAB_DELETE          32795
 #define IDM_TAB_PROPERTIES      32796
 #define IDM_TAB_CHANGEICON      32797
+
+// Settings dialog and its application page.
+#define IDD_SETTINGS            210
+#define IDC_SETTINGS_TABS       742
+#define IDC_SETTINGS_OK         712
+#define IDC_SETTINGS_APPLY      745
+#define IDC_SETTINGS_CLOSE      713
+#define IDD_APPLICATION_SETTINGS 211
+#define IDC_APP_GROUP           725
+#define IDC_APP_POPUP           719
+#define IDC_APP_LOGURL          723
+#define IDC_APP_AUTOUPDATE      724
+#define IDC_APP_SKIN_GROUP      726
+#define IDC_APP_SKINS           722
+#define IDC_APP_SAMPLE          728

@@ -5,6 +5,7 @@
 #include "config/Messages.h"
 #include "config/Probes.h"
 #include "config/SettingsStore.h"
+#include "config/Skins.h"
 #include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
 #include "monitors/PopupBlocker.h"
@@ -55,6 +56,8 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
             if (document) BuildRow(SharedState().CurrentToolbar, *document, m_startup.paths.signedIn);
             ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
         }
+        m_skin.Follow(CurrentSkin());
+        ApplyTabLook();
     } catch (...) {
         Env().ShowMessageBox(hwnd(),
                              L"Problem in MarlinToolbar Toolbar..... Please Install again or report error to the vendor",
@@ -167,7 +170,8 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
 
 void CMarlinToolbarCtrl::ShowSignInStrip(bool signedIn)
 {
-    const std::wstring picture = SkinFolder(g_Skin) + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
+    const std::wstring folder = SkinFolder(g_Skin);
+    const std::wstring picture = folder.empty() ? folder : folder + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
     m_signIn.Show(hwnd(), m_createRect, signedIn, picture, m_rowHeight);
 }
 
@@ -245,16 +249,70 @@ void CMarlinToolbarCtrl::SynchronizeWithOtherWindows()
         g_PopupMgr = snapshot.now.popupState;
         if (g_PopupMgr == 0) m_blockerCaption.clear();
     }
-    if (plan.reloadSettings && InitializeApplicationSettings() == 1) {
-        ShowSignInStrip(StoredSignInState() == L"1");
-        LayoutButtons(m_size.cx, m_size.cy);
-        Repaint();
+    if (plan.reloadSettings) {
+        const bool read = InitializeApplicationSettings() == 1;
+        // A skin database that stopped loading brings the built-in colours back.
+        FollowSkin();
+        if (read) {
+            ShowSignInStrip(StoredSignInState() == L"1");
+            LayoutButtons(m_size.cx, m_size.cy);
+            Repaint();
+        }
     }
     if (plan.switchDocuments != SignInSwitch::None) {
         SwitchDocuments(plan.switchDocuments == SignInSwitch::ToLoginDocument);
     } else if (plan.rebuild) {
         Rebuild(*plan.rebuild);
     }
+}
+
+void CMarlinToolbarCtrl::FollowSkin()
+{
+    if (!m_skin.Follow(CurrentSkin())) return;
+    ApplyTabLook();
+    Repaint();
+}
+
+void CMarlinToolbarCtrl::ApplyTabLook()
+{
+    m_tabs.SetLook(TabStripLook{m_skin.TabFill(), m_skin.TabLine(), kBuiltInTabText, m_skin.StripBackground()});
+}
+
+void CMarlinToolbarCtrl::OpenSettings()
+{
+    if (!hwnd()) return;
+    const auto hold = HoldBand();
+    ShowSettingsDialog(*this);
+}
+
+bool CMarlinToolbarCtrl::PopupSwitchAvailable() const
+{
+    if (!BrowserCanBlockPopups()) return false;
+    for (const ToolbarButton& button : m_row.Model()) {
+        if (IsPopupBlockerCaption(button.caption)) return true;
+    }
+    return false;
+}
+
+bool CMarlinToolbarCtrl::HasPluginButton() const
+{
+    for (const ToolbarButton& button : m_row.Model()) {
+        if (button.kind == L"1") return true;
+    }
+    return false;
+}
+
+void CMarlinToolbarCtrl::SettingsApplied(bool popupSwitched)
+{
+    if (!hwnd()) return;
+    // This window has read what it saved: the flag it raised is handled here.
+    m_handled.settings = SharedState().SettingsChanged;
+    if (popupSwitched) PopupSwitchChanged(g_PopupMgr);
+    m_skin.Follow(CurrentSkin());
+    ApplyTabLook();
+    ShowSignInStrip(m_document.signedIn);
+    LayoutButtons(m_size.cx, m_size.cy);
+    Repaint();
 }
 
 void CMarlinToolbarCtrl::SwitchDocuments(bool toLogin)
@@ -370,14 +428,13 @@ LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnEraseBackground(WPARAM wParam, LPARAM, bool&)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
-    // Until skins bring their own colours and pictures, the built-in colour
-    // over the whole client area: nothing of the rebar's background would
-    // show, so the rebar is not asked to erase first (the transparent inner
-    // rows erase through here as well, several times per paint).
-    if (!m_background) m_background.reset(::CreateSolidBrush(kBackground));
+    // The skin's background over the whole client area: nothing of the
+    // rebar's background would show, so the rebar is not asked to erase first
+    // (the transparent inner rows erase through here as well, several times
+    // per paint, their drawing offset to this window's coordinates).
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    ::FillRect(dc, &client, m_background ? m_background.get() : static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    CSkinArt::FillAligned(dc, client, m_skin.ToolbarBackground());
     return 1;
 }
 

@@ -9,7 +9,9 @@
 #include "ButtonRow.h"
 #include "FlatTabCtrl.h"
 #include "RowLayout.h"
+#include "SettingsDialog.h"
 #include "SignInStrip.h"
+#include "Skin.h"
 #include "ToolbarBand.h"
 #include "ToolbarCommands.h"
 #include "ToolbarSync.h"
@@ -24,7 +26,8 @@
 
 class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl>,
                            private marlin::IToolbarCommandHost,
-                           private marlin::ITabStripHost {
+                           private marlin::ITabStripHost,
+                           private marlin::ISettingsDialogHost {
 public:
     static constexpr const wchar_t* kClassName = L"MarlinToolbarCtrl";
     static constexpr const wchar_t* kBaseClassName = TOOLBARCLASSNAMEW;
@@ -38,7 +41,6 @@ public:
     // WM_USER + 152: 1 leaves the mode (back to the first toolbar), anything else enters it.
     static constexpr UINT kModeMessage = 0x498;
     static constexpr UINT_PTR kTabStripId = 2000;
-    static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
     CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this), m_buttonDrag(*this) {}
     // Destroys the window while the parts it tears down in WM_DESTROY still exist.
@@ -103,6 +105,9 @@ public:
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
 
+    // The skin this window paints with.
+    const marlin::CSkinArt& Skin() const noexcept { return m_skin; }
+
     LRESULT OnCreate(WPARAM, LPARAM, bool&);
     LRESULT OnSize(WPARAM, LPARAM, bool&);
     LRESULT OnThemeChanged(WPARAM, LPARAM, bool&);
@@ -157,6 +162,18 @@ private:
     void PopupSwitchChanged(int state) override;
     void SignedInThroughDialog() noexcept override { m_showsLogin = false; }
     void StopSynchronizing() noexcept override;
+    void OpenSettings() override;
+
+    // ISettingsDialogHost
+    HWND ToolbarWindow() const noexcept override { return hwnd(); }
+    bool PopupSwitchAvailable() const override;
+    bool HasPluginButton() const override;
+    void SettingsApplied(bool popupSwitched) override;
+
+    // Paints with the process's current skin from now on; repaints when it changed.
+    void FollowSkin();
+    // The tab strip takes the skin's colours and strip background.
+    void ApplyTabLook();
 
     // ITabStripHost
     bool TabStripSignedIn() const noexcept override;
@@ -187,7 +204,7 @@ private:
     marlin::CButtonDrag m_buttonDrag;
     marlin::RowDocument m_document;
     RECT m_createRect{};
-    marlin::unique_hbrush m_background;
+    marlin::CSkinArt m_skin;
     SIZE m_size{};
     std::wstring m_tooltip; // the text handed to the tooltip last
     IToolbarBand* m_band = nullptr;

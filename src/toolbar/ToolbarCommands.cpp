@@ -227,7 +227,7 @@ bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)
 
     switch (command.id) {
     case kMenuSettings:
-        // The settings dialog opens here once it exists; nothing to do until then.
+        if (m_host.Startup().pathFound) m_host.OpenSettings();
         return true;
     case kMenuUninstall:
         if (CToolbarOperations::Confirm(Owner(), L"Are you sure you want to uninstall Marlin Toolbar?")) {

@@ -41,6 +41,8 @@ public:
     virtual void SignedInThroughDialog() noexcept = 0;
     // Uninstalling: nothing is to follow other windows any more.
     virtual void StopSynchronizing() noexcept = 0;
+    // Opens the settings dialog over the toolbar.
+    virtual void OpenSettings() = 0;
 
 protected:
     ~IToolbarCommandHost() = default;

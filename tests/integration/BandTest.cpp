@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
+#include "platform/UniqueHandle.h"
 #include "platform/XmlDom.h"
 #include "support/TestIsolation.h"
 
@@ -472,6 +473,44 @@ TEST_F(BandTest, AToolbarButtonNavigatesTheBrowserWhichMayCloseWhileItsMenuIsOpe
     EXPECT_FALSE(::IsWindow(control));
     EXPECT_EQ(frame.LeftAtClose().windows, 0u);
     EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+TEST_F(BandTest, SkinsPaintTheRealToolbarAndAMissingDatabaseIsToldOnce)
+{
+    // No skin database: every window starts with the built-in colours; the user hears of it once.
+    Open();
+    {
+        WindowThread other(FromTheDll());
+        ASSERT_TRUE(other.opened());
+    }
+    Open();
+    size_t told = 0;
+    for (const MessageBoxCall& box : env().messageBoxes) told += box.text == L"Failed to load Skin Database.";
+    EXPECT_EQ(told, 1u);
+
+    // A skin of pictures, as installed: the toolbar window paints its pattern.
+    const std::wstring skins = MakeFolder(L"Data\\Skins");
+    CopyFiles(WinePath(MARLIN_SKINS_DIR), L"*.xml", skins);
+    CopyFiles(WinePath(MARLIN_SKINS_DIR "/2"), L"*.bmp", MakeFolder(L"Data\\Skins\\2"));
+    WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml",
+                  "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"1\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"2\"/></MTRoot>");
+    BrowserFrame& frame = Open();
+    HWND toolbar = ::GetParent(ButtonRow(frame));
+    ASSERT_TRUE(toolbar);
+    RECT client{};
+    ::GetClientRect(toolbar, &client);
+    WindowDC screen(nullptr);
+    unique_hdc printed(::CreateCompatibleDC(screen.get())), pattern(::CreateCompatibleDC(screen.get()));
+    unique_hbitmap canvas(::CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+    unique_hbitmap picture(static_cast<HBITMAP>(::LoadImageW(nullptr, (skins + L"2\\ToolbarPattern.bmp").c_str(),
+                                                             IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    SelectedObject intoCanvas(printed.get(), canvas.get()), intoPattern(pattern.get(), picture.get());
+    ASSERT_TRUE(::PrintWindow(toolbar, printed.get(), 0));
+    // Above the row of buttons, across the toolbar's width.
+    for (int x : {0, 45, static_cast<int>(client.right) - 3}) {
+        EXPECT_EQ(::GetPixel(printed.get(), x, 0), ::GetPixel(pattern.get(), x % 32, 0)) << "at " << x;
+    }
+    EXPECT_EQ(told, 1u);
 }
 
 TEST_F(BandTest, VisitsAreNotLoggedWhileSignedOut)
