@@ -5,6 +5,7 @@
 // button row, the search slot and the sign-in strip, placed by the row
 // layout; the commands and menus; and the once-a-second pass that follows the
 // other browser windows.
+#include "ButtonDrops.h"
 #include "ButtonRow.h"
 #include "RowLayout.h"
 #include "SignInStrip.h"
@@ -36,7 +37,7 @@ public:
     static constexpr UINT_PTR kTabStripId = 2000;
     static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
-    CMarlinToolbarCtrl() : m_commands(*this) {}
+    CMarlinToolbarCtrl() : m_commands(*this), m_drops(*this) {}
     // Destroys the window while the parts it tears down in WM_DESTROY still exist.
     ~CMarlinToolbarCtrl() { Destroy(); }
     CMarlinToolbarCtrl(const CMarlinToolbarCtrl&) = delete;
@@ -94,6 +95,10 @@ public:
     // Offers `address` as a new button of the shown toolbar through the button
     // dialog, fetches its icon and rebuilds the row; false when nothing was added.
     bool AddLinkButton(const std::wstring& address, LinkOrigin origin);
+    // Where the cursor was last seen over the toolbar during a drag (screen coordinates).
+    POINT LastDropCursor() const noexcept { return m_drops.LastCursor(); }
+    // The window's registered drop target (null when the registration failed).
+    IDropTarget* DropTarget() const noexcept { return m_dropTarget.Target(); }
 
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
@@ -117,6 +122,8 @@ public:
     LRESULT OnDrawItem(WPARAM, LPARAM, bool&);
     LRESULT OnMouseMove(WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
+    LRESULT OnRunDrops(WPARAM, LPARAM, bool&);
+    LRESULT OnFaviconArrived(WPARAM, LPARAM, bool&);
 
     static constexpr marlin::MessageEntry<CMarlinToolbarCtrl> kMessageMap[] = {
         {WM_CREATE, &CMarlinToolbarCtrl::OnCreate},
@@ -138,6 +145,8 @@ public:
         {WM_DRAWITEM, &CMarlinToolbarCtrl::OnDrawItem},
         {WM_MOUSEMOVE, &CMarlinToolbarCtrl::OnMouseMove},
         {WM_DESTROY, &CMarlinToolbarCtrl::OnDestroy},
+        {marlin::CButtonDrops::kRunDropsMessage, &CMarlinToolbarCtrl::OnRunDrops},
+        {marlin::CButtonDrops::kFaviconArrivedMessage, &CMarlinToolbarCtrl::OnFaviconArrived},
     };
 
 private:
@@ -150,6 +159,7 @@ private:
     void PopupSwitchChanged(int state) override;
     void SignedInThroughDialog() noexcept override { m_showsLogin = false; }
     void StopSynchronizing() noexcept override;
+    void ButtonsChangedHere() noexcept override;
 
     // Builds the row for toolbar `index` of `document`, the document of the
     // sign-in state `signedIn`.
@@ -167,6 +177,8 @@ private:
     marlin::CSignInStrip m_signIn;
     marlin::CRowLayout m_layout;
     marlin::CToolbarCommands m_commands;
+    marlin::CButtonDrops m_drops;
+    marlin::DropTargetRegistration m_dropTarget;
     marlin::RowDocument m_document;
     RECT m_createRect{};
     marlin::unique_hbrush m_background;
