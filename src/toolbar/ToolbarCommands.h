@@ -41,6 +41,8 @@ public:
     virtual void SignedInThroughDialog() noexcept = 0;
     // Uninstalling: nothing is to follow other windows any more.
     virtual void StopSynchronizing() noexcept = 0;
+    // A button was added here and the row rebuilt: the other windows follow.
+    virtual void ButtonsChangedHere() noexcept = 0;
 
 protected:
     ~IToolbarCommandHost() = default;
@@ -74,7 +76,6 @@ private:
     void OnSignInButton();
     void RemoveToolbar(int toolbarIndex);
     void RunButtonAction(MenuAction action, size_t buttonIndex);
-    void DeleteButton(size_t buttonIndex);
     void MoveButton(size_t buttonIndex, int targetNumber);
     bool BrowserCanBlockPopups() const;
     // Builds a menu, tracks it at `at` (screen) and answers the choice (0: none).
