@@ -86,16 +86,39 @@ std::optional<std::string> DownloadBytes(const std::wstring& address, size_t max
                                          DWORD deadlineMs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + deadlineMs;
+    wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH] = {};
+    std::wstring path(kMaxDroppedAddress + 1, L'\0');
+    URL_COMPONENTSW parts{sizeof(parts)};
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH;
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    std::wstring extra(kMaxDroppedAddress + 1, L'\0');
+    parts.lpszExtraInfo = extra.data();
+    parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
+    if (address.size() > kMaxDroppedAddress || !::InternetCrackUrlW(address.c_str(), 0, 0, &parts) ||
+        parts.nScheme != INTERNET_SCHEME_HTTP) {
+        return std::nullopt;
+    }
+    path.resize(parts.dwUrlPathLength);
+    path += extra.substr(0, parts.dwExtraInfoLength); // the query
     unique_hinternet session(::InternetOpenW(L"Marlin Toolbar", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return std::nullopt;
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
-        ::InternetSetOptionW(session.get(), option, &timeoutMs, sizeof(timeoutMs));
-    }
+    ::InternetSetOptionW(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeoutMs, sizeof(timeoutMs));
+    unique_hinternet connection(::InternetConnectW(session.get(), host, parts.nPort, nullptr, nullptr,
+                                                   INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) return std::nullopt;
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH;
-    unique_hinternet request(::InternetOpenUrlW(session.get(), address.c_str(), nullptr, 0, flags, 0));
+    const wchar_t* accept[] = {L"image/*", L"*/*", nullptr};
+    unique_hinternet request(::HttpOpenRequestW(connection.get(), L"GET", path.c_str(), nullptr, nullptr, accept, flags, 0));
     if (!request) return std::nullopt;
+    // Set on the request itself: the session's values do not reach it everywhere.
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+        ::InternetSetOptionW(request.get(), option, &timeoutMs, sizeof(timeoutMs));
+    }
+    if (!::HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) return std::nullopt;
     DWORD status = 0;
     DWORD size = sizeof(status);
     if (!::HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
