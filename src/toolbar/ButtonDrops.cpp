@@ -3,6 +3,7 @@
 #include "DragDropButtonInfo.h"
 #include "DropRules.h"
 #include "FaviconDownload.h"
+#include "config/InstallPaths.h"
 #include "document/ButtonOperations.h"
 #include "document/SignIn.h"
 #include "platform/Files.h"
@@ -76,9 +77,14 @@ bool CButtonDrops::AddLinkButton(const std::wstring& address, bool fromPage)
     if (dialog.DoModal(m_host.OwnerWindow()) != IDOK || !SignedIn()) return false;
     const ButtonInfoTexts& texts = dialog.Texts();
 
-    const std::wstring imageFolder = m_host.Startup().paths.imageFolder;
+    // The toolbar reads icons from its image folder; in protected mode that is
+    // the installation's, which the browser cannot write: the icon goes into
+    // the writable copy's and the API host is told to copy it over.
+    const std::wstring readFolder = m_host.Startup().paths.imageFolder;
+    const std::wstring imageFolder = g_bProtectedMode == 1 ? g_ApplicationPath.get() + L"Images\\" : readFolder;
+    if (g_bProtectedMode == 1) EnsureFolder(imageFolder);
     const bool google = IsGoogleHost(link->host);
-    const std::wstring icon = google ? std::wstring(kGoogleIcon) : ReserveIconFile(imageFolder, texts.name);
+    const std::wstring icon = google ? std::wstring(kGoogleIcon) : ReserveIconFile(imageFolder, texts.name, readFolder);
     if (!Append(texts.name, icon, texts.middle, texts.url, kLinkKind)) {
         if (!google && !icon.empty()) ::DeleteFileW((imageFolder + icon).c_str()); // ours, still empty
         return false;

@@ -14,7 +14,7 @@ namespace {
 
 constexpr size_t kMaxHostChars = 253;
 constexpr size_t kMaxStemChars = 64;
-constexpr int kMaxIconNameAttempts = 1000;
+constexpr int kMaxIconNameAttempts = 100;
 
 bool IsHostChar(wchar_t c) noexcept
 {
@@ -179,11 +179,15 @@ std::wstring SafeIconFileStem(std::wstring_view name)
     return stem;
 }
 
-std::wstring ReserveIconFile(const std::wstring& imagesFolder, std::wstring_view buttonName)
+std::wstring ReserveIconFile(const std::wstring& imagesFolder, std::wstring_view buttonName,
+                             const std::wstring& alsoTaken)
 {
     const std::wstring stem = SafeIconFileStem(buttonName);
     for (int attempt = 1; attempt <= kMaxIconNameAttempts; ++attempt) {
         const std::wstring name = attempt == 1 ? stem + L".ico" : stem + Format(L" (%d).ico", attempt);
+        if (!alsoTaken.empty() && alsoTaken != imagesFolder && ::GetFileAttributesW((alsoTaken + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
+            continue;
+        }
         // CREATE_NEW: two windows dropping at once never get the same file.
         unique_file file(::CreateFileW((imagesFolder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -48,8 +48,11 @@ std::wstring SafeIconFileStem(std::wstring_view name);
 // "<stem>.ico", or "<stem> (2).ico", "<stem> (3).ico"... when that exists, so
 // that a new button never shares or overwrites another file. The file is
 // created empty (an empty icon shows the built-in picture) until its icon
-// arrives. Answers the bare file name, "" when none could be made.
-std::wstring ReserveIconFile(const std::wstring& imagesFolder, std::wstring_view buttonName);
+// arrives. A name that exists in `alsoTaken` (the folder the toolbar reads
+// icons from, when it is another) is passed over too. Answers the bare file
+// name, "" when none could be made.
+std::wstring ReserveIconFile(const std::wstring& imagesFolder, std::wstring_view buttonName,
+                             const std::wstring& alsoTaken = {});
 
 // The bytes of an icon file made from downloaded bytes: an icon file whose
 // directory is sane (every image inside the file) as it is, a PNG picture
