@@ -36,7 +36,7 @@ std::optional<ButtonTarget> TargetOf(const IToolbarCommandHost& host, size_t but
 bool StillThere(const IToolbarCommandHost& host, const ButtonTarget& target)
 {
     const RowDocument& document = host.Document();
-    if (!document.signedIn || document.shownToolbar + 1 != target.toolbar.tabId ||
+    if (!::IsWindow(host.OwnerWindow()) || !document.signedIn || document.shownToolbar + 1 != target.toolbar.tabId ||
         document.toolbarNames[static_cast<size_t>(document.shownToolbar)] != target.toolbar.name) {
         return false;
     }
@@ -51,7 +51,7 @@ bool StillThere(const IToolbarCommandHost& host, const ButtonTarget& target)
 void Changed(IToolbarCommandHost& host)
 {
     RaiseChange(SharedState().ButtonEditChanged);
-    host.Rebuild(host.Document().shownToolbar);
+    if (::IsWindow(host.OwnerWindow())) host.Rebuild(host.Document().shownToolbar);
 }
 
 } // namespace
@@ -90,7 +90,7 @@ bool AddToolbarThroughDialog(IToolbarCommandHost& host)
 {
     if (!host.Document().signedIn) return false;
     CDragDropButtonInfo dialog(CDragDropButtonInfo::Mode::AddToolbar, {});
-    if (dialog.DoModal(host.OwnerWindow()) != IDOK) return false;
+    if (dialog.DoModal(host.OwnerWindow()) != IDOK || !::IsWindow(host.OwnerWindow())) return false;
     if (!CToolbarOperations().AddToolbarFromMenu(dialog.Texts().name, dialog.Texts().middle)) return false;
     host.Rebuild(SharedState().CurrentToolbar);
     return true;
@@ -112,7 +112,7 @@ bool ModifyToolbarThroughDialog(IToolbarCommandHost& host, int toolbarIndex)
         if (!icon.empty() && icon.find(L'\\') == std::wstring::npos) icon = host.Startup().paths.imageFolder + icon;
     }
     CDragDropButtonInfo dialog(CDragDropButtonInfo::Mode::ModifyToolbar, {name, icon, {}});
-    if (dialog.DoModal(host.OwnerWindow()) != IDOK) return false;
+    if (dialog.DoModal(host.OwnerWindow()) != IDOK || !::IsWindow(host.OwnerWindow())) return false;
     // Another window may have changed the toolbars meanwhile.
     const RowDocument& now = host.Document();
     if (toolbarIndex >= static_cast<int>(now.toolbarNames.size()) || now.toolbarNames[toolbarIndex] != name) return false;

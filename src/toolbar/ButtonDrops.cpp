@@ -22,7 +22,8 @@ constexpr int kAppendPosition = 0;
 
 bool CButtonDrops::SignedIn() const
 {
-    return StoredSignInState() == L"1" && m_host.Document().signedIn;
+    // The window may have gone while a dialog was open (the browser closed).
+    return ::IsWindow(m_host.OwnerWindow()) && StoredSignInState() == L"1" && m_host.Document().signedIn;
 }
 
 bool CButtonDrops::Dropped(DroppedData data)
@@ -42,7 +43,7 @@ void CButtonDrops::RunPendingDrops()
     if (m_running) return;
     m_running = true;
     ScopeExit done([this] { m_running = false; });
-    while (!m_pending.empty()) {
+    while (!m_pending.empty() && ::IsWindow(m_host.OwnerWindow())) {
         DroppedData drop = std::move(m_pending.front());
         m_pending.pop_front();
         if (drop.text) AddLinkButton(*drop.text, false);

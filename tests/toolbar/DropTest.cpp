@@ -204,6 +204,13 @@ TEST_F(DropTest, GoogleNeverDownloadsAndTextThatIsNoAddressAddsNothing)
                                 L"https://www.google.com/search?q=marlin");
     EXPECT_EQ(RunningFaviconDownloads(), 0);
 
+    // Unicode text is preferred to ANSI text.
+    auto both = TestDataObject::Make();
+    both->Add(CF_TEXT, "http://ansi.google.example/");
+    both->Add(CF_UNICODETEXT, UnicodeBytes(L"http://unicode.google.example/"));
+    Drop(both.Get());
+    EXPECT_EQ(m_seen.back().name, L"unicode.google.example");
+
     const std::vector<std::wstring> before = MainButtons();
     const std::vector<std::wstring> images = FilesIn(m_data + L"Images");
     auto unterminated = TestDataObject::Make();
@@ -228,7 +235,7 @@ TEST_F(DropTest, GoogleNeverDownloadsAndTextThatIsNoAddressAddsNothing)
     for (const auto& [name, object] : cases) {
         EXPECT_EQ(Drop(object.Get()), static_cast<DWORD>(DROPEFFECT_NONE)) << name;
     }
-    EXPECT_EQ(m_seen.size(), 1u) << "no dialog for any of them";
+    EXPECT_EQ(m_seen.size(), 2u) << "no dialog for any of them";
     EXPECT_EQ(MainButtons(), before);
     EXPECT_EQ(FilesIn(m_data + L"Images"), images);
     EXPECT_EQ(RunningFaviconDownloads(), 0);
