@@ -184,16 +184,19 @@ TEST_F(DropTest, AFailedOrHostileFaviconIsLoggedAndTheButtonStaysWithTheBuiltInI
     }
 }
 
-TEST_F(DropTest, ALinkOutOfAPageFallsBackToTheFaviconService)
+TEST_F(DropTest, ALinkOutOfAPageFallsBackToTheFaviconServiceWhosePngBecomesAnIcon)
 {
     LocalHttpServer site;
     LocalHttpServer service;
-    service.Serve("/s2/favicons?domain=" + ToUtf8(site.Host()), {m_icon});
+    const std::string png = ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/favicon.png"));
+    service.Serve("/s2/favicons?domain=" + ToUtf8(site.Host()), {png});
     SetFaviconServiceHost(service.Host());
     ASSERT_TRUE(m_toolbar.AddLinkButton(L"http://" + site.Host() + L"/a", CMarlinToolbarCtrl::LinkOrigin::Page));
     WaitForDownloads();
     EXPECT_EQ(site.Requests(), std::vector<std::string>{"/favicon.ico"});
-    EXPECT_EQ(ReadFileBytes(m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico", 1 << 20), m_icon);
+    const std::string icon = ReadFileBytes(m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico", 1 << 20).value_or("");
+    EXPECT_EQ(icon.substr(0, 4), std::string("\0\0\1\0", 4));
+    EXPECT_EQ(icon.substr(22), png) << "the picture in an icon directory";
     EXPECT_EQ(ErrorLog(), "");
 }
 
