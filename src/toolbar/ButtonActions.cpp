@@ -62,9 +62,8 @@ int ButtonContextAction(IToolbarCommandHost& host, const std::wstring& action, s
     if (!target) return 0;
     const CButtonOperations operations;
     if (action == kActionDelete) {
-        if (!CToolbarOperations::Confirm(host.OwnerWindow(), CToolbarOperations::RemoveButtonQuestion(target->identity.caption))) {
-            return 0;
-        }
+        const std::wstring question = CToolbarOperations::RemoveButtonQuestion(target->identity.caption);
+        if (!CToolbarOperations::Confirm(host.OwnerWindow(), question)) return 0;
         // The delete finds the button again by its identity.
         if (!operations.DeleteButton(target->toolbar, target->identity)) return 0;
     } else if (action == kActionProperties) {

@@ -185,9 +185,9 @@ std::wstring ReserveIconFile(const std::wstring& imagesFolder, std::wstring_view
     const std::wstring stem = SafeIconFileStem(buttonName);
     for (int attempt = 1; attempt <= kMaxIconNameAttempts; ++attempt) {
         const std::wstring name = attempt == 1 ? stem + L".ico" : stem + Format(L" (%d).ico", attempt);
-        if (!alsoTaken.empty() && alsoTaken != imagesFolder && ::GetFileAttributesW((alsoTaken + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
-            continue;
-        }
+        const bool takenThere = !alsoTaken.empty() && alsoTaken != imagesFolder &&
+                                ::GetFileAttributesW((alsoTaken + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (takenThere) continue;
         // CREATE_NEW: two windows dropping at once never get the same file.
         unique_file file(::CreateFileW((imagesFolder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -25,7 +25,10 @@ private:
     STGMEDIUM m_medium{};
 };
 
-FORMATETC GlobalFormat(CLIPFORMAT format) noexcept { return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+FORMATETC GlobalFormat(CLIPFORMAT format) noexcept
+{
+    return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+}
 
 bool Offers(IDataObject* object, CLIPFORMAT format) noexcept
 {

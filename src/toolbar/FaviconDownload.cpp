@@ -38,10 +38,9 @@ void RunDownload(const FaviconRequest& request)
         const auto bytes = DownloadBytes(address, kMaxFaviconBytes, kFaviconTimeoutMs, kFaviconDeadlineMs);
         const auto icon = bytes ? AsIconFile(*bytes) : std::nullopt;
         if (!icon) continue;
-        if (ReplaceFileAtomically(request.targetPath, [&](const std::wstring& temp) { return WriteCheckedIcon(temp, *icon); })) {
-            placed = true;
-            break;
-        }
+        placed = ReplaceFileAtomically(request.targetPath,
+                                       [&](const std::wstring& temp) { return WriteCheckedIcon(temp, *icon); });
+        if (placed) break;
     }
     if (placed) {
         // Every window shows the new picture at its next tick; this one at once.

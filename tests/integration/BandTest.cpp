@@ -619,8 +619,8 @@ TEST_F(BandTest, ALinkDraggedWithTheMouseOntoTheToolbarBecomesAButton)
     HWND toolbar = ::GetParent(ButtonRow(frame));
     RECT target{};
     ::GetWindowRect(toolbar, &target);
-    unique_hwnd source(::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"source", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 300, 500, 200, 100,
-                                         nullptr, nullptr, nullptr, nullptr));
+    unique_hwnd source(::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"source", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 300,
+                                         500, 200, 100, nullptr, nullptr, nullptr, nullptr));
     const POINT from{400, 550};
     RECT shown{};
     RECT window{};

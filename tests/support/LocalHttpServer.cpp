@@ -119,9 +119,10 @@ void LocalHttpServer::Handle(unsigned long long handle)
             }
         }
     } else {
-        const std::string head = "HTTP/1.0 " + std::to_string(response.status) + (response.status == 200 ? " OK" : " Not Found") +
-                                 "\r\nContent-Type: image/x-icon\r\nContent-Length: " + std::to_string(response.body.size()) +
-                                 "\r\nConnection: close\r\n\r\n";
+        const std::string head = "HTTP/1.0 " + std::to_string(response.status) +
+                                 (response.status == 200 ? " OK" : " Not Found") +
+                                 "\r\nContent-Type: image/x-icon\r\nContent-Length: " +
+                                 std::to_string(response.body.size()) + "\r\nConnection: close\r\n\r\n";
         if (SendAll(connection, head, m_stop)) SendAll(connection, response.body, m_stop);
         ::shutdown(connection, SD_SEND);
     }

@@ -30,7 +30,10 @@ std::wstring TextOf(HWND window)
 // The dialog itself is shown once its queue is idle, after the script ran.
 bool Shown(HWND control) { return (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-void Press(HWND dialog, int id) { ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id))); }
+void Press(HWND dialog, int id)
+{
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
 
 // A button of the login document as "kind|name|img|tooltip|address".
 std::wstring Describe(const XmlElement& buttons)
@@ -170,7 +173,9 @@ TEST_F(DropTest, AFailedOrHostileFaviconIsLoggedAndTheButtonStaysWithTheBuiltInI
         const std::wstring address = L"http://" + site.Host() + L"/";
         ASSERT_TRUE(m_toolbar.AddLinkButton(address, CMarlinToolbarCtrl::LinkOrigin::Toolbar)) << test.name;
         // The window thread is back while the silent site keeps the download waiting.
-        if (test.response.behaviour == Behaviour::Silent) EXPECT_EQ(RunningFaviconDownloads(), 1);
+        if (test.response.behaviour == Behaviour::Silent) {
+            EXPECT_EQ(RunningFaviconDownloads(), 1);
+        }
         WaitForDownloads();
         const std::wstring icon = m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico";
         EXPECT_EQ(ReadFileBytes(icon, 1 << 20), std::string()) << test.name << ": the reserved file stays empty";
@@ -194,7 +199,8 @@ TEST_F(DropTest, ALinkOutOfAPageFallsBackToTheFaviconServiceWhosePngBecomesAnIco
     ASSERT_TRUE(m_toolbar.AddLinkButton(L"http://" + site.Host() + L"/a", CMarlinToolbarCtrl::LinkOrigin::Page));
     WaitForDownloads();
     EXPECT_EQ(site.Requests(), std::vector<std::string>{"/favicon.ico"});
-    const std::string icon = ReadFileBytes(m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico", 1 << 20).value_or("");
+    const std::wstring file = m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico";
+    const std::string icon = ReadFileBytes(file, 1 << 20).value_or("");
     EXPECT_EQ(icon.substr(0, 4), std::string("\0\0\1\0", 4));
     EXPECT_EQ(icon.substr(22), png) << "the picture in an icon directory";
     EXPECT_EQ(ErrorLog(), "");
