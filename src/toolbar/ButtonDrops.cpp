@@ -33,7 +33,12 @@ bool CButtonDrops::Dropped(DroppedData data)
     if (data.text && !DroppedLinkOf(*data.text)) data.text.reset();
     if (!data.text && data.files.empty()) return false;
     m_pending.push_back(std::move(data));
-    ::PostMessageW(m_host.OwnerWindow(), kRunDropsMessage, 0, 0);
+    if (m_running) {
+        // A drop arriving while the dialog of an earlier one is open runs after it.
+        ::PostMessageW(m_host.OwnerWindow(), kRunDropsMessage, 0, 0);
+    } else {
+        RunPendingDrops();
+    }
     return true;
 }
 

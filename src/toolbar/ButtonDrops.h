@@ -29,13 +29,14 @@ public:
     CButtonDrops(const CButtonDrops&) = delete;
     CButtonDrops& operator=(const CButtonDrops&) = delete;
 
-    // IDropReceiver. A drop is kept and run from the window's message loop,
-    // after the drag has ended: the dialog never runs inside the drag source's loop.
+    // IDropReceiver. A drop runs at once, its dialog inside the drop as the
+    // drag source waits; one that arrives while a dialog is open is kept and
+    // run from the window's message loop after it.
     void DropCursorMoved(POINT screen) noexcept override { m_lastCursor = screen; }
     bool Dropped(DroppedData data) override;
 
     POINT LastCursor() const noexcept { return m_lastCursor; }
-    // Runs the drops waiting (kRunDropsMessage).
+    // Runs the drops waiting (at a drop, and on kRunDropsMessage).
     void RunPendingDrops();
     // The link pipeline: dialog, icon, button, rebuild. `fromPage` also asks
     // the favicon service when the site has no icon. True when a button was added.

@@ -71,7 +71,7 @@ protected:
         ToolbarFixture::TearDown();
     }
 
-    // Drags `object` over the toolbar and lets it go; the drop runs from the window's queue.
+    // Drags `object` over the toolbar and lets it go; the dialog runs inside the drop.
     DWORD Drop(IDataObject* object, POINTL at = {40, 10})
     {
         IDropTarget* target = m_toolbar.DropTarget();
@@ -82,7 +82,6 @@ protected:
         EXPECT_EQ(over, effect) << "DragOver answers what DragEnter did";
         effect = DROPEFFECT_COPY;
         target->Drop(object, 0, at, &effect);
-        Pump();
         return effect;
     }
     static void Pump()
@@ -213,6 +212,18 @@ TEST_F(DropTest, GoogleNeverDownloadsAndTextThatIsNoAddressAddsNothing)
                                 L"https://www.google.com/search?q=marlin");
     EXPECT_EQ(RunningFaviconDownloads(), 0);
 
+    // A drop arriving while a dialog is open runs after it.
+    bool nested = false;
+    m_answer = [&](HWND dialog) {
+        if (!std::exchange(nested, true)) Drop(TextObject(L"http://second.google.example/").Get());
+        Press(dialog, IDOK);
+    };
+    Drop(TextObject(L"http://first.google.example/").Get());
+    m_answer = nullptr;
+    const std::vector<std::wstring> added = MainButtons();
+    ASSERT_EQ(added.size(), 7u);
+    EXPECT_EQ(added[5].substr(0, 22) + added[6].substr(0, 23), L"0|first.google.example0|second.google.example");
+
     // Unicode text is preferred to ANSI text.
     auto both = TestDataObject::Make();
     both->Add(CF_TEXT, "http://ansi.google.example/");
@@ -244,7 +255,7 @@ TEST_F(DropTest, GoogleNeverDownloadsAndTextThatIsNoAddressAddsNothing)
     for (const auto& [name, object] : cases) {
         EXPECT_EQ(Drop(object.Get()), static_cast<DWORD>(DROPEFFECT_NONE)) << name;
     }
-    EXPECT_EQ(m_seen.size(), 2u) << "no dialog for any of them";
+    EXPECT_EQ(m_seen.size(), 4u) << "no dialog for any of them";
     EXPECT_EQ(MainButtons(), before);
     EXPECT_EQ(FilesIn(m_data + L"Images"), images);
     EXPECT_EQ(RunningFaviconDownloads(), 0);
