@@ -78,6 +78,10 @@ GLYPHS = {
     "link": lambda p: (ring(p, 5.5, 9.5, 2.5), ring(p, 9.5, 5.5, 2.5)),
     "question": lambda p: (line(p, 5, 4, 9, 4, width=1), line(p, 10, 5, 10, 7, width=1), line(p, 9, 8, 8, 8, width=1),
                            line(p, 7, 9, 7, 10, width=2), dot(p, 7, 12), dot(p, 8, 12), dot(p, 5, 5)),
+    # An open ring with a bar into it: a search site's letter.
+    "g": lambda p: ([dot(p, 7 + round(4.5 * math.cos(a)), 7 + round(4.5 * math.sin(a)))
+                     for a in [i * math.pi / 16 for i in range(32)] if not (-0.9 < a - 2 * math.pi < 0.0 or a < 0.1)],
+                    line(p, 8, 7, 11, 7, width=2)),
     "m": lambda p: (line(p, 3, 12, 3, 4), line(p, 3, 4, 7, 9), line(p, 7, 9, 11, 4), line(p, 11, 4, 11, 12)),
 }
 
@@ -101,6 +105,7 @@ ICONS = {
     "YouTube.ico": (RED, "play"),
     "Chevron_Arrow.ico": (DARK, "chevron"),
     "DropURL.ico": (BLUE, "link"),
+    "DefGoogle.ico": (BLUE, "g"),
     "DropFile.ico": (TEAL, "page"),
     "DropFolder.ico": (ORANGE, "folder"),
     "OpenWeb.ico": (BLUE, "globe"),

@@ -45,3 +45,13 @@
 #define IDC_APP_SKIN_GROUP      726
 #define IDC_APP_SKINS           722
 #define IDC_APP_SAMPLE          728
+
+// The button and toolbar dialog ("Drag Drop Button Info").
+#define IDD_DRAGDROP_INFO       204
+#define IDC_DRAGDROP_NAME_LABEL 1201
+#define IDC_DRAGDROP_NAME       1202
+#define IDC_DRAGDROP_MID_LABEL  1203
+#define IDC_DRAGDROP_MIDDLE     1204
+#define IDC_DRAGDROP_BROWSE     1205
+#define IDC_DRAGDROP_URL_LABEL  1206
+#define IDC_DRAGDROP_URL        1207

@@ -58,6 +58,7 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
         }
         m_skin.Follow(CurrentSkin());
         ApplyTabLook();
+        m_dropTarget.Register(hwnd(), &m_drops);
     } catch (...) {
         Env().ShowMessageBox(hwnd(),
                              L"Problem in MarlinToolbar Toolbar..... Please Install again or report error to the vendor",
@@ -520,6 +521,8 @@ LRESULT CMarlinToolbarCtrl::OnButtonDragEnded(WPARAM, LPARAM, bool&)
 LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
 {
     ::KillTimer(hwnd(), kSyncTimer);
+    m_dropTarget.Revoke();
+    m_drops.Reset();
     m_browser.Reset();
     // The inner toolbars go with this window; their image lists after them.
     m_row.Destroy();
@@ -541,9 +544,33 @@ void CMarlinToolbarCtrl::ReleaseBandResources() noexcept
     m_browser.Reset();
 }
 
-bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring&, LinkOrigin)
+bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring& address, LinkOrigin origin)
 {
-    return false; // not yet
+    const auto hold = HoldBand();
+    return m_drops.AddLinkButton(address, origin == LinkOrigin::Page);
+}
+
+void CMarlinToolbarCtrl::ButtonsChangedHere() noexcept
+{
+    // This window has rebuilt already: it marks the change it raised as handled.
+    m_handled.buttons = ::InterlockedIncrement(&SharedState().ButtonsChanged);
+}
+
+LRESULT CMarlinToolbarCtrl::OnRunDrops(WPARAM, LPARAM, bool&)
+{
+    const auto hold = HoldBand();
+    m_drops.RunPendingDrops();
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnFaviconArrived(WPARAM, LPARAM, bool&)
+{
+    // The new icon file is in place: this window shows it now, the others at their tick.
+    if (!m_commands.MenuOpen() && m_row.hwnd()) {
+        Rebuild(m_document.shownToolbar);
+        m_handled.buttons = SharedState().ButtonsChanged;
+    }
+    return 0;
 }
 
 bool CMarlinToolbarCtrl::TabStripSignedIn() const noexcept { return SharedState().IsLoggedIn != 0; }

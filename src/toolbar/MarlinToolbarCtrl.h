@@ -6,6 +6,7 @@
 // layout; the commands and menus; and the once-a-second pass that follows the
 // other browser windows.
 #include "ButtonDrag.h"
+#include "ButtonDrops.h"
 #include "ButtonRow.h"
 #include "FlatTabCtrl.h"
 #include "RowLayout.h"
@@ -42,7 +43,7 @@ public:
     static constexpr UINT kModeMessage = 0x498;
     static constexpr UINT_PTR kTabStripId = 2000;
 
-    CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this), m_buttonDrag(*this) {}
+    CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this), m_buttonDrag(*this), m_drops(*this) {}
     // Destroys the window while the parts it tears down in WM_DESTROY still exist.
     ~CMarlinToolbarCtrl() { Destroy(); }
     CMarlinToolbarCtrl(const CMarlinToolbarCtrl&) = delete;
@@ -101,6 +102,10 @@ public:
     // Offers `address` as a new button of the shown toolbar through the button
     // dialog, fetches its icon and rebuilds the row; false when nothing was added.
     bool AddLinkButton(const std::wstring& address, LinkOrigin origin);
+    // Where the cursor was last seen over the toolbar during a drag (screen coordinates).
+    POINT LastDropCursor() const noexcept { return m_drops.LastCursor(); }
+    // The window's registered drop target (null when the registration failed).
+    IDropTarget* DropTarget() const noexcept { return m_dropTarget.Target(); }
 
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
@@ -128,6 +133,8 @@ public:
     LRESULT OnMouseMove(WPARAM, LPARAM, bool&);
     LRESULT OnButtonDragEnded(WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
+    LRESULT OnRunDrops(WPARAM, LPARAM, bool&);
+    LRESULT OnFaviconArrived(WPARAM, LPARAM, bool&);
 
     static constexpr marlin::MessageEntry<CMarlinToolbarCtrl> kMessageMap[] = {
         {WM_CREATE, &CMarlinToolbarCtrl::OnCreate},
@@ -150,6 +157,8 @@ public:
         {WM_MOUSEMOVE, &CMarlinToolbarCtrl::OnMouseMove},
         {marlin::CButtonDrag::kDragEndedMessage, &CMarlinToolbarCtrl::OnButtonDragEnded},
         {WM_DESTROY, &CMarlinToolbarCtrl::OnDestroy},
+        {marlin::CButtonDrops::kRunDropsMessage, &CMarlinToolbarCtrl::OnRunDrops},
+        {marlin::CButtonDrops::kFaviconArrivedMessage, &CMarlinToolbarCtrl::OnFaviconArrived},
     };
 
 private:
@@ -183,6 +192,7 @@ private:
     void ActivateToolbar(int index) override;
     void ToolbarsEdited() override;
     void FocusSearch() noexcept override;
+    void ButtonsChangedHere() noexcept override;
 
     // Builds the row for toolbar `index` of `document`, the document of the
     // sign-in state `signedIn`.
@@ -202,6 +212,8 @@ private:
     marlin::CToolbarCommands m_commands;
     marlin::CFlatTabCtrl m_tabs;
     marlin::CButtonDrag m_buttonDrag;
+    marlin::CButtonDrops m_drops;
+    marlin::DropTargetRegistration m_dropTarget;
     marlin::RowDocument m_document;
     RECT m_createRect{};
     marlin::CSkinArt m_skin;
