@@ -1,6 +1,6 @@
 #pragma once
 // An installation for the benchmarks that run the toolbar: a scratch data
-// folder with the built icons, a Windows folder, the scripted environment and
+// folder with the built icons and skins, a Windows folder, the scripted environment and
 // a registry of its own with the product's settings (signed in). Removed again
 // when it goes out of scope.
 #include "platform/Files.h"
@@ -26,6 +26,14 @@ public:
         }
         marlin::test::CopyFiles(marlin::test::WinePath(imagesDir), L"*.ico", data + L"Images");
         marlin::test::CopyFiles(marlin::test::WinePath(imagesDir), L"*.bmp", data + L"Images");
+        const std::wstring skins = marlin::test::WinePath(imagesDir) + L"\\..\\Skins\\";
+        marlin::EnsureFolder(data + L"Skins");
+        marlin::test::CopyFiles(skins, L"*.xml", data + L"Skins");
+        for (int skin = 1; skin <= 4; ++skin) {
+            const std::wstring folder = data + L"Skins\\" + std::to_wstring(skin);
+            marlin::EnsureFolder(folder);
+            marlin::test::CopyFiles(skins + std::to_wstring(skin), L"*.bmp", folder);
+        }
 
         auto& env = marlin::test::ScriptedEnvironment::Instance();
         env.windowsDirectory = root + L"Windows";

@@ -3,6 +3,7 @@
 // edit, and a soak of 2,000 rebuilds and 2,000 menu openings that prints what
 // the process holds before and after. Prints figures; asserts nothing.
 #include "config/ApplicationSettings.h"
+#include "config/Skins.h"
 #include "config/InstallPaths.h"
 #include "document/ButtonOperations.h"
 #include "document/DocumentStore.h"
@@ -114,6 +115,7 @@ int main()
 
     const double idleTick = MedianMs(51, [&] { toolbar.SynchronizeWithOtherWindows(); });
     const double settingsRead = MedianMs(21, [] { InitializeApplicationSettings(); });
+    const double skinLoad = MedianMs(21, [] { LoadSkin(); });
     const double editTick = MedianMs(
         21, [&] { toolbar.SynchronizeWithOtherWindows(); }, [] { RaiseChange(SharedState().ButtonsChanged); });
     CButtonOperations buttons;
@@ -130,6 +132,7 @@ int main()
     std::printf("%-44s %10.3f\n", "500 buttons: narrow and widen again", resize500);
     std::printf("%-44s %10.3f  x%.1f\n", "idle synchronisation tick", idleTick, 1.0);
     std::printf("%-44s %10.3f\n", "settings read (each band load)", settingsRead);
+    std::printf("%-44s %10.3f\n", "LoadSkin (part of the settings read)", skinLoad);
     std::printf("%-44s %10.3f  x%.1f\n", "tick after another window changed buttons", editTick, editTick / idleTick);
     std::printf("%-44s %10.3f\n", "add a button and rebuild the row", editAndRebuild);
 

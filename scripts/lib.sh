@@ -71,7 +71,7 @@ install_into_prefix() {
     cp -r "$BUILD"/Skins/. "$install_unix/Skins/"
     local settings="$install_unix/XMLS/ApplicationSettings.xml"
     if [ ! -f "$settings" ]; then
-        printf '<MTRoot><Popup Status="0"/><LogURL Yes="0"/><AutoUpdate Plugin="1"/><Skin ID="1"/></MTRoot>\r\n' > "$settings"
+        printf '<MTRoot><Popup Status="0"/><LogURL Yes="0"/><AutoUpdate Plugin="1"/><Skin ID="2"/></MTRoot>\r\n' > "$settings"
     fi
 
     local key='HKLM\SOFTWARE\MarlinToolbar'

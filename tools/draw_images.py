@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Draws the toolbar's icons (16 x 16, 32-bit with mask), its drop cursor and
 the search box's bitmaps into a folder, from simple shapes: a coloured tile
-and a white glyph, a block letter, a small arrow. Run by
-the build; the output goes into the installation's Images folder and the
-DLL's resources."""
+and a white glyph, a block letter, a small arrow; and, beside that folder,
+the skins (Skins/MTSkins.xml and one folder per skin). Run by the build; the
+output goes into the installation's Images and Skins folders and the DLL's
+resources."""
 import math
 import struct
 import sys
@@ -78,6 +79,10 @@ GLYPHS = {
     "link": lambda p: (ring(p, 5.5, 9.5, 2.5), ring(p, 9.5, 5.5, 2.5)),
     "question": lambda p: (line(p, 5, 4, 9, 4, width=1), line(p, 10, 5, 10, 7, width=1), line(p, 9, 8, 8, 8, width=1),
                            line(p, 7, 9, 7, 10, width=2), dot(p, 7, 12), dot(p, 8, 12), dot(p, 5, 5)),
+    # An open ring with a bar into it: a search site's letter.
+    "g": lambda p: ([dot(p, 7 + round(4.5 * math.cos(a)), 7 + round(4.5 * math.sin(a)))
+                     for a in [i * math.pi / 16 for i in range(32)] if not (-0.9 < a - 2 * math.pi < 0.0 or a < 0.1)],
+                    line(p, 8, 7, 11, 7, width=2)),
     "m": lambda p: (line(p, 3, 12, 3, 4), line(p, 3, 4, 7, 9), line(p, 7, 9, 11, 4), line(p, 11, 4, 11, 12)),
 }
 
@@ -101,6 +106,7 @@ ICONS = {
     "YouTube.ico": (RED, "play"),
     "Chevron_Arrow.ico": (DARK, "chevron"),
     "DropURL.ico": (BLUE, "link"),
+    "DefGoogle.ico": (BLUE, "g"),
     "DropFile.ico": (TEAL, "page"),
     "DropFolder.ico": (ORANGE, "folder"),
     "OpenWeb.ico": (BLUE, "globe"),
@@ -118,13 +124,103 @@ ICONS = {
     "uninstall.ico": (RED, "minus"),
 }
 
-# The sign-in button's pictures, one pair per skin folder: plain tiles until
-# the skins bring their own.
+# The skins: Skins/MTSkins.xml lists them, and each has a folder of its own
+# with the sign-in button's pictures, its preview for the settings page and,
+# for skins of pictures, the strip's and the toolbar's background patterns.
+# Colours: tab lines, tab fill, strip background, toolbar background. Their
+# names do not sort in the order of their numbers.
+SKIN_TABLE = {
+    1: {"name": "Marlin Blue", "type": 0,
+        "colours": ((96, 130, 190), (232, 240, 252), (205, 220, 242), (186, 206, 234))},
+    2: {"name": "Sea Glass", "type": 1,
+        "colours": ((60, 140, 140), (226, 246, 242), (170, 222, 214), (150, 208, 200)),
+        "pattern": "waves"},
+    3: {"name": "Sunset", "type": 1,
+        "colours": ((190, 100, 50), (255, 240, 222), (250, 200, 150), (244, 176, 120)),
+        "pattern": "glow"},
+    4: {"name": "Graphite", "type": 1,
+        "colours": ((90, 90, 100), (236, 236, 240), (196, 198, 204), (178, 180, 188)),
+        "pattern": "stripes"},
+}
+SKIN_PARTS = ("TabLineColor", "TabColor", "TabBackground", "ToolbarBackground")
 SKIN_BITMAPS = {
     "SignIn.bmp": (GREEN, "arrow"),
     "SignOut.bmp": (GREY, "cross"),
 }
-SKINS = (1, 2, 3, 4)
+PATTERN_SIZE = 32
+SAMPLE_WIDTH, SAMPLE_HEIGHT = 160, 64
+
+
+def shade(colour, amount):
+    return tuple(max(0, min(255, round(c + amount))) for c in colour)
+
+
+def pattern(kind, colour, width=PATTERN_SIZE, height=PATTERN_SIZE):
+    """A background tile in `colour`, drawn so that it repeats without seams."""
+    rows = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            if kind == "waves":
+                amount = 14 * math.sin(2 * math.pi * (x / width + y / height * 0.5)) - y * 0.4
+            elif kind == "glow":
+                amount = 18 - y * 1.1
+            else:  # stripes
+                amount = 10 if (x + y) % 8 < 2 else -2 * (y / height)
+            row.append((*shade(colour, amount), 255))
+        rows.append(row)
+    return rows
+
+
+def skin_pictures(number):
+    skin = SKIN_TABLE[number]
+    _, _, strip, toolbar = skin["colours"]
+    if "pattern" not in skin:
+        return {}
+    return {"StripPattern.bmp": pattern(skin["pattern"], strip),
+            "ToolbarPattern.bmp": pattern(skin["pattern"], toolbar)}
+
+
+def sample(number):
+    """The settings page's preview: two tabs over the strip, the toolbar below with a few buttons."""
+    skin = SKIN_TABLE[number]
+    line_colour, tab, strip, toolbar = skin["colours"]
+    kind = skin.get("pattern")
+    strip_tile = pattern(kind, strip) if kind else None
+    toolbar_tile = pattern(kind, toolbar) if kind else None
+    rows = []
+    for y in range(SAMPLE_HEIGHT):
+        row = []
+        for x in range(SAMPLE_WIDTH):
+            if y < 24:
+                colour = strip_tile[y % PATTERN_SIZE][x % PATTERN_SIZE][:3] if kind else strip
+                for left in (6, 62):
+                    if left <= x < left + 50 and 6 <= y < 24:
+                        edge = x in (left, left + 49) or y == 6
+                        colour = line_colour if edge else tab
+                if y == 23 and not 6 < x < 55:
+                    colour = line_colour
+            else:
+                colour = toolbar_tile[y % PATTERN_SIZE][x % PATTERN_SIZE][:3] if kind else toolbar
+                for left in (8, 32, 56):
+                    if left <= x < left + 16 and 36 <= y < 52:
+                        colour = (BLUE, GREEN, ORANGE)[(left - 8) // 24]
+            row.append((*colour, 255))
+        rows.append(row)
+    return rows
+
+
+def skin_database():
+    lines = ['<?xml version="1.0" encoding="UTF-8"?>', "<Skins>"]
+    for number, skin in SKIN_TABLE.items():
+        lines.append(f'  <Skin ID="{number}" SkinType="{skin["type"]}" Name="{skin["name"]}">')
+        pictures = {"TabBackground": "StripPattern.bmp", "ToolbarBackground": "ToolbarPattern.bmp"}
+        for part, (r, g, b) in zip(SKIN_PARTS, skin["colours"]):
+            image = f' Image="{pictures[part]}"' if "pattern" in skin and part in pictures else ""
+            lines.append(f'    <{part} R="{r}" G="{g}" B="{b}"{image}/>')
+        lines.append("  </Skin>")
+    lines.append("</Skins>")
+    return "\r\n".join(lines) + "\r\n"
 
 
 def draw(colour, glyph):
@@ -237,11 +333,17 @@ def main(folder):
     for name, (colour, glyph) in ICONS.items():
         (out / name).write_bytes(icon_file(draw(colour, glyph)))
     (out / "Default.ico").write_bytes(icon_file(draw(BLUE, "m")))
-    for skin in SKINS:
-        skin_folder = out.parent / "Skins" / str(skin)
+    skins = out.parent / "Skins"
+    for number, skin in SKIN_TABLE.items():
+        skin_folder = skins / str(number)
         skin_folder.mkdir(parents=True, exist_ok=True)
+        toolbar = skin["colours"][3]
         for name, (colour, glyph) in SKIN_BITMAPS.items():
-            (skin_folder / name).write_bytes(bitmap_file(draw(colour, glyph)))
+            (skin_folder / name).write_bytes(bitmap_file(draw(colour, glyph), toolbar))
+        for name, pixels in skin_pictures(number).items():
+            (skin_folder / name).write_bytes(bitmap_file(pixels))
+        (skin_folder / "SampleSkin.bmp").write_bytes(bitmap_file(sample(number)))
+    (skins / "MTSkins.xml").write_bytes(skin_database().encode("utf-8"))
     (out / "Drop.cur").write_bytes(icon_file(drop_cursor(), cursor_hotspot=(0, 0)))
     for name, (letter, colour, background) in SEARCH_ENGINE_PICTURES.items():
         (out / name).write_bytes(bitmap_file(letter_picture(letter, colour, background)))

@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "Probes.h"
 #include "SettingsStore.h"
+#include "Skins.h"
 #include "platform/ComTypes.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
@@ -24,6 +25,8 @@ namespace marlin {
 
 namespace {
 
+constexpr wchar_t kSettingsNotSaved[] = L"The settings could not be saved. Please try again.";
+
 std::mutex g_skinLoaderLock;
 SkinLoader g_skinLoader;
 
@@ -34,7 +37,7 @@ int LoadSkins()
         std::lock_guard guard(g_skinLoaderLock);
         loader = g_skinLoader;
     }
-    return loader ? loader() : 1;
+    return loader ? loader() : LoadSkin();
 }
 
 void NotifyHostOfSave()
@@ -187,12 +190,16 @@ bool SaveSettingsPage(const SettingsPageValues& values)
             return false;
         }
     }
-    const StoredValues stored{values.popupBlocker, values.logUrl, values.autoUpdate, values.skinPosition + 1};
+    const StoredValues stored{values.popupBlocker, values.logUrl, values.autoUpdate, values.skin};
+    if (!WriteValues(path, stored, L"SaveSettingsPage")) {
+        Env().ShowMessageBox(nullptr, kSettingsNotSaved, kCaption, MB_OK | MB_ICONWARNING);
+        return false;
+    }
     g_PopupMgr = stored.popup;
     g_LogURL = stored.logUrl;
     g_AutoUpdate = stored.autoUpdate;
     g_Skin = stored.skin;
-    return WriteValues(path, stored, L"SaveSettingsPage");
+    return true;
 }
 
 } // namespace marlin

@@ -25,15 +25,15 @@ struct SettingsPageValues {
     int popupBlocker = 0;    // check box 719
     int logUrl = 0;          // check box 723
     int autoUpdate = 0;      // check box 724
-    int skinPosition = 0;    // selected position of combo box 722 (skin number - 1)
+    int skin = 0;            // the number of the skin chosen in combo box 722
 };
-// Writes the page's values into the document and the process-wide values;
-// when the document does not load, tells the user and writes nothing. False
-// when nothing was written.
+// Writes the page's values into the document and, once written, into the
+// process-wide values. When the document does not load or cannot be written,
+// tells the user and changes nothing. False when nothing was written.
 bool SaveSettingsPage(const SettingsPageValues& values);
 
-// Loading the skins belongs to the skin code; until it is installed the
-// settings count as loaded.
+// The skins are loaded by LoadSkin (Skins.h) unless a test installs another
+// loader (nullptr: LoadSkin again).
 using SkinLoader = std::function<int()>;
 void SetSkinLoader(SkinLoader loader);
 

@@ -221,7 +221,10 @@ std::wstring ImageFolder()
     return base + L"Images\\";
 }
 
-std::wstring SkinFolder(int skin)
+// Skins are read-only resources: on Vista they come from the installation
+// folder the settings file names, also when the data folder is the writable copy.
+// No folder known: nothing, rather than a path relative to the current folder.
+static std::wstring SkinsFolder()
 {
     std::wstring base;
     if (IsVistaOrLater()) {
@@ -229,7 +232,19 @@ std::wstring SkinFolder(int skin)
     } else {
         base = g_ApplicationPath.get();
     }
-    return base + L"Skins\\" + std::to_wstring(skin) + L"\\";
+    return base.empty() ? std::wstring() : WithTrailingBackslash(base) + L"Skins\\";
+}
+
+std::wstring SkinFolder(int skin)
+{
+    const std::wstring skins = SkinsFolder();
+    return skins.empty() ? skins : skins + std::to_wstring(skin) + L"\\";
+}
+
+std::wstring SkinDatabasePath()
+{
+    const std::wstring skins = SkinsFolder();
+    return skins.empty() ? skins : skins + L"MTSkins.xml";
 }
 
 void ResetInstallPathsState()

@@ -51,8 +51,10 @@ ToolbarPaths InitToolbarPaths();
 // The Images folder the toolbar's icons are looked up in.
 std::wstring ImageFolder();
 
-// Folder of skin number `skin`.
+// Folder of skin number `skin`, and the list of skins (Skins\MTSkins.xml);
+// "" while the folder they belong to is unknown.
 std::wstring SkinFolder(int skin);
+std::wstring SkinDatabasePath();
 
 // Forgets the cached protected-mode answer, the browser's version and the
 // folder values (tests, and a module that starts over).

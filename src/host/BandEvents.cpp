@@ -181,7 +181,10 @@ void CMarlinToolbarObj::AttachPage(IDispatch* frame)
     }
     PageConnection page{frame, identity, {}, {}};
     ComPtr<CDocEventHandler> documentSink = CDocEventHandler::Make();
-    documentSink->Attach(this, m_hiddenWindow.Toolbar().hwnd());
+    documentSink->Attach(this, m_hiddenWindow.Toolbar().hwnd(), [this](const std::wstring& address) {
+        CMarlinToolbarCtrl* toolbar = Toolbar();
+        if (toolbar) toolbar->AddLinkButton(address, CMarlinToolbarCtrl::LinkOrigin::Page);
+    });
     page.documentEvents =
         ConnectionPointConnection::Advise(document.Get(), DIID_HTMLDocumentEvents2, documentSink->Identity());
     ComPtr<CWindowEventHandler> windowSink = CWindowEventHandler::Make();

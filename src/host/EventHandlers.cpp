@@ -1,22 +1,36 @@
 #include "EventHandlers.h"
 
 #include "MarlinToolbarObj.h"
+#include "document/SharedInstanceState.h"
+#include "platform/Diagnostics.h"
 
 #include <mshtmdid.h>
 #include <mshtml.h>
 
 const IID& CDocEventHandler::EventsIid() noexcept { return DIID_HTMLDocumentEvents2; }
 
-void CDocEventHandler::Attach(CMarlinToolbarObj* band, HWND toolbar) noexcept
+void CDocEventHandler::Attach(CMarlinToolbarObj* band, HWND toolbar, LinkOffer offerLink) noexcept
 {
     m_bandObject = band;
     m_band = band ? band->Identity() : nullptr;
     m_toolbar = toolbar;
+    m_offerLink = std::move(offerLink);
 }
 
-STDMETHODIMP CDocEventHandler::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) noexcept
+STDMETHODIMP CDocEventHandler::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                      UINT*) noexcept
 {
-    // Drags and clicks in page content come with drag and drop.
+    try {
+        // The offer runs a dialog: the page may be let go meanwhile, and with
+        // it this sink and the band it holds.
+        const marlin::ComPtr<IUnknown> self(Identity());
+        const marlin::ComPtr<IUnknown> band = m_band;
+        const bool signedIn = SharedState().IsLoggedIn != 0;
+        const std::optional<std::wstring> link = m_pageDrag.OnEvent(id, params, m_toolbar, signedIn);
+        if (link && m_offerLink) m_offerLink(*link);
+    } catch (...) {
+        marlin::ReportFailure(L"page drag");
+    }
     return DISP_E_MEMBERNOTFOUND;
 }
 

@@ -2,8 +2,12 @@
 // The HTML document and window event sinks that the band attaches to each
 // completed document. Creatable classes of the module.
 #include "platform/ComObject.h"
+#include "toolbar/PageDrag.h"
 
 #include "MarlinToolbar_h.h"
+
+#include <functional>
+#include <string>
 
 class CMarlinToolbarObj;
 
@@ -29,11 +33,15 @@ public:
 } // namespace marlin
 
 // HTMLDocumentEvents2 of one completed document. It keeps the band (whose
-// script-navigation flag it reads) and the toolbar window.
+// script-navigation flag it reads) and the toolbar window, and follows the
+// page's drags: a link or picture dragged onto the toolbar is offered to
+// `offerLink` (the band adds it as a button).
 class CDocEventHandler final : public marlin::EventSinkBase<CDocEventHandler, IDocEventHandler> {
 public:
+    using LinkOffer = std::function<void(const std::wstring& address)>;
+
     static const IID& EventsIid() noexcept;
-    void Attach(CMarlinToolbarObj* band, HWND toolbar) noexcept;
+    void Attach(CMarlinToolbarObj* band, HWND toolbar, LinkOffer offerLink) noexcept;
 
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) noexcept override;
@@ -42,6 +50,8 @@ private:
     marlin::ComPtr<IUnknown> m_band;
     CMarlinToolbarObj* m_bandObject = nullptr;
     HWND m_toolbar = nullptr;
+    LinkOffer m_offerLink;
+    marlin::CPageDrag m_pageDrag;
 };
 
 // HTMLWindowEvents2 of one completed document's window: a resize makes the

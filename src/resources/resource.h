@@ -40,3 +40,28 @@
 #define IDM_TAB_DELETE          32795
 #define IDM_TAB_PROPERTIES      32796
 #define IDM_TAB_CHANGEICON      32797
+
+// Settings dialog and its application page.
+#define IDD_SETTINGS            210
+#define IDC_SETTINGS_TABS       742
+#define IDC_SETTINGS_OK         712
+#define IDC_SETTINGS_APPLY      745
+#define IDC_SETTINGS_CLOSE      713
+#define IDD_APPLICATION_SETTINGS 211
+#define IDC_APP_GROUP           725
+#define IDC_APP_POPUP           719
+#define IDC_APP_LOGURL          723
+#define IDC_APP_AUTOUPDATE      724
+#define IDC_APP_SKIN_GROUP      726
+#define IDC_APP_SKINS           722
+#define IDC_APP_SAMPLE          728
+
+// The button and toolbar dialog ("Drag Drop Button Info").
+#define IDD_DRAGDROP_INFO       204
+#define IDC_DRAGDROP_NAME_LABEL 1201
+#define IDC_DRAGDROP_NAME       1202
+#define IDC_DRAGDROP_MID_LABEL  1203
+#define IDC_DRAGDROP_MIDDLE     1204
+#define IDC_DRAGDROP_BROWSE     1205
+#define IDC_DRAGDROP_URL_LABEL  1206
+#define IDC_DRAGDROP_URL        1207

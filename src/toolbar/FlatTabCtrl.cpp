@@ -151,9 +151,8 @@ void CFlatTabCtrl::Paint(HDC target, const RECT& client) const
     if (!dc || !canvas) return;
     const SelectedObject canvasSelected(dc.get(), canvas.get());
 
-    const unique_hbrush background(m_look.stripPattern ? ::CreatePatternBrush(m_look.stripPattern)
-                                                       : ::CreateSolidBrush(m_look.strip));
-    ::FillRect(dc.get(), &client, background ? background.get() : static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    const unique_hbrush builtIn(m_look.background ? nullptr : ::CreateSolidBrush(kBuiltInStripBackground));
+    ::FillRect(dc.get(), &client, m_look.background ? m_look.background : builtIn.get());
 
     const unique_hpen line(::CreatePen(PS_SOLID, 1, m_look.tabLine));
     const unique_hbrush fill(::CreateSolidBrush(m_look.tabFill));

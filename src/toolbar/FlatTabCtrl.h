@@ -4,6 +4,7 @@
 // tab tells the parent (WM_NOTIFY, sender 2000, TCN_SELCHANGE); the pseudo tab
 // adds a toolbar or signs in; a right click offers "Delete" and "Properties"
 // for a toolbar. Tabs that do not fit scroll by whole tabs behind two arrows.
+#include "config/Skins.h"
 #include "platform/UniqueHandle.h"
 #include "platform/Window.h"
 
@@ -13,13 +14,13 @@
 
 namespace marlin {
 
-// The strip's colours and its background picture (owned by the caller).
+// The strip's colours and its background brush (owned by the caller; the
+// built-in colour when none).
 struct TabStripLook {
-    COLORREF strip = RGB(219, 225, 242);
-    COLORREF tabFill = RGB(230, 238, 250);
-    COLORREF tabLine = RGB(147, 179, 226);
-    COLORREF text = RGB(15, 15, 15);
-    HBITMAP stripPattern = nullptr;
+    COLORREF tabFill = kBuiltInTabFill;
+    COLORREF tabLine = kBuiltInTabLine;
+    COLORREF text = kBuiltInTabText;
+    HBRUSH background = nullptr;
 };
 
 // What the strip asks of the toolbar window that holds it.

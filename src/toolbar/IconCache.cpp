@@ -1,5 +1,6 @@
 #include "IconCache.h"
 
+#include "platform/Bitmaps.h"
 #include "platform/Files.h"
 #include "platform/Module.h"
 #include "resources/resource.h"
@@ -56,6 +57,8 @@ void DropLeastRecentlyUsed(Map& entries, size_t limit)
 // A bitmap becomes an opaque icon, so that every image list entry is an icon.
 HICON IconFromBitmapFile(const std::wstring& path)
 {
+    // A header that lies about the picture's size must not reach the loader.
+    if (ProbeBitmapFile(path).cx == 0) return nullptr;
     unique_hbitmap colour(static_cast<HBITMAP>(::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 16, 16,
                                                             LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     if (!colour) return nullptr;

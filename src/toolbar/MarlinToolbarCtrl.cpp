@@ -5,6 +5,7 @@
 #include "config/Messages.h"
 #include "config/Probes.h"
 #include "config/SettingsStore.h"
+#include "config/Skins.h"
 #include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
 #include "monitors/PopupBlocker.h"
@@ -55,6 +56,9 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
             if (document) BuildRow(SharedState().CurrentToolbar, *document, m_startup.paths.signedIn);
             ::SetTimer(hwnd(), kSyncTimer, kSyncInterval, nullptr);
         }
+        m_skin.Follow(CurrentSkin());
+        ApplyTabLook();
+        m_dropTarget.Register(hwnd(), &m_drops);
     } catch (...) {
         Env().ShowMessageBox(hwnd(),
                              L"Problem in MarlinToolbar Toolbar..... Please Install again or report error to the vendor",
@@ -189,7 +193,8 @@ void CMarlinToolbarCtrl::PlaceSearchBox()
 
 void CMarlinToolbarCtrl::ShowSignInStrip(bool signedIn)
 {
-    const std::wstring picture = SkinFolder(g_Skin) + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
+    const std::wstring folder = SkinFolder(g_Skin);
+    const std::wstring picture = folder.empty() ? folder : folder + (signedIn ? L"SignOut.bmp" : L"SignIn.bmp");
     m_signIn.Show(hwnd(), m_createRect, signedIn, picture, m_rowHeight);
 }
 
@@ -267,16 +272,70 @@ void CMarlinToolbarCtrl::SynchronizeWithOtherWindows()
         g_PopupMgr = snapshot.now.popupState;
         if (g_PopupMgr == 0) m_blockerCaption.clear();
     }
-    if (plan.reloadSettings && InitializeApplicationSettings() == 1) {
-        ShowSignInStrip(StoredSignInState() == L"1");
-        LayoutButtons(m_size.cx, m_size.cy);
-        Repaint();
+    if (plan.reloadSettings) {
+        const bool read = InitializeApplicationSettings() == 1;
+        // A skin database that stopped loading brings the built-in colours back.
+        FollowSkin();
+        if (read) {
+            ShowSignInStrip(StoredSignInState() == L"1");
+            LayoutButtons(m_size.cx, m_size.cy);
+            Repaint();
+        }
     }
     if (plan.switchDocuments != SignInSwitch::None) {
         SwitchDocuments(plan.switchDocuments == SignInSwitch::ToLoginDocument);
     } else if (plan.rebuild) {
         Rebuild(*plan.rebuild);
     }
+}
+
+void CMarlinToolbarCtrl::FollowSkin()
+{
+    if (!m_skin.Follow(CurrentSkin())) return;
+    ApplyTabLook();
+    Repaint();
+}
+
+void CMarlinToolbarCtrl::ApplyTabLook()
+{
+    m_tabs.SetLook(TabStripLook{m_skin.TabFill(), m_skin.TabLine(), kBuiltInTabText, m_skin.StripBackground()});
+}
+
+void CMarlinToolbarCtrl::OpenSettings()
+{
+    if (!hwnd()) return;
+    const auto hold = HoldBand();
+    ShowSettingsDialog(*this);
+}
+
+bool CMarlinToolbarCtrl::PopupSwitchAvailable() const
+{
+    if (!BrowserCanBlockPopups()) return false;
+    for (const ToolbarButton& button : m_row.Model()) {
+        if (IsPopupBlockerCaption(button.caption)) return true;
+    }
+    return false;
+}
+
+bool CMarlinToolbarCtrl::HasPluginButton() const
+{
+    for (const ToolbarButton& button : m_row.Model()) {
+        if (button.kind == L"1") return true;
+    }
+    return false;
+}
+
+void CMarlinToolbarCtrl::SettingsApplied(bool popupSwitched)
+{
+    if (!hwnd()) return;
+    // This window has read what it saved: the flag it raised is handled here.
+    m_handled.settings = SharedState().SettingsChanged;
+    if (popupSwitched) PopupSwitchChanged(g_PopupMgr);
+    m_skin.Follow(CurrentSkin());
+    ApplyTabLook();
+    ShowSignInStrip(m_document.signedIn);
+    LayoutButtons(m_size.cx, m_size.cy);
+    Repaint();
 }
 
 void CMarlinToolbarCtrl::SwitchDocuments(bool toLogin)
@@ -376,6 +435,7 @@ LRESULT CMarlinToolbarCtrl::OnDropDown(WPARAM, LPARAM lParam, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
 {
     auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (LRESULT answer = 0; header && m_buttonDrag.OnNotify(*header, answer)) return answer;
     if (header && header->hwndFrom == m_row.hwnd() && header->code == static_cast<UINT>(NM_RCLICK)) {
         const auto* mouse = reinterpret_cast<NMMOUSE*>(lParam);
         if (mouse->dwItemSpec != static_cast<DWORD_PTR>(-1)) {
@@ -391,14 +451,13 @@ LRESULT CMarlinToolbarCtrl::OnOtherNotify(WPARAM, LPARAM lParam, bool& handled)
 LRESULT CMarlinToolbarCtrl::OnEraseBackground(WPARAM wParam, LPARAM, bool&)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
-    // Until skins bring their own colours and pictures, the built-in colour
-    // over the whole client area: nothing of the rebar's background would
-    // show, so the rebar is not asked to erase first (the transparent inner
-    // rows erase through here as well, several times per paint).
-    if (!m_background) m_background.reset(::CreateSolidBrush(kBackground));
+    // The skin's background over the whole client area: nothing of the
+    // rebar's background would show, so the rebar is not asked to erase first
+    // (the transparent inner rows erase through here as well, several times
+    // per paint, their drawing offset to this window's coordinates).
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    ::FillRect(dc, &client, m_background ? m_background.get() : static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    CSkinArt::FillAligned(dc, client, m_skin.ToolbarBackground());
     return 1;
 }
 
@@ -413,8 +472,9 @@ LRESULT CMarlinToolbarCtrl::OnTimer(WPARAM wParam, LPARAM, bool& handled)
     // The pass looks for other windows' changes: every setting is read afresh,
     // also when the timer fires inside a band's load (in a message box's loop).
     UseSettingsReads fresh(nullptr);
-    // A tracked menu holds entries of the current row: it is not rebuilt under it.
-    if (!m_commands.MenuOpen()) {
+    // A tracked menu holds entries of the current row, and the row may be in
+    // its own mouse handling or customisation: it is not rebuilt under them.
+    if (!m_commands.MenuOpen() && !m_buttonDrag.RowBusy()) {
         try {
             SynchronizeWithOtherWindows();
         } catch (...) {
@@ -432,9 +492,10 @@ LRESULT CMarlinToolbarCtrl::OnNcXButtonDown(WPARAM, LPARAM, bool& handled)
     return 0;
 }
 
-LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM, bool& handled)
+LRESULT CMarlinToolbarCtrl::OnCommandMessage(WPARAM wParam, LPARAM lParam, bool& handled)
 {
     const auto hold = HoldBand();
+    if (reinterpret_cast<HWND>(lParam) == m_row.hwnd()) m_buttonDrag.OnClick(static_cast<int>(CommandId(wParam)));
     handled = m_commands.OnCommand(CommandId(wParam), CommandCode(wParam));
     return 0;
 }
@@ -472,9 +533,18 @@ LRESULT CMarlinToolbarCtrl::OnMouseMove(WPARAM, LPARAM, bool& handled)
     return 0;
 }
 
+LRESULT CMarlinToolbarCtrl::OnButtonDragEnded(WPARAM, LPARAM, bool&)
+{
+    const auto hold = HoldBand();
+    m_buttonDrag.Finish();
+    return 0;
+}
+
 LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
 {
     ::KillTimer(hwnd(), kSyncTimer);
+    m_dropTarget.Revoke();
+    m_drops.Reset();
     m_browser.Reset();
     m_searchBox.SetBrowser(nullptr);
     // The inner toolbars go with this window; their image lists after them.
@@ -482,6 +552,7 @@ LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
     m_signIn.Destroy();
     m_layout.Forget();
     m_commands.Reset();
+    m_buttonDrag.Reset();
     handled = false;
     return 0;
 }
@@ -497,9 +568,33 @@ void CMarlinToolbarCtrl::ReleaseBandResources() noexcept
     m_searchBox.SetBrowser(nullptr);
 }
 
-bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring&, LinkOrigin)
+bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring& address, LinkOrigin origin)
 {
-    return false; // not yet
+    const auto hold = HoldBand();
+    return m_drops.AddLinkButton(address, origin == LinkOrigin::Page);
+}
+
+void CMarlinToolbarCtrl::ButtonsChangedHere() noexcept
+{
+    // This window has rebuilt already: it marks the change it raised as handled.
+    m_handled.buttons = ::InterlockedIncrement(&SharedState().ButtonsChanged);
+}
+
+LRESULT CMarlinToolbarCtrl::OnRunDrops(WPARAM, LPARAM, bool&)
+{
+    const auto hold = HoldBand();
+    m_drops.RunPendingDrops();
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnFaviconArrived(WPARAM, LPARAM, bool&)
+{
+    // The new icon file is in place: this window shows it now, the others at their tick.
+    if (!m_commands.MenuOpen() && m_row.hwnd()) {
+        Rebuild(m_document.shownToolbar);
+        m_handled.buttons = SharedState().ButtonsChanged;
+    }
+    return 0;
 }
 
 bool CMarlinToolbarCtrl::TabStripSignedIn() const noexcept { return SharedState().IsLoggedIn != 0; }

@@ -5,10 +5,14 @@
 // button row, the search slot and the sign-in strip, placed by the row
 // layout; the commands and menus; and the once-a-second pass that follows the
 // other browser windows.
+#include "ButtonDrag.h"
+#include "ButtonDrops.h"
 #include "ButtonRow.h"
 #include "FlatTabCtrl.h"
 #include "RowLayout.h"
+#include "SettingsDialog.h"
 #include "SignInStrip.h"
+#include "Skin.h"
 #include "ToolbarBand.h"
 #include "ToolbarCommands.h"
 #include "ToolbarSync.h"
@@ -24,7 +28,8 @@
 
 class CMarlinToolbarCtrl : public marlin::Window<CMarlinToolbarCtrl>,
                            private marlin::IToolbarCommandHost,
-                           private marlin::ITabStripHost {
+                           private marlin::ITabStripHost,
+                           private marlin::ISettingsDialogHost {
 public:
     static constexpr const wchar_t* kClassName = L"MarlinToolbarCtrl";
     static constexpr const wchar_t* kBaseClassName = TOOLBARCLASSNAMEW;
@@ -38,9 +43,8 @@ public:
     // WM_USER + 152: 1 leaves the mode (back to the first toolbar), anything else enters it.
     static constexpr UINT kModeMessage = 0x498;
     static constexpr UINT_PTR kTabStripId = 2000;
-    static constexpr COLORREF kBackground = RGB(199, 216, 237);
 
-    CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this) {}
+    CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this), m_buttonDrag(*this), m_drops(*this) {}
     // Destroys the window while the parts it tears down in WM_DESTROY still exist.
     ~CMarlinToolbarCtrl() { Destroy(); }
     CMarlinToolbarCtrl(const CMarlinToolbarCtrl&) = delete;
@@ -110,9 +114,16 @@ public:
     // Offers `address` as a new button of the shown toolbar through the button
     // dialog, fetches its icon and rebuilds the row; false when nothing was added.
     bool AddLinkButton(const std::wstring& address, LinkOrigin origin);
+    // Where the cursor was last seen over the toolbar during a drag (screen coordinates).
+    POINT LastDropCursor() const noexcept { return m_drops.LastCursor(); }
+    // The window's registered drop target (null when the registration failed).
+    IDropTarget* DropTarget() const noexcept { return m_dropTarget.Target(); }
 
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
+
+    // The skin this window paints with.
+    const marlin::CSkinArt& Skin() const noexcept { return m_skin; }
 
     LRESULT OnCreate(WPARAM, LPARAM, bool&);
     LRESULT OnSize(WPARAM, LPARAM, bool&);
@@ -132,7 +143,10 @@ public:
     LRESULT OnMeasureItem(WPARAM, LPARAM, bool&);
     LRESULT OnDrawItem(WPARAM, LPARAM, bool&);
     LRESULT OnMouseMove(WPARAM, LPARAM, bool&);
+    LRESULT OnButtonDragEnded(WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
+    LRESULT OnRunDrops(WPARAM, LPARAM, bool&);
+    LRESULT OnFaviconArrived(WPARAM, LPARAM, bool&);
 
     static constexpr marlin::MessageEntry<CMarlinToolbarCtrl> kMessageMap[] = {
         {WM_CREATE, &CMarlinToolbarCtrl::OnCreate},
@@ -153,7 +167,10 @@ public:
         {WM_MEASUREITEM, &CMarlinToolbarCtrl::OnMeasureItem},
         {WM_DRAWITEM, &CMarlinToolbarCtrl::OnDrawItem},
         {WM_MOUSEMOVE, &CMarlinToolbarCtrl::OnMouseMove},
+        {marlin::CButtonDrag::kDragEndedMessage, &CMarlinToolbarCtrl::OnButtonDragEnded},
         {WM_DESTROY, &CMarlinToolbarCtrl::OnDestroy},
+        {marlin::CButtonDrops::kRunDropsMessage, &CMarlinToolbarCtrl::OnRunDrops},
+        {marlin::CButtonDrops::kFaviconArrivedMessage, &CMarlinToolbarCtrl::OnFaviconArrived},
     };
 
 private:
@@ -166,6 +183,18 @@ private:
     void PopupSwitchChanged(int state) override;
     void SignedInThroughDialog() noexcept override { m_showsLogin = false; }
     void StopSynchronizing() noexcept override;
+    void OpenSettings() override;
+
+    // ISettingsDialogHost
+    HWND ToolbarWindow() const noexcept override { return hwnd(); }
+    bool PopupSwitchAvailable() const override;
+    bool HasPluginButton() const override;
+    void SettingsApplied(bool popupSwitched) override;
+
+    // Paints with the process's current skin from now on; repaints when it changed.
+    void FollowSkin();
+    // The tab strip takes the skin's colours and strip background.
+    void ApplyTabLook();
 
     // ITabStripHost
     bool TabStripSignedIn() const noexcept override;
@@ -175,6 +204,7 @@ private:
     void ActivateToolbar(int index) override;
     void ToolbarsEdited() override;
     void FocusSearch() noexcept override;
+    void ButtonsChangedHere() noexcept override;
 
     // Builds the row for toolbar `index` of `document`, the document of the
     // sign-in state `signedIn`.
@@ -197,9 +227,12 @@ private:
     marlin::CSearchBox m_searchBox;
     marlin::CToolbarCommands m_commands;
     marlin::CFlatTabCtrl m_tabs;
+    marlin::CButtonDrag m_buttonDrag;
+    marlin::CButtonDrops m_drops;
+    marlin::DropTargetRegistration m_dropTarget;
     marlin::RowDocument m_document;
     RECT m_createRect{};
-    marlin::unique_hbrush m_background;
+    marlin::CSkinArt m_skin;
     SIZE m_size{};
     std::wstring m_tooltip; // the text handed to the tooltip last
     IToolbarBand* m_band = nullptr;

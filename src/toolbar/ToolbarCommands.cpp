@@ -1,6 +1,7 @@
 #include "ToolbarCommands.h"
 
 #include "About.h"
+#include "ButtonActions.h"
 #include "Uninstall.h"
 #include "config/ApplicationSettings.h"
 #include "config/ErrorLog.h"
@@ -200,8 +201,11 @@ bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)
         ::InterlockedExchange(&SharedState().CurrentToolbar, command.toolbarIndex);
         m_host.Rebuild(command.toolbarIndex);
         return true;
+    case MenuAction::AddToolbar:
+        AddToolbarThroughDialog(m_host);
+        return true;
     case MenuAction::ModifyToolbar:
-        // Renaming needs the toolbar dialog, which comes with drag and drop.
+        ModifyToolbarThroughDialog(m_host, command.toolbarIndex);
         return true;
     case MenuAction::RemoveToolbar:
         RemoveToolbar(command.toolbarIndex);
@@ -227,7 +231,7 @@ bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)
 
     switch (command.id) {
     case kMenuSettings:
-        // The settings dialog opens here once it exists; nothing to do until then.
+        if (m_host.Startup().pathFound) m_host.OpenSettings();
         return true;
     case kMenuUninstall:
         if (CToolbarOperations::Confirm(Owner(), L"Are you sure you want to uninstall Marlin Toolbar?")) {
@@ -301,25 +305,10 @@ void CToolbarCommands::RemoveToolbar(int toolbarIndex)
 
 void CToolbarCommands::RunButtonAction(MenuAction action, size_t buttonIndex)
 {
-    // Properties and Change Icon need the button dialog, which comes with drag and drop.
-    if (action == MenuAction::DeleteButton) DeleteButton(buttonIndex);
-}
-
-void CToolbarCommands::DeleteButton(size_t buttonIndex)
-{
-    const ToolbarButton* button = m_host.Row().At(buttonIndex);
-    const RowDocument& document = m_host.Document();
-    if (!button || !document.signedIn || document.shownToolbar >= static_cast<int>(document.toolbarNames.size())) {
-        return;
-    }
-    // Copied before the question: the row may be rebuilt while it is shown.
-    const ToolbarRef toolbar{document.toolbarNames[document.shownToolbar], document.shownToolbar + 1};
-    const ButtonIdentity identity{button->position, button->caption, button->url};
-    if (!CToolbarOperations::Confirm(Owner(), CToolbarOperations::RemoveButtonQuestion(identity.caption))) return;
-    if (CButtonOperations().DeleteButton(toolbar, identity)) {
-        RaiseChange(SharedState().ButtonEditChanged);
-        m_host.Rebuild(m_host.Document().shownToolbar);
-    }
+    const wchar_t* name = action == MenuAction::DeleteButton       ? kActionDelete
+                          : action == MenuAction::ButtonProperties ? kActionProperties
+                                                                   : kActionChangeIcon;
+    ButtonContextAction(m_host, name, buttonIndex);
 }
 
 void CToolbarCommands::MoveButton(size_t buttonIndex, int targetNumber)

@@ -41,6 +41,10 @@ public:
     virtual void SignedInThroughDialog() noexcept = 0;
     // Uninstalling: nothing is to follow other windows any more.
     virtual void StopSynchronizing() noexcept = 0;
+    // Opens the settings dialog over the toolbar.
+    virtual void OpenSettings() = 0;
+    // A button was added here and the row rebuilt: the other windows follow.
+    virtual void ButtonsChangedHere() noexcept = 0;
 
 protected:
     ~IToolbarCommandHost() = default;
@@ -76,7 +80,6 @@ private:
     void OnSignInButton();
     void RemoveToolbar(int toolbarIndex);
     void RunButtonAction(MenuAction action, size_t buttonIndex);
-    void DeleteButton(size_t buttonIndex);
     void MoveButton(size_t buttonIndex, int targetNumber);
     bool BrowserCanBlockPopups() const;
     // Builds a menu, tracks it at `at` (screen) and answers the choice (0: none).

@@ -69,6 +69,10 @@ void AddFixedMenuesinHomeButton(ToolbarButton& home, const std::vector<std::wstr
             add(FixedEntry(L"Show", L"Show current selected Toolbar As Active Toolbar", imageFolder + L"show.ico"));
             home.menu.push_back(std::move(toolbar));
         }
+        // The pseudo-toolbar's entry: a new toolbar through the dialog.
+        MenuEntry addToolbar = FixedEntry(kAddToolbarEntry, L"Add a new Toolbar", imageFolder + L"addToolbar.ico");
+        addToolbar.addsToolbar = true;
+        home.menu.push_back(std::move(addToolbar));
         home.menu.push_back(FixedEntry(L"Settings", L"Marlin Toolbar Application Settings",
                                        imageFolder + L"applicationSettings.ico", kMenuSettings));
     }
@@ -146,6 +150,7 @@ void CToolbarMenuBuilder::AddEntries(HMENU menu, size_t buttonIndex, const std::
         command.buttonIndex = buttonIndex;
         command.toolbarIndex = item.toolbarIndex;
         command.entry = item.entry;
+        if (item.addsToolbar) command.action = MenuAction::AddToolbar;
         if (item.toolbarIndex >= 0) {
             const std::wstring& caption = item.entry.caption;
             command.action = caption == L"Show"     ? MenuAction::ShowToolbar

@@ -18,10 +18,12 @@ inline constexpr wchar_t kTurnBlockerOn[] = L"Turn Pop-up Blocker (ON)";
 inline constexpr wchar_t kTurnBlockerOff[] = L"Turn Pop-up Blocker (OFF)";
 inline constexpr wchar_t kBlockerSettings[] = L"Pop-up Blocker Settings";
 inline constexpr wchar_t kPluginManager[] = L"Plug-in Manager";
+inline constexpr wchar_t kAddToolbarEntry[] = L"Add Toolbar";
 
 // What a chosen entry does.
 enum class MenuAction {
     Entry,             // a document entry or a fixed home entry: see MenuCommand::entry
+    AddToolbar,        // the home menu's pseudo entry
     ShowToolbar,
     ModifyToolbar,
     RemoveToolbar,

@@ -55,6 +55,7 @@ struct MenuEntry {
     int fixedId = 0;        // the entry's own command identifier; 0: assigned when shown
     int toolbarIndex = -1;  // the toolbar a home-menu management entry acts on
     bool separatorBefore = false;
+    bool addsToolbar = false; // the home menu's pseudo entry
 };
 
 struct ToolbarButton {

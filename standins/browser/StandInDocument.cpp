@@ -22,7 +22,20 @@ StandInDocument::StandInDocument(std::wstring url)
     m_window->SetDocument(this);
 }
 
-StandInDocument::~StandInDocument() { m_window->SetDocument(nullptr); }
+StandInDocument::~StandInDocument()
+{
+    m_window->SetDocument(nullptr);
+    // Innermost first: each element then lets go of a parent that the list
+    // still holds, so a deep page is not released recursively.
+    while (!m_elements.empty()) m_elements.pop_back();
+}
+
+StandInElement& StandInDocument::AddElement(std::wstring tag, StandInElement::Attributes attributes,
+                                            StandInElement* parent)
+{
+    m_elements.push_back(StandInElement::Make(std::move(tag), std::move(attributes), parent));
+    return *m_elements.back().Get();
+}
 
 void StandInDocument::Unload() noexcept
 {

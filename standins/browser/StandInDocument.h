@@ -1,14 +1,16 @@
 #pragma once
-// The document of one navigation: its address and title, its HTML window, and
-// the HTMLDocumentEvents2 connection point the component attaches to once the
-// document is complete.
+// The document of one navigation: its address and title, its HTML window, the
+// elements a test gives its page, and the HTMLDocumentEvents2 connection point
+// the component attaches to once the document is complete.
 #include "ConnectionPoint.h"
 #include "HtmlDocumentStubs.h"
+#include "StandInElement.h"
 #include "StandInEventObject.h"
 #include "StandInHtmlWindow.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace standin {
 
@@ -27,7 +29,14 @@ public:
     {
         return StandInEventObject::Fire(m_events, id, type);
     }
+    // Fires `event` (its source and position set by the test) on the document's sinks.
+    void FireEvent(DISPID id, StandInEventObject& event) { event.FireOn(m_events, id); }
     ConnectionPoint& Events() noexcept { return m_events; }
+
+    // Adds an element to the page, inside `parent` (none: outermost). The
+    // document keeps it.
+    StandInElement& AddElement(std::wstring tag, StandInElement::Attributes attributes = {},
+                               StandInElement* parent = nullptr);
 
     // The browser is done with this document: its sinks and its window's are dropped.
     void Unload() noexcept;
@@ -46,6 +55,7 @@ private:
     std::wstring m_url;
     std::wstring m_title;
     marlin::ComPtr<StandInHtmlWindow> m_window;
+    std::vector<marlin::ComPtr<StandInElement>> m_elements; // in the order made: parents first
     ConnectionPoint m_events{*this, DIID_HTMLDocumentEvents2};
 };
 

@@ -9,13 +9,42 @@ StandInEventObject::StandInEventObject(std::wstring type) : m_type(std::move(typ
 marlin::ComPtr<StandInEventObject> StandInEventObject::Fire(ConnectionPoint& point, DISPID id, std::wstring_view type)
 {
     marlin::ComPtr<StandInEventObject> event = Make(std::wstring(type));
+    event->FireOn(point, id);
+    return event;
+}
+
+void StandInEventObject::FireOn(ConnectionPoint& point, DISPID id)
+{
     VARIANT argument;
     ::VariantInit(&argument);
     argument.vt = VT_DISPATCH;
-    argument.pdispVal = static_cast<IHTMLEventObj*>(event.Get()); // borrowed for the call
+    argument.pdispVal = static_cast<IHTMLEventObj*>(this); // borrowed for the call
     DISPPARAMS params{&argument, nullptr, 1, 0};
     point.Invoke(id, &params);
-    return event;
+}
+
+STDMETHODIMP StandInEventObject::get_srcElement(IHTMLElement** element) noexcept
+{
+    if (!element) return E_POINTER;
+    *element = m_source.Get();
+    if (*element) (*element)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP StandInEventObject::get_screenX(LONG* x) noexcept
+{
+    if (!x) return E_POINTER;
+    if (!m_screen) return E_FAIL;
+    *x = m_screen->x;
+    return S_OK;
+}
+
+STDMETHODIMP StandInEventObject::get_screenY(LONG* y) noexcept
+{
+    if (!y) return E_POINTER;
+    if (!m_screen) return E_FAIL;
+    *y = m_screen->y;
+    return S_OK;
 }
 
 STDMETHODIMP StandInEventObject::get_type(BSTR* type) noexcept

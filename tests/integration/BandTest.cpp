@@ -8,7 +8,10 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
+#include "platform/UniqueHandle.h"
 #include "platform/XmlDom.h"
+#include "support/DropObjects.h"
+#include "support/LocalHttpServer.h"
 #include "support/TestIsolation.h"
 
 #include "MarlinToolbar_h.h"
@@ -474,6 +477,44 @@ TEST_F(BandTest, AToolbarButtonNavigatesTheBrowserWhichMayCloseWhileItsMenuIsOpe
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
+TEST_F(BandTest, SkinsPaintTheRealToolbarAndAMissingDatabaseIsToldOnce)
+{
+    // No skin database: every window starts with the built-in colours; the user hears of it once.
+    Open();
+    {
+        WindowThread other(FromTheDll());
+        ASSERT_TRUE(other.opened());
+    }
+    Open();
+    size_t told = 0;
+    for (const MessageBoxCall& box : env().messageBoxes) told += box.text == L"Failed to load Skin Database.";
+    EXPECT_EQ(told, 1u);
+
+    // A skin of pictures, as installed: the toolbar window paints its pattern.
+    const std::wstring skins = MakeFolder(L"Data\\Skins");
+    CopyFiles(WinePath(MARLIN_SKINS_DIR), L"*.xml", skins);
+    CopyFiles(WinePath(MARLIN_SKINS_DIR "/2"), L"*.bmp", MakeFolder(L"Data\\Skins\\2"));
+    WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml",
+                  "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"1\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"2\"/></MTRoot>");
+    BrowserFrame& frame = Open();
+    HWND toolbar = ::GetParent(ButtonRow(frame));
+    ASSERT_TRUE(toolbar);
+    RECT client{};
+    ::GetClientRect(toolbar, &client);
+    WindowDC screen(nullptr);
+    unique_hdc printed(::CreateCompatibleDC(screen.get())), pattern(::CreateCompatibleDC(screen.get()));
+    unique_hbitmap canvas(::CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+    unique_hbitmap picture(static_cast<HBITMAP>(::LoadImageW(nullptr, (skins + L"2\\ToolbarPattern.bmp").c_str(),
+                                                             IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    SelectedObject intoCanvas(printed.get(), canvas.get()), intoPattern(pattern.get(), picture.get());
+    ASSERT_TRUE(::PrintWindow(toolbar, printed.get(), 0));
+    // Above the row of buttons, across the toolbar's width.
+    for (int x : {0, 45, static_cast<int>(client.right) - 3}) {
+        EXPECT_EQ(::GetPixel(printed.get(), x, 0), ::GetPixel(pattern.get(), x % 32, 0)) << "at " << x;
+    }
+    EXPECT_EQ(told, 1u);
+}
+
 TEST_F(BandTest, VisitsAreNotLoggedWhileSignedOut)
 {
     Settings(L"IsLogin", L"0");
@@ -629,3 +670,107 @@ TEST_F(BandTest, TheSearchBoxTakesTheFocusAndTheBrowsersKeys)
 }
 
 } // namespace
+
+namespace {
+
+// The drag source of a link dragged from another window with the mouse.
+class LinkDragSource final : public ComObject<LinkDragSource, IDropSource> {
+public:
+    STDMETHODIMP QueryContinueDrag(BOOL escape, DWORD keys) noexcept override
+    {
+        if (escape) return DRAGDROP_S_CANCEL;
+        return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+    }
+    STDMETHODIMP GiveFeedback(DWORD) noexcept override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+// Moves the real mouse (through the X server), with a button change when given.
+void MouseTo(POINT at, DWORD button = 0)
+{
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (at.x * 65536 + width - 1) / width;
+    input.mi.dy = (at.y * 65536 + height - 1) / height;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+    ::SendInput(1, &input, sizeof(input));
+}
+
+} // namespace
+
+// The registration itself: a link dragged by the mouse out of another window
+// through OLE's own drag loop and let go over the toolbar becomes a button,
+// whose favicon the DLL fetches from a local site.
+TEST_F(BandTest, ALinkDraggedWithTheMouseOntoTheToolbarBecomesAButton)
+{
+    MakeFolder(L"Data\\Images");
+    CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.ico", m_data + L"Images");
+    LocalHttpServer site;
+    const std::string icon = *ReadFileBytes(m_data + L"Images\\Search.ico", 1 << 16);
+    site.Serve("/favicon.ico", {icon});
+    std::wstring offered;
+    env().dialogScript = [&](HWND dialog) {
+        wchar_t name[256] = {};
+        ::GetDlgItemTextW(dialog, 1202, name, 256);
+        offered = name;
+        ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+
+    BrowserFrame& frame = Open();
+    ::SetWindowPos(frame.hwnd(), HWND_TOP, 0, 0, 900, 300, SWP_SHOWWINDOW);
+    HWND toolbar = ::GetParent(ButtonRow(frame));
+    RECT target{};
+    ::GetWindowRect(toolbar, &target);
+    unique_hwnd source(::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"source", WS_POPUP | WS_VISIBLE | SS_NOTIFY, 300,
+                                         500, 200, 100, nullptr, nullptr, nullptr, nullptr));
+    const POINT from{400, 550};
+    RECT shown{};
+    RECT window{};
+    ::GetWindowRect(frame.hwnd(), &window);
+    ::IntersectRect(&shown, &target, &window);
+    const POINT to{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2};
+
+    const HRESULT ole = ::OleInitialize(nullptr);
+    // The drag starts as an application starts one: on the press it was given.
+    MouseTo(from, MOUSEEVENTF_LEFTDOWN);
+    MSG press{};
+    for (int i = 0; i < 500 && press.message != WM_LBUTTONDOWN; ++i) {
+        if (!::PeekMessageW(&press, nullptr, 0, 0, PM_REMOVE)) {
+            ::Sleep(10);
+            continue;
+        }
+        if (press.message != WM_LBUTTONDOWN) ::DispatchMessageW(&press);
+    }
+    ASSERT_EQ(press.hwnd, source.get());
+    std::thread mover([&] {
+        ::Sleep(300);
+        for (int step = 1; step <= 10; ++step) {
+            MouseTo(POINT{from.x + (to.x - from.x) * step / 10, from.y + (to.y - from.y) * step / 10});
+            ::Sleep(50);
+        }
+        ::Sleep(300);
+        MouseTo(to, MOUSEEVENTF_LEFTUP);
+    });
+    const std::wstring address = L"http://" + site.Host() + L"/dragged/page";
+    DWORD effect = DROPEFFECT_NONE;
+    const HRESULT dragged = ::DoDragDrop(TextObject(address).Get(), LinkDragSource::Make().Get(), DROPEFFECT_COPY, &effect);
+    mover.join();
+    if (SUCCEEDED(ole)) ::OleUninitialize();
+    EXPECT_EQ(dragged, DRAGDROP_S_DROP);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+
+    // The dialog runs from the toolbar's queue once the drag is over.
+    const std::wstring iconFile = m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico";
+    for (int i = 0; i < 3000 && ReadFileBytes(iconFile, 1 << 20).value_or("") != icon; ++i) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(10);
+    }
+    EXPECT_EQ(offered, site.Host());
+    EXPECT_NE(ReadTextFile(m_data + L"XMLS\\MarlinToolbarLogin.xml").find(ToUtf8(address)), std::string::npos);
+    EXPECT_TRUE(ReadFileBytes(iconFile, 1 << 20).value_or("") == icon) << "the favicon arrived";
+    EXPECT_EQ(site.Requests(), std::vector<std::string>{"/favicon.ico"});
+    frame.Close();
+    EXPECT_EQ(CanUnloadNow(), S_OK) << "the drop target went with the window";
+}

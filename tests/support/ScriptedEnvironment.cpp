@@ -1,6 +1,7 @@
 #include "ScriptedEnvironment.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <shlwapi.h>
 #include <utility>
 
@@ -71,6 +72,19 @@ INT_PTR ScriptedEnvironment::RunModalDialog(HINSTANCE instance, LPCWSTR template
     INT_PTR result = ::DialogBoxParamW(instance, templateName, parent, ScriptedDialogProc, param);
     t_dialogContext = outer;
     return result;
+}
+
+BOOL ScriptedEnvironment::GetOpenFileName(OPENFILENAMEW& request) noexcept
+{
+    std::lock_guard guard(m_lock);
+    std::wstring filter;
+    for (const wchar_t* part = request.lpstrFilter; part && *part; part += wcslen(part) + 1) {
+        filter += (filter.empty() ? L"" : L"|") + std::wstring(part);
+    }
+    openFileFilters.push_back(filter + ((request.Flags & OFN_FILEMUSTEXIST) ? L" (must exist)" : L""));
+    if (openFileAnswer.empty() || openFileAnswer.size() >= request.nMaxFile) return FALSE;
+    wcscpy(request.lpstrFile, openFileAnswer.c_str());
+    return TRUE;
 }
 
 void ScriptedEnvironment::Sleep(DWORD milliseconds) noexcept

@@ -33,6 +33,8 @@ struct ScriptedState {
     std::function<void()> whileMessageBoxShown;
     std::function<UINT(HMENU)> chooseMenuCommand;
     std::function<void(HWND)> dialogScript;
+    // The open-file dialog: the path it answers ("" : cancelled).
+    std::wstring openFileAnswer;
     DWORD osPlatform = VER_PLATFORM_WIN32_NT, osMajor = 5, osMinor = 1;
     bool versionReadable = true;
     HRESULT protectedModeResult = E_NOTIMPL, writeableFolderResult = E_NOTIMPL;
@@ -56,6 +58,7 @@ struct ScriptedState {
     std::vector<ShellExecuteCall> shellExecutes;
     std::vector<std::string> winExecs;
     std::vector<DWORD> sleeps;
+    std::vector<std::wstring> openFileFilters; // each request's filter, "|" between its parts
     int protectedModeQueries = 0;
     int popupSettingsRequests = 0;
 };
@@ -69,7 +72,7 @@ public:
     }
     INT_PTR RunModalDialog(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
                            LPARAM param) noexcept override;
-    BOOL GetOpenFileName(OPENFILENAMEW&) noexcept override { return FALSE; }
+    BOOL GetOpenFileName(OPENFILENAMEW& request) noexcept override;
     BOOL AnimateWindow(HWND window, DWORD, DWORD) noexcept override { return ::ShowWindow(window, SW_SHOW); }
     void Sleep(DWORD milliseconds) noexcept override;
     HRESULT IEIsProtectedModeProcess(BOOL* protectedMode) noexcept override;

@@ -3,6 +3,7 @@
 #include "config/ApiHost.h"
 #include "config/InstallPaths.h"
 #include "config/SettingsStore.h"
+#include "config/Skins.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
@@ -62,6 +63,7 @@ void IsolatedTest::SetUp()
     ResetInstallPathsState();
     ResetApiHostState();
     ResetSettingsStoreState();
+    ResetSkinState();
     CrossProcessLock::SetDefaultTimeoutMs(CrossProcessLock::kDefaultTimeoutMs);
 }
 

@@ -79,7 +79,7 @@ TEST_F(ToolbarCommandTest, ConfirmedRemovalsFindTheirTargetAgainAfterTheQuestion
     std::string saved = ReadTextFile(LoginPath());
     EXPECT_EQ(saved.find("Third"), std::string::npos);
     EXPECT_NE(saved.find("Main"), std::string::npos);
-    EXPECT_EQ(Texts(DropDown(1))[1], L"Settings") << "the home menu lists one toolbar now";
+    EXPECT_EQ(Texts(DropDown(1))[1], L"Add Toolbar") << "the home menu lists one toolbar now";
 
     // While "B" is asked about, another window deletes "A": B now has A's
     // number and C has B's. B goes, C stays.

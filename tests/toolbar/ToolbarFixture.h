@@ -87,6 +87,8 @@ protected:
         MakeFolder(L"Data\\XMLS");
         MakeFolder(L"Data\\Images");
         CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.ico", m_data + L"Images");
+        // An installation has its ini file: the search box reads its keyword list there.
+        WriteTextFile(env().windowsDirectory + L"\\MarlinToolbar.ini", "[MTSettings]\r\n");
         SetSignedIn(true);
         WriteBasic(Golden(L"Basic.xml"));
         // The browser's own key, where its pop-up switch lives.
@@ -114,6 +116,23 @@ protected:
         unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
         WriteRegistryString(settings.get(), L"ApplicationPath", m_data);
         WriteRegistryString(settings.get(), L"IsLogin", signedIn ? L"1" : L"0");
+    }
+
+    // The skins the build draws, in the data folder's Skins folder.
+    void InstallSkins()
+    {
+        const std::wstring from = WinePath(MARLIN_IMAGES_DIR "/../Skins");
+        CopyFiles(from, L"*.xml", MakeFolder(L"Data\\Skins"));
+        for (int skin = 1; skin <= 4; ++skin) {
+            CopyFiles(from + Format(L"\\%d", skin), L"*.bmp", MakeFolder(Format(L"Data\\Skins\\%d", skin)));
+        }
+    }
+    void WriteSettings(int skin, int logUrl = 0)
+    {
+        ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml",
+                                  ToUtf8(Format(L"<MTRoot><Popup Status=\"0\"/><LogURL Yes=\"%d\"/>"
+                                                L"<AutoUpdate Plugin=\"1\"/><Skin ID=\"%d\"/></MTRoot>",
+                                                logUrl, skin))));
     }
 
     void WriteLogin(const std::wstring& xml) { ASSERT_TRUE(WriteTextFile(LoginPath(), ToUtf8(xml))); }

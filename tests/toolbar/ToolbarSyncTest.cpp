@@ -9,6 +9,7 @@
 #include "document/ButtonOperations.h"
 #include "document/SignIn.h"
 #include "document/ToolbarOperations.h"
+#include "resources/resource.h"
 #include "support/Processes.h"
 #include "toolbar/ToolbarSync.h"
 
@@ -42,7 +43,11 @@ int FollowingWindow(const std::vector<std::wstring>& args)
     const size_t buttonsAtStart = toolbar.ButtonCount();
     auto changeSeen = [&] {
         if (scenario == L"signin") return toolbar.ShowsLoginDocument();
-        if (scenario == L"settings") return g_Skin == 2;
+        // The new skin is read and painted.
+        if (scenario == L"settings") return g_Skin == 2 && toolbar.Skin().State().number == 2;
+        if (scenario == L"skin") {
+            return toolbar.Skin().State().number == 4 && toolbar.Skin().HasPicture(SkinPart::ToolbarBackground);
+        }
         if (scenario == L"toolbar") {
             const auto& menu = toolbar.GetButton(0)->menu;
             return std::ranges::any_of(menu, [](const MenuEntry& entry) { return entry.entry.caption == L"Added"; });
@@ -78,6 +83,7 @@ protected:
         ToolbarFixture::SetUp();
         WriteLogin(Golden(L"Sync.xml"));
         WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 1)));
+        InstallSkins();
     }
 
     // Runs the other window, makes the change once it is up, and answers its verdict.
@@ -149,6 +155,18 @@ TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
         {L"settings", [&] {
              WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 2)));
              RaiseChange(SharedState().SettingsChanged);
+         }},
+        {L"skin", [&] {
+             // Chosen in this window's settings dialog: a skin of pictures.
+             env().dialogScript = [](HWND dialog) {
+                 HWND page = ::FindWindowExW(dialog, nullptr, L"#32770", nullptr);
+                 ::SendDlgItemMessageW(page, IDC_APP_SKINS, CB_SETCURSEL, 0, 0); // "Graphite", skin 4
+                 ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_APP_SKINS, CBN_SELCHANGE), 0);
+                 ::SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_APPLY, 0);
+                 ::SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_CLOSE, 0);
+             };
+             Click(kMenuSettings);
+             env().dialogScript = nullptr;
          }},
         {L"toolbar", [] { CToolbarOperations().AddToolbarFromTabStrip(L"Added"); }},
         {L"move", [] {

@@ -1,0 +1,345 @@
+// Links and files dropped on the toolbar window through its registered OLE
+// drop target, with data objects made here, the button dialog as a real
+// window answered by the seam, and favicons served from 127.0.0.1.
+#include "ToolbarFixture.h"
+
+#include "config/ErrorLog.h"
+#include "document/DocumentStore.h"
+#include "support/DropObjects.h"
+#include "support/LocalHttpServer.h"
+#include "toolbar/FaviconDownload.h"
+
+using namespace marlin;
+using namespace marlin::test;
+
+namespace {
+
+// What the dialog showed when it came up.
+struct DialogSeen {
+    std::wstring title, name, middle, url;
+    bool urlShown = false, browseShown = false;
+};
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[4096] = {};
+    ::GetWindowTextW(window, text, 4096);
+    return text;
+}
+
+// The dialog itself is shown once its queue is idle, after the script ran.
+bool Shown(HWND control) { return (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void Press(HWND dialog, int id)
+{
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+// A button of the login document as "kind|name|img|tooltip|address".
+std::wstring Describe(const XmlElement& buttons)
+{
+    XmlElement description = FirstChildNamed(buttons.Get(), L"ButtDesc");
+    return AttributeText(buttons.Get(), L"PluginType") + L"|" + AttributeText(description.Get(), L"name") + L"|" +
+           AttributeText(description.Get(), L"img") + L"|" + AttributeText(description.Get(), L"ToolTipText") + L"|" +
+           AttributeText(description.Get(), L"UrlString");
+}
+
+class DropTest : public ToolbarFixture {
+protected:
+    void SetUp() override
+    {
+        ToolbarFixture::SetUp();
+        WriteLogin(Golden(L"TwoToolbars.xml"));
+        m_icon = *ReadFileBytes(m_data + L"Images\\Search.ico", 1 << 16);
+        // The dialog is read and confirmed as proposed unless a test says otherwise.
+        env().dialogScript = [this](HWND dialog) {
+            m_seen.push_back({TextOf(dialog), TextOf(::GetDlgItem(dialog, IDC_DRAGDROP_NAME)),
+                              TextOf(::GetDlgItem(dialog, IDC_DRAGDROP_MIDDLE)), TextOf(::GetDlgItem(dialog, IDC_DRAGDROP_URL)),
+                              Shown(::GetDlgItem(dialog, IDC_DRAGDROP_URL)), Shown(::GetDlgItem(dialog, IDC_DRAGDROP_BROWSE))});
+            if (m_answer) {
+                m_answer(dialog);
+            } else {
+                Press(dialog, IDOK);
+            }
+        };
+        Create();
+    }
+    void TearDown() override
+    {
+        WaitForDownloads();
+        SetFaviconServiceHost(L"");
+        ToolbarFixture::TearDown();
+    }
+
+    // Drags `object` over the toolbar and lets it go; the dialog runs inside the drop.
+    DWORD Drop(IDataObject* object, POINTL at = {40, 10})
+    {
+        IDropTarget* target = m_toolbar.DropTarget();
+        DWORD effect = DROPEFFECT_COPY;
+        if (!target || target->DragEnter(object, MK_LBUTTON, at, &effect) != S_OK) return DROPEFFECT_NONE;
+        DWORD over = DROPEFFECT_COPY;
+        target->DragOver(MK_LBUTTON, at, &over);
+        EXPECT_EQ(over, effect) << "DragOver answers what DragEnter did";
+        effect = DROPEFFECT_COPY;
+        target->Drop(object, 0, at, &effect);
+        return effect;
+    }
+    static void Pump()
+    {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    }
+    // Tests wait for the background downloads (no time is asserted).
+    static void WaitForDownloads()
+    {
+        for (int i = 0; i < 6000 && RunningFaviconDownloads() > 0; ++i) {
+            Pump();
+            ::Sleep(10);
+        }
+        Pump();
+    }
+    std::vector<std::wstring> MainButtons() const
+    {
+        std::vector<std::wstring> buttons;
+        auto document = LoadToolbarDocument(LoginPath());
+        if (!document) return buttons;
+        for (const XmlElement& child : ChildElements(TabElements(*document)[0].Get())) buttons.push_back(Describe(child));
+        return buttons;
+    }
+    std::wstring LastMainButton() const
+    {
+        auto buttons = MainButtons();
+        return buttons.empty() ? L"" : buttons.back();
+    }
+    std::string ErrorLog() const { return ReadTextFile(m_data + L"XMLS\\MarlinToolbarErrorLog.xml"); }
+
+    std::string m_icon;
+    std::vector<DialogSeen> m_seen;
+    std::function<void(HWND)> m_answer;
+};
+
+TEST_F(DropTest, ALinkProposesItsHostAndTakesTheFaviconOfTheSitesRoot)
+{
+    LocalHttpServer site;
+    site.Serve("/favicon.ico", {m_icon});
+    const std::wstring host = site.Host();
+    const std::wstring address = L"http://" + host + L"/deep/page.html?q=1";
+    const int buttons = Count();
+    const LONG changes = SharedState().ButtonsChanged;
+
+    EXPECT_EQ(Drop(TextObject(address).Get(), {123, 7}), static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(m_toolbar.LastDropCursor().x, 123);
+    ASSERT_EQ(m_seen.size(), 1u);
+    EXPECT_EQ(m_seen[0].title, L"Add Drag and Drop Button");
+    EXPECT_EQ(m_seen[0].name, host) << "the host alone";
+    EXPECT_EQ(m_seen[0].middle, address) << "the tooltip holds the whole address";
+    EXPECT_EQ(m_seen[0].url, address);
+    EXPECT_TRUE(m_seen[0].urlShown && !m_seen[0].browseShown);
+
+    // The button is there at once; its icon file is its own, named after the host.
+    const std::wstring iconName = L"127.0.0.1_" + host.substr(10) + L".ico";
+    EXPECT_EQ(LastMainButton(), L"0|" + host + L"|" + iconName + L"|" + address + L"|" + address);
+    EXPECT_EQ(Count(), buttons + 1);
+    EXPECT_GT(SharedState().ButtonsChanged, changes) << "every window follows";
+    WaitForDownloads();
+    EXPECT_EQ(site.Requests(), std::vector<std::string>{"/favicon.ico"}) << "from the root, not the page's path";
+    EXPECT_EQ(ReadFileBytes(m_data + L"Images\\" + iconName, 1 << 20), m_icon);
+    EXPECT_EQ(ErrorLog(), "");
+
+    // The same name again never shares or overwrites that file.
+    Drop(TextObject(address).Get());
+    WaitForDownloads();
+    EXPECT_EQ(LastMainButton(), L"0|" + host + L"|127.0.0.1_" + host.substr(10) + L" (2).ico|" + address + L"|" + address);
+}
+
+TEST_F(DropTest, AFailedOrHostileFaviconIsLoggedAndTheButtonStaysWithTheBuiltInIcon)
+{
+    using Behaviour = LocalHttpServer::Behaviour;
+    const struct {
+        const char* name;
+        LocalHttpServer::Response response;
+    } cases[] = {
+        {"missing", {"", 404}},
+        {"HTML", {"<html><body>Not an icon</body></html>"}},
+        {"empty", {""}},
+        {"10 MB", {std::string(10 << 20, 'x')}},
+        {"endless", {"", 200, Behaviour::Endless}},
+        {"silent", {"", 200, Behaviour::Silent}},
+    };
+    for (const auto& test : cases) {
+        LocalHttpServer site;
+        site.Serve("/favicon.ico", test.response);
+        const std::wstring address = L"http://" + site.Host() + L"/";
+        ASSERT_TRUE(m_toolbar.AddLinkButton(address, CMarlinToolbarCtrl::LinkOrigin::Toolbar)) << test.name;
+        // The window thread is back while the silent site keeps the download waiting.
+        if (test.response.behaviour == Behaviour::Silent) {
+            EXPECT_EQ(RunningFaviconDownloads(), 1);
+        }
+        WaitForDownloads();
+        const std::wstring icon = m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico";
+        EXPECT_EQ(ReadFileBytes(icon, 1 << 20), std::string()) << test.name << ": the reserved file stays empty";
+        EXPECT_NE(ErrorLog().find(ToUtf8(ErrorMessages::kDropFaviconFailed)), std::string::npos) << test.name;
+        ::DeleteFileW(ErrorLogPath().c_str());
+    }
+    EXPECT_EQ(MainButtons().size(), 4u + std::size(cases));
+    // Nothing but the reserved files was written into the image folder.
+    for (const std::wstring& file : FilesIn(m_data + L"Images")) {
+        EXPECT_TRUE(file.ends_with(L".ico")) << ToUtf8(file);
+    }
+}
+
+TEST_F(DropTest, ALinkOutOfAPageFallsBackToTheFaviconServiceWhosePngBecomesAnIcon)
+{
+    LocalHttpServer site;
+    LocalHttpServer service;
+    const std::string png = ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/favicon.png"));
+    service.Serve("/s2/favicons?domain=" + ToUtf8(site.Host()), {png});
+    SetFaviconServiceHost(service.Host());
+    ASSERT_TRUE(m_toolbar.AddLinkButton(L"http://" + site.Host() + L"/a", CMarlinToolbarCtrl::LinkOrigin::Page));
+    WaitForDownloads();
+    EXPECT_EQ(site.Requests(), std::vector<std::string>{"/favicon.ico"});
+    const std::wstring file = m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico";
+    const std::string icon = ReadFileBytes(file, 1 << 20).value_or("");
+    EXPECT_EQ(icon.substr(0, 4), std::string("\0\0\1\0", 4));
+    EXPECT_EQ(icon.substr(22), png) << "the picture in an icon directory";
+    EXPECT_EQ(ErrorLog(), "");
+}
+
+TEST_F(DropTest, GoogleNeverDownloadsAndTextThatIsNoAddressAddsNothing)
+{
+    Drop(TextObject(L"https://www.google.com/search?q=marlin").Get());
+    EXPECT_EQ(LastMainButton(), L"0|www.google.com|DefGoogle.ico|https://www.google.com/search?q=marlin|"
+                                L"https://www.google.com/search?q=marlin");
+    EXPECT_EQ(RunningFaviconDownloads(), 0);
+
+    // A drop arriving while a dialog is open runs after it.
+    bool nested = false;
+    m_answer = [&](HWND dialog) {
+        if (!std::exchange(nested, true)) Drop(TextObject(L"http://second.google.example/").Get());
+        Press(dialog, IDOK);
+    };
+    Drop(TextObject(L"http://first.google.example/").Get());
+    m_answer = nullptr;
+    const std::vector<std::wstring> added = MainButtons();
+    ASSERT_EQ(added.size(), 7u);
+    EXPECT_EQ(added[5].substr(0, 22) + added[6].substr(0, 23), L"0|first.google.example0|second.google.example");
+
+    // Unicode text is preferred to ANSI text.
+    auto both = TestDataObject::Make();
+    both->Add(CF_TEXT, "http://ansi.google.example/");
+    both->Add(CF_UNICODETEXT, UnicodeBytes(L"http://unicode.google.example/"));
+    Drop(both.Get());
+    EXPECT_EQ(m_seen.back().name, L"unicode.google.example");
+
+    const std::vector<std::wstring> before = MainButtons();
+    const std::vector<std::wstring> images = FilesIn(m_data + L"Images");
+    auto unterminated = TestDataObject::Make();
+    unterminated->Add(CF_UNICODETEXT, UnicodeBytes(L"plain words that run on", false));
+    auto empty = TestDataObject::Make();
+    empty->Add(CF_TEXT, "");
+    auto nothing = TestDataObject::Make();
+    const std::pair<const char*, ComPtr<IDataObject>> cases[] = {
+        {"plain words", TextObject(L"marlin toolbar")},
+        {"a word", TextObject(L"marlin")},
+        {"100 KB", TextObject(std::wstring(100 * 1024, L'a') + L".example")},
+        {"1 MB address", TextObject(L"http://" + std::wstring(1 << 20, L'a') + L".example/")},
+        {"javascript", TextObject(L"javascript:alert(document.cookie)")},
+        {"file", TextObject(L"file:///C:/Windows/win.ini")},
+        {"ftp", TextObject(L"ftp://files.example/")},
+        {"two lines", TextObject(L"http://a.example/\r\nhttp://b.example/")},
+        {"user in host", TextObject(L"http://evil@a.example/")},
+        {"unterminated words", unterminated},
+        {"empty", empty},
+        {"no format", nothing},
+    };
+    for (const auto& [name, object] : cases) {
+        EXPECT_EQ(Drop(object.Get()), static_cast<DWORD>(DROPEFFECT_NONE)) << name;
+    }
+    EXPECT_EQ(m_seen.size(), 4u) << "no dialog for any of them";
+    EXPECT_EQ(MainButtons(), before);
+    EXPECT_EQ(FilesIn(m_data + L"Images"), images);
+    EXPECT_EQ(RunningFaviconDownloads(), 0);
+}
+
+TEST_F(DropTest, FilesAndFoldersBecomeButtonsThatOpenThem)
+{
+    const std::wstring folder = MakeFolder(L"Dropped folder");
+    const std::wstring file = folder + L"notes.txt";
+    WriteTextFile(file, "notes");
+    const std::wstring folderPath = folder.substr(0, folder.size() - 1);
+    EXPECT_EQ(Drop(FilesObject({folderPath, file}).Get()), static_cast<DWORD>(DROPEFFECT_COPY));
+    ASSERT_EQ(m_seen.size(), 2u);
+    EXPECT_EQ(m_seen[0].name, L"Dropped folder");
+    EXPECT_EQ(m_seen[1].name + L" " + m_seen[1].middle, L"notes.txt " + file);
+    auto buttons = MainButtons();
+    ASSERT_EQ(buttons.size(), 6u);
+    EXPECT_EQ(buttons[4], L"3|Dropped folder|DropFolder.ico|" + folderPath + L"|" + folderPath);
+    EXPECT_EQ(buttons[5], L"3|notes.txt|DropFile.ico|" + file + L"|" + file);
+
+    // The folder's button opens it with the shell.
+    Click(5);
+    ASSERT_EQ(env().shellExecutes.size(), 1u);
+    EXPECT_EQ(env().shellExecutes[0].file, folderPath);
+
+    // A thousand files ask a bounded number of times; cancelled, they add nothing.
+    // A path far longer than any address is not offered.
+    m_seen.clear();
+    m_answer = [](HWND dialog) { Press(dialog, IDCANCEL); };
+    std::vector<std::wstring> many(1000, file);
+    many[0] = L"C:\\" + std::wstring(32000, L'x');
+    Drop(FilesObject(many).Get());
+    EXPECT_EQ(m_seen.size(), kMaxDroppedFiles);
+    EXPECT_EQ(MainButtons(), buttons);
+
+    // A list whose offset points outside its memory reads nothing.
+    auto broken = TestDataObject::Make();
+    DROPFILES header{0x7FFFFFF0, {}, FALSE, TRUE};
+    broken->Add(CF_HDROP, std::string(reinterpret_cast<const char*>(&header), sizeof(header)));
+    EXPECT_EQ(Drop(broken.Get()), static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+TEST_F(DropTest, SignedOutNothingHappens)
+{
+    SetSignedIn(false);
+    EXPECT_EQ(Drop(TextObject(L"http://a.example/").Get()), static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_FALSE(m_toolbar.AddLinkButton(L"http://a.example/", CMarlinToolbarCtrl::LinkOrigin::Page));
+    EXPECT_TRUE(m_seen.empty());
+    EXPECT_EQ(MainButtons().size(), 4u);
+}
+
+TEST_F(DropTest, TypedNamesNeverMakeFilesOutsideTheImageFolder)
+{
+    LocalHttpServer site; // answers 404: only the reserved files are written
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"..\\..\\evil", L"_.._evil.ico"},
+        {L"../../evil", L"_.._evil (2).ico"},
+        {L"C:\\Windows\\x", L"C__Windows_x.ico"},
+        {L"\\\\server\\share", L"__server_share.ico"},
+        {L"name:stream", L"name_stream.ico"},
+        {L"a*b?c|d\"e<f>", L"a_b_c_d_e_f_.ico"},
+        {L"CON", L"_CON.ico"},
+        {L"nul.txt", L"_nul.txt.ico"},
+        {L"com1", L"_com1.ico"},
+        {L"LPT9", L"_LPT9.ico"},
+        {L"  dots...  ", L"dots.ico"},
+        {L"...", L"Button.ico"},
+        {L"Search", L"Search (2).ico"},
+    };
+    for (const auto& [typed, expected] : cases) {
+        m_answer = [&](HWND dialog) {
+            ::SetDlgItemTextW(dialog, IDC_DRAGDROP_NAME, typed.c_str());
+            Press(dialog, IDOK);
+        };
+        ASSERT_TRUE(m_toolbar.AddLinkButton(L"http://" + site.Host() + L"/", CMarlinToolbarCtrl::LinkOrigin::Toolbar));
+        EXPECT_EQ(LastMainButton(), L"0|" + Trim(typed) + L"|" + expected + L"|http://" + site.Host() + L"/|http://" +
+                                        site.Host() + L"/")
+            << ToUtf8(typed);
+        EXPECT_TRUE(FileExists(m_data + L"Images\\" + expected)) << ToUtf8(typed);
+    }
+    WaitForDownloads();
+    EXPECT_EQ(FilesIn(scratch()), std::vector<std::wstring>{}) << "nothing beside the data folder";
+    EXPECT_EQ(FilesIn(m_data), std::vector<std::wstring>{});
+    EXPECT_EQ(ReadFileBytes(m_data + L"Images\\Search.ico", 1 << 16), m_icon) << "the product's icon is untouched";
+}
+
+} // namespace

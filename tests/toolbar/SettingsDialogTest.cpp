@@ -1,0 +1,172 @@
+// The settings dialog as a real window opened from the home menu: what it
+// shows, when "Apply" is enabled, what applying writes and who hears of it.
+#include "ToolbarFixture.h"
+
+#include "config/ApplicationSettings.h"
+#include "config/InstallPaths.h"
+#include "config/SettingsStore.h"
+#include "resources/resource.h"
+#include "support/LockProbes.h"
+
+#include <functional>
+
+using namespace marlin;
+using namespace marlin::test;
+
+namespace {
+
+class SettingsDialogTest : public ToolbarFixture {
+protected:
+    void SetUp() override
+    {
+        ToolbarFixture::SetUp();
+        InstallSkins();
+        WriteSettings(2);
+        WriteLogin(Golden(L"Sync.xml")); // with a pop-up blocker button
+        ASSERT_EQ(InitializeApplicationSettings(), 1);
+        Create();
+    }
+
+    // Opens the dialog from the home menu and runs `script` in it; the dialog closes after.
+    void InDialog(const std::function<void(HWND dialog, HWND page)>& script)
+    {
+        bool ran = false;
+        env().dialogScript = [&](HWND dialog) {
+            ran = true;
+            script(dialog, ::FindWindowExW(dialog, nullptr, L"#32770", nullptr));
+            ::SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_CLOSE, 0);
+        };
+        Click(kMenuSettings);
+        env().dialogScript = nullptr;
+        EXPECT_TRUE(ran) << "the dialog did not open";
+    }
+    static bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)); }
+    static void Press(HWND window, int id) { ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    static void ClickBox(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
+    static void ChooseSkin(HWND page, const wchar_t* name)
+    {
+        HWND list = ::GetDlgItem(page, IDC_APP_SKINS);
+        const LRESULT index = ::SendMessageW(list, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(name));
+        ASSERT_GE(index, 0) << "no skin named so";
+        ::SendMessageW(list, CB_SETCURSEL, index, 0);
+        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_APP_SKINS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    }
+    // The skin list as shown, an entry a line: its text and the number it carries; "*" the chosen one.
+    static std::wstring SkinList(HWND page)
+    {
+        HWND list = ::GetDlgItem(page, IDC_APP_SKINS);
+        const LRESULT chosen = ::SendMessageW(list, CB_GETCURSEL, 0, 0);
+        std::wstring text;
+        for (LRESULT index = 0; index < ::SendMessageW(list, CB_GETCOUNT, 0, 0); ++index) {
+            wchar_t name[256] = {};
+            ::SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(name));
+            text += Format(L"%ls=%d%ls\n", name, static_cast<int>(::SendMessageW(list, CB_GETITEMDATA, index, 0)),
+                           index == chosen ? L" *" : L"");
+        }
+        return text;
+    }
+    std::string SettingsDocument() const { return ReadTextFile(m_data + L"XMLS\\ApplicationSettings.xml"); }
+};
+
+TEST_F(SettingsDialogTest, ApplyWritesOnlyChangesAndTheChosenSkinsNumber)
+{
+    const std::string before = SettingsDocument();
+    const LONG flag = SharedState().SettingsChanged;
+    InDialog([&](HWND dialog, HWND page) {
+        wchar_t caption[64] = {};
+        ::GetWindowTextW(dialog, caption, 64);
+        EXPECT_STREQ(caption, L"Settings");
+        EXPECT_EQ(::SendDlgItemMessageW(dialog, IDC_SETTINGS_TABS, TCM_GETITEMCOUNT, 0, 0), 1)
+            << "no plug-in button: one tab";
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog, IDC_SETTINGS_OK)));
+        RECT placed{}, toolbar{};
+        ::GetWindowRect(dialog, &placed);
+        ::GetWindowRect(m_toolbar.hwnd(), &toolbar);
+        EXPECT_EQ(placed.left, toolbar.left);
+        EXPECT_EQ(placed.top, toolbar.bottom) << "below the toolbar";
+        // Sorted by name, each entry keeping its number; the current skin chosen, its preview shown.
+        EXPECT_EQ(SkinList(page), L"Graphite=4\nMarlin Blue=1\nSea Glass=2 *\nSunset=3\n");
+        EXPECT_TRUE(::SendDlgItemMessageW(page, IDC_APP_SAMPLE, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        EXPECT_FALSE(Enabled(page, IDC_APP_AUTOUPDATE));
+
+        // Nothing changed: "Apply" is disabled and pressing it writes nothing.
+        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_APPLY));
+        Press(dialog, IDC_SETTINGS_APPLY);
+        EXPECT_EQ(SettingsDocument(), before);
+        EXPECT_EQ(SharedState().SettingsChanged, flag);
+
+        // Only "Log URL", while another window holds the document: nothing
+        // written, the user told, "Apply" left to try again.
+        ClickBox(page, IDC_APP_LOGURL);
+        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_APPLY));
+        {
+            CrossProcessLock::SetDefaultTimeoutMs(20);
+            HeldLock held(m_data + L"XMLS\\ApplicationSettings.xml");
+            Press(dialog, IDC_SETTINGS_APPLY);
+        }
+        EXPECT_EQ(env().messageBoxes.size(), 1u);
+        EXPECT_EQ(g_LogURL, 0);
+        EXPECT_EQ(SharedState().SettingsChanged, flag);
+        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_APPLY));
+        Press(dialog, IDC_SETTINGS_APPLY);
+        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_APPLY));
+        EXPECT_EQ(g_LogURL, 1);
+        EXPECT_EQ(g_Skin, 2) << "the skin stays what it was";
+        EXPECT_EQ(SharedState().SettingsChanged, flag + 1);
+
+        // A skin whose name sorts first although its number is last.
+        ChooseSkin(page, L"Graphite");
+        Press(dialog, IDC_SETTINGS_APPLY);
+    });
+    EXPECT_EQ(g_Skin, 4);
+    EXPECT_EQ(FromUtf8(SettingsDocument()), Golden(L"SettingsApplied.xml"));
+    EXPECT_EQ(m_toolbar.Skin().State().number, 4) << "this window paints the new skin at once";
+    EXPECT_TRUE(m_toolbar.Skin().HasPicture(SkinPart::ToolbarBackground));
+    // This window has what it saved: its own pass reads nothing again.
+    const unsigned builds = m_toolbar.RowBuilds();
+    m_toolbar.SynchronizeWithOtherWindows();
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds);
+}
+
+TEST_F(SettingsDialogTest, ThePopupSwitchFollowsTheToolbarButtonsRule)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        bool enabled;
+        bool apply; // a save in protected mode would go through the API host
+    };
+    const Case cases[] = {
+        {"protected mode", [] { g_bProtectedMode = 1; }, false, false},
+        {"no blocker button", [this] {
+             SetSignedIn(false);
+             m_toolbar.SynchronizeWithOtherWindows();
+         }, false, true},
+        {"a browser that can block", [this] {
+             SetSignedIn(true);
+             m_toolbar.SynchronizeWithOtherWindows();
+         }, true, true},
+    };
+    for (const Case& c : cases) {
+        c.arrange();
+        InDialog([&](HWND dialog, HWND page) {
+            EXPECT_EQ(Enabled(page, IDC_APP_POPUP), c.enabled) << c.what;
+            if (!c.apply) return;
+            if (c.enabled) {
+                ClickBox(page, IDC_APP_POPUP);
+            } else {
+                // Checked behind the user's back: a switch the page may not move stays where it is.
+                ::SendDlgItemMessageW(page, IDC_APP_POPUP, BM_SETCHECK, BST_CHECKED, 0);
+                ClickBox(page, IDC_APP_LOGURL);
+            }
+            Press(dialog, IDC_SETTINGS_APPLY);
+        });
+        int on = 0;
+        CReadRegistryValues().GetPopupMgr(on);
+        EXPECT_EQ(on, c.enabled ? 1 : 0) << c.what;
+        g_bProtectedMode = 0;
+    }
+    EXPECT_EQ(m_toolbar.GetButton(2)->caption, L"Pop-up Blocker (ON)") << "the button follows the page";
+}
+
+} // namespace
