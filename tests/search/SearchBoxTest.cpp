@@ -6,59 +6,17 @@
 #include "document/SignIn.h"
 #include "platform/Registry.h"
 #include "search/SearchEngines.h"
+#include "support/DropObjects.h"
 #include "support/TestIsolation.h"
 #include "toolbar/MarlinToolbarCtrl.h"
 
 #include "StandInBrowser.h"
 
-#include <cstring>
 
 using namespace marlin;
 using namespace marlin::test;
 
 namespace {
-
-// A data object holding text in the given clipboard formats.
-class TextData final : public ComObject<TextData, IDataObject> {
-public:
-    void Add(CLIPFORMAT format, const std::string& bytes) { m_formats.emplace_back(format, bytes); }
-
-    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) noexcept override
-    {
-        for (const auto& [held, bytes] : m_formats) {
-            if (held != format->cfFormat) continue;
-            HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-            std::memcpy(::GlobalLock(memory), bytes.data(), bytes.size());
-            ::GlobalUnlock(memory);
-            *medium = STGMEDIUM{TYMED_HGLOBAL, {}, nullptr};
-            medium->hGlobal = memory;
-            return S_OK;
-        }
-        return DV_E_FORMATETC;
-    }
-    STDMETHODIMP QueryGetData(FORMATETC* format) noexcept override
-    {
-        for (const auto& held : m_formats) {
-            if (held.first == format->cfFormat) return S_OK;
-        }
-        return DV_E_FORMATETC;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP DUnadvise(DWORD) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) noexcept override { return E_NOTIMPL; }
-
-private:
-    std::vector<std::pair<CLIPFORMAT, std::string>> m_formats;
-};
-
-std::string Utf16Bytes(const std::wstring& text)
-{
-    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
-}
 
 class SearchBoxTest : public IsolatedTest {
 protected:
@@ -286,8 +244,8 @@ TEST_F(SearchBoxTest, DroppedTextIsSearchedAtOnceUnicodeFirst)
         {false, false, L""},
     };
     for (const Case& c : cases) {
-        auto data = TextData::Make();
-        if (c.unicode) data->Add(CF_UNICODETEXT, Utf16Bytes(L"caf\x00e9\r\n\x4e2d"));
+        auto data = TestDataObject::Make();
+        if (c.unicode) data->Add(CF_UNICODETEXT, UnicodeBytes(L"caf\x00e9\r\n\x4e2d"));
         if (c.ansi) data->Add(CF_TEXT, std::string("plain\twords", 12));
         IDropTarget* target = Box().Edit().DropTarget();
         DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
