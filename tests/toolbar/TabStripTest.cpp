@@ -1,7 +1,8 @@
 // The tab strip: tabs from the shown document with the pseudo tab last, a
 // click shows a toolbar, the right-click menu and its removal, the pseudo tab
-// signed out, and tabs that do not fit.
+// signed in and out, and tabs that do not fit.
 #include "ToolbarFixture.h"
+#include "resources/resource.h"
 
 using namespace marlin;
 using namespace marlin::test;
@@ -52,6 +53,14 @@ TEST_F(TabStripTest, TabsShowTheirToolbarsAndTheMenuRemovesOne)
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"Main", L"Second", L"Add Toolbar"}));
     EXPECT_EQ(m_toolbar.ShownToolbar(), 1);
     EXPECT_EQ(SharedState().CurrentToolbar, 1);
+
+    // The pseudo tab adds a toolbar named in the toolbar dialog.
+    env().dialogScript = [](HWND dialog) {
+        ::SetDlgItemTextW(dialog, IDC_DRAGDROP_NAME, L" Fourth 4 ");
+        ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+    ClickTab(Tabs().TabCount() - 1);
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"Main", L"Second", L"Fourth 4", L"Add Toolbar"}));
 }
 
 TEST_F(TabStripTest, SignedOutThePseudoTabSignsInAndTabsThatDoNotFitScroll)
