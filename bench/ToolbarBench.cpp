@@ -3,8 +3,8 @@
 // edit, and a soak of 2,000 rebuilds and 2,000 menu openings that prints what
 // the process holds before and after. Prints figures; asserts nothing.
 #include "config/ApplicationSettings.h"
-#include "config/Skins.h"
 #include "config/InstallPaths.h"
+#include "config/Skins.h"
 #include "document/ButtonOperations.h"
 #include "document/DocumentStore.h"
 #include "document/SharedInstanceState.h"
@@ -125,6 +125,21 @@ int main()
         toolbar.RefreshToolbar(0);
     });
 
+    // The tab strip paints off-screen and copies once, however many tabs it holds.
+    const auto stripPaint = [&](int tabCount) {
+        std::vector<std::wstring> names;
+        for (int i = 1; i <= tabCount; ++i) names.push_back(Format(L"Toolbar %d", i));
+        CFlatTabCtrl& strip = toolbar.TabStrip();
+        strip.BuildTabs(names, true);
+        strip.SelectTab(tabCount / 2);
+        return MedianMs(51, [&] {
+            ::RedrawWindow(strip.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        });
+    };
+    const double strip5 = stripPaint(5);
+    const double strip40 = stripPaint(40);
+    toolbar.RefreshToolbar(0);
+
     const double smallest = std::min({defaultRow, fiftyRow, fiveHundredRow});
     std::printf("%-44s %10.3f  x%.1f\n", "row for the default login document", defaultRow, defaultRow / smallest);
     std::printf("%-44s %10.3f  x%.1f\n", "row for a 50-button toolbar", fiftyRow, fiftyRow / smallest);
@@ -135,6 +150,8 @@ int main()
     std::printf("%-44s %10.3f\n", "LoadSkin (part of the settings read)", skinLoad);
     std::printf("%-44s %10.3f  x%.1f\n", "tick after another window changed buttons", editTick, editTick / idleTick);
     std::printf("%-44s %10.3f\n", "add a button and rebuild the row", editAndRebuild);
+    std::printf("%-44s %10.3f\n", "tab strip paint, 5 tabs", strip5);
+    std::printf("%-44s %10.3f  x%.1f\n", "tab strip paint, 40 tabs (scrolled)", strip40, strip40 / strip5);
 
     // Soak: what 2,000 rebuilds and 2,000 menu openings leave behind.
     test::WriteTextFile(login, ToUtf8(ToolbarOf(12)));

@@ -181,9 +181,9 @@ void CMarlinToolbarObj::AttachPage(IDispatch* frame)
     }
     PageConnection page{frame, identity, {}, {}};
     ComPtr<CDocEventHandler> documentSink = CDocEventHandler::Make();
-    documentSink->Attach(this, m_hiddenWindow.Toolbar().hwnd(), [this](const std::wstring& address) {
+    documentSink->Attach(this, m_hiddenWindow.Toolbar().hwnd(), [this](const std::wstring& address, ULONGLONG startedAt) {
         CMarlinToolbarCtrl* toolbar = Toolbar();
-        if (toolbar) toolbar->AddLinkButton(address, CMarlinToolbarCtrl::LinkOrigin::Page);
+        if (toolbar) toolbar->OfferPageLink(address, startedAt);
     });
     page.documentEvents =
         ConnectionPointConnection::Advise(document.Get(), DIID_HTMLDocumentEvents2, documentSink->Identity());

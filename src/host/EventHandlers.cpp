@@ -27,7 +27,7 @@ STDMETHODIMP CDocEventHandler::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*
         const marlin::ComPtr<IUnknown> band = m_band;
         const bool signedIn = SharedState().IsLoggedIn != 0;
         const std::optional<std::wstring> link = m_pageDrag.OnEvent(id, params, m_toolbar, signedIn);
-        if (link && m_offerLink) m_offerLink(*link);
+        if (link && m_offerLink) m_offerLink(*link, m_pageDrag.StartedAt());
     } catch (...) {
         marlin::ReportFailure(L"page drag");
     }

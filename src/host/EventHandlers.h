@@ -35,10 +35,10 @@ public:
 // HTMLDocumentEvents2 of one completed document. It keeps the band (whose
 // script-navigation flag it reads) and the toolbar window, and follows the
 // page's drags: a link or picture dragged onto the toolbar is offered to
-// `offerLink` (the band adds it as a button).
+// `offerLink` with the tick the drag began at (the band adds it as a button).
 class CDocEventHandler final : public marlin::EventSinkBase<CDocEventHandler, IDocEventHandler> {
 public:
-    using LinkOffer = std::function<void(const std::wstring& address)>;
+    using LinkOffer = std::function<void(const std::wstring& address, ULONGLONG dragStartedAt)>;
 
     static const IID& EventsIid() noexcept;
     void Attach(CMarlinToolbarObj* band, HWND toolbar, LinkOffer offerLink) noexcept;

@@ -32,10 +32,16 @@ public:
     // IDropReceiver. A drop runs at once, its dialog inside the drop as the
     // drag source waits; one that arrives while a dialog is open is kept and
     // run from the window's message loop after it.
-    void DropCursorMoved(POINT screen) noexcept override { m_lastCursor = screen; }
+    void DropCursorMoved(POINT screen) noexcept override
+    {
+        m_lastCursor = screen;
+        m_lastDragSeen = ::GetTickCount64();
+    }
     bool Dropped(DroppedData data) override;
 
     POINT LastCursor() const noexcept { return m_lastCursor; }
+    // When a drag last moved over the toolbar (GetTickCount64; 0: never).
+    ULONGLONG LastDragSeenAt() const noexcept { return m_lastDragSeen; }
     // Runs the drops waiting (at a drop, and on kRunDropsMessage).
     void RunPendingDrops();
     // The link pipeline: dialog, icon, button, rebuild. `fromPage` also asks
@@ -52,6 +58,7 @@ private:
 
     IToolbarCommandHost& m_host;
     POINT m_lastCursor{};
+    ULONGLONG m_lastDragSeen = 0;
     std::deque<DroppedData> m_pending;
     bool m_running = false;
 };

@@ -1,5 +1,7 @@
 #include "MarlinToolbarCtrl.h"
 
+#include "DragDropButtonInfo.h"
+
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
 #include "config/Messages.h"
@@ -568,6 +570,12 @@ void CMarlinToolbarCtrl::ReleaseBandResources() noexcept
     m_searchBox.SetBrowser(nullptr);
 }
 
+bool CMarlinToolbarCtrl::OfferPageLink(const std::wstring& address, ULONGLONG dragStartedAt)
+{
+    if (m_drops.LastDragSeenAt() >= dragStartedAt && m_drops.LastDragSeenAt() != 0) return false;
+    return AddLinkButton(address, LinkOrigin::Page);
+}
+
 bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring& address, LinkOrigin origin)
 {
     const auto hold = HoldBand();
@@ -606,9 +614,13 @@ bool CMarlinToolbarCtrl::ToolbarHasPluginButton(int index) const
     return std::ranges::any_of(m_row.Model(), [](const ToolbarButton& button) { return button.kind == L"1"; });
 }
 
-std::optional<std::wstring> CMarlinToolbarCtrl::AskToolbarName(bool, const std::wstring&)
+std::optional<std::wstring> CMarlinToolbarCtrl::AskToolbarName(bool modify, const std::wstring& current)
 {
-    return std::nullopt; // the toolbar dialog comes with drag and drop
+    const auto hold = HoldBand();
+    using Mode = CDragDropButtonInfo::Mode;
+    CDragDropButtonInfo dialog(modify ? Mode::ModifyToolbar : Mode::AddToolbar, {current, {}, {}});
+    if (dialog.DoModal(::GetActiveWindow()) != IDOK) return std::nullopt;
+    return dialog.Texts().name;
 }
 
 bool CMarlinToolbarCtrl::SignInFromTabStrip()

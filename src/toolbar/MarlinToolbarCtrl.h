@@ -114,6 +114,10 @@ public:
     // Offers `address` as a new button of the shown toolbar through the button
     // dialog, fetches its icon and rebuilds the row; false when nothing was added.
     bool AddLinkButton(const std::wstring& address, LinkOrigin origin);
+    // A link dragged out of a page ended over the toolbar. A drag that the
+    // drop target saw since `dragStartedAt` was the drop target's to add (or
+    // to refuse): it is not offered twice.
+    bool OfferPageLink(const std::wstring& address, ULONGLONG dragStartedAt);
     // Where the cursor was last seen over the toolbar during a drag (screen coordinates).
     POINT LastDropCursor() const noexcept { return m_drops.LastCursor(); }
     // The window's registered drop target (null when the registration failed).

@@ -80,6 +80,7 @@ std::optional<std::wstring> CPageDrag::OnEvent(DISPID id, const DISPPARAMS* para
         ComPtr<IHTMLElement> source;
         m_address = SUCCEEDED(event->get_srcElement(&source)) && source ? PageDragAddress(source.Get()) : L"";
         m_dragging = true;
+        m_startedAt = ::GetTickCount64();
         return std::nullopt;
     }
     if (id != DISPID_HTMLELEMENTEVENTS2_ONDRAGEND) return std::nullopt;

@@ -37,9 +37,12 @@ public:
     std::optional<std::wstring> OnEvent(DISPID id, const DISPPARAMS* params, HWND toolbar, bool signedIn);
 
     bool Dragging() const noexcept { return m_dragging; }
+    // When the last drag began (GetTickCount64).
+    ULONGLONG StartedAt() const noexcept { return m_startedAt; }
 
 private:
     bool m_dragging = false;
+    ULONGLONG m_startedAt = 0;
     std::wstring m_address;
 };
 

@@ -40,7 +40,7 @@ protected:
         m_document = StandInDocument::Make(L"http://page.example/");
         m_body = &m_document->AddElement(L"BODY", {}, &m_document->AddElement(L"HTML"));
         m_sink = CDocEventHandler::Make();
-        m_sink->Attach(nullptr, m_toolbar.get(), [this](const std::wstring& address) { m_offers.push_back(address); });
+        m_sink->Attach(nullptr, m_toolbar.get(), [this](const std::wstring& address, ULONGLONG) { m_offers.push_back(address); });
         m_connection = ConnectionPointConnection::Advise(m_document->Identity(), DIID_HTMLDocumentEvents2, m_sink->Identity());
         ASSERT_TRUE(m_connection);
         SharedState().IsLoggedIn = 1;

@@ -205,6 +205,17 @@ TEST_F(DropTest, ALinkOutOfAPageFallsBackToTheFaviconServiceWhosePngBecomesAnIco
     EXPECT_EQ(ErrorLog(), "");
 }
 
+TEST_F(DropTest, APageDragTheDropTargetTookIsNotOfferedAgain)
+{
+    const ULONGLONG started = ::GetTickCount64();
+    Drop(TextObject(L"http://twice.google.example/").Get());
+    const size_t buttons = MainButtons().size();
+    EXPECT_FALSE(m_toolbar.OfferPageLink(L"http://twice.google.example/", started));
+    EXPECT_EQ(MainButtons().size(), buttons);
+    EXPECT_TRUE(m_toolbar.OfferPageLink(L"http://once.google.example/", ::GetTickCount64() + 1))
+        << "a drag the drop target never saw (a page of another integrity level)";
+}
+
 TEST_F(DropTest, GoogleNeverDownloadsAndTextThatIsNoAddressAddsNothing)
 {
     Drop(TextObject(L"https://www.google.com/search?q=marlin").Get());
