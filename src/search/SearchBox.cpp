@@ -64,8 +64,9 @@ void CSearchBox::LayoutSearchBox(HWND parent, const RECT& rect)
 {
     if (!hwnd()) {
         if (!Create(parent, rect, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN)) return;
-        // A search made before the drop-down was ever opened keeps what is stored.
-        m_search.History().LoadHistory();
+        // Suggestions come from what is stored; the list of the drop-down is
+        // loaded again whenever it opens.
+        m_search.History().LoadStoredHistory();
         const SearchBoxLayout parts = LayoutSearchBoxParts(rect.right - rect.left, rect.bottom - rect.top, Compact());
         m_historyButton.CreateIn(hwnd(), parts.historyButton);
         m_engineButton.CreateIn(hwnd(), parts.engineButton);

@@ -71,8 +71,15 @@ std::wstring AppendKeyword(const std::wstring& keywords, const std::wstring& que
 
 void CSearchHistory::LoadHistory()
 {
+    LoadStoredHistory();
+    if (!m_entries.empty()) return;
+    m_entries = SplitKeywords(CReadRegistryValues().GetMTSettingsFromIniFile(kKeyWordsSetting));
+    std::ranges::stable_sort(m_entries, ListOrder);
+}
+
+void CSearchHistory::LoadStoredHistory()
+{
     m_entries = ReadStoredNames();
-    if (m_entries.empty()) m_entries = SplitKeywords(CReadRegistryValues().GetMTSettingsFromIniFile(kKeyWordsSetting));
     std::ranges::stable_sort(m_entries, ListOrder);
 }
 

@@ -29,6 +29,9 @@ public:
     // Fills the list from the stored history, sorted with case ignored; when
     // that is empty, from the keyword list (empty pieces included).
     void LoadHistory();
+    // The stored history alone, without the keywords (the list a search box
+    // starts with: its suggestions come from what was searched).
+    void LoadStoredHistory();
     // Empties the list only (the drop-down opened while signed out).
     void ClearList() noexcept { m_entries.clear(); }
     // Records a trimmed, non-empty query: in the history when signed in and

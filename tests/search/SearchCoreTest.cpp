@@ -111,6 +111,8 @@ TEST_F(SearchHistoryTest, RecordingFollowsTheRulesOfBothStores)
     EXPECT_TRUE(history.Entries().empty());
 
     SetIni(kKeyWordsSetting, L"cars\tboats\t\tvans");
+    history.LoadStoredHistory();
+    EXPECT_TRUE(history.Entries().empty()) << "keywords are no stored history";
     history.LoadHistory();
     EXPECT_EQ(history.Entries(), (std::vector<std::wstring>{L"", L"boats", L"cars", L"vans"})) << "seeded and sorted";
 }
