@@ -40,7 +40,7 @@ void SeedLog(const std::wstring& path, int visits)
 
 int main()
 {
-    ComInitScope com;
+    OleInitScope ole; // as the browser's window threads
     BenchInstallation installation(L"marlin-band-bench", MARLIN_IMAGES_DIR);
     const std::wstring& data = installation.data;
     test::WriteTextFile(data + L"XMLS\\ApplicationSettings.xml",

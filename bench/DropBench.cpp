@@ -98,7 +98,7 @@ Figures Measure(CMarlinToolbarCtrl& toolbar, const std::wstring& login, const st
 
 int main()
 {
-    ComInitScope com;
+    OleInitScope ole; // as the browser's window threads
     BenchInstallation installation(L"marlin-drop-bench", MARLIN_IMAGES_DIR);
     const std::wstring& data = installation.data;
     auto& env = test::ScriptedEnvironment::Instance();

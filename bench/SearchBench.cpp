@@ -68,7 +68,7 @@ void Pump()
 
 int main()
 {
-    ComInitScope com;
+    OleInitScope ole; // as the browser's window threads
     BenchInstallation installation(L"marlin-search-bench", MARLIN_IMAGES_DIR);
     {
         unique_hkey history = CreateRegistryKey(HKEY_CURRENT_USER, L"software\\MarlinToolbar\\All\\History", KEY_ALL_ACCESS);

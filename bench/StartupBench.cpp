@@ -340,7 +340,7 @@ int MarkedLoads(standin::BrowserFrame& frame, const std::wstring& data, const st
 
 int main(int argc, char** argv)
 {
-    ComInitScope com;
+    OleInitScope ole; // as the browser's window threads
     BenchInstallation installation(L"marlin-startup-bench", MARLIN_IMAGES_DIR);
     test::WriteTextFile(installation.data + L"XMLS\\ApplicationSettings.xml",
                         "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"1\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"1\"/></MTRoot>");

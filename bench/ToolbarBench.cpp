@@ -83,7 +83,7 @@ void PrintHoldings(const char* when, const Holdings& h)
 
 int main()
 {
-    ComInitScope com;
+    OleInitScope ole; // as the browser's window threads
     BenchInstallation installation(L"marlin-toolbar-bench", MARLIN_IMAGES_DIR);
     const std::wstring& data = installation.data;
     test::ScriptedEnvironment::Instance().chooseMenuCommand = [](HMENU) { return 0u; };

@@ -97,6 +97,22 @@ private:
 // Initialises COM (apartment model) for the current thread for the life of the
 // scope. When the thread already runs another model, COM is still usable and
 // nothing is undone at the end.
+// OLE on the calling thread for the scope, as a browser's window threads
+// have it (drag and drop, the clipboard): hosts and benchmarks of the band.
+class OleInitScope {
+public:
+    OleInitScope() noexcept : m_hr(::OleInitialize(nullptr)) {}
+    ~OleInitScope()
+    {
+        if (SUCCEEDED(m_hr)) ::OleUninitialize();
+    }
+    OleInitScope(const OleInitScope&) = delete;
+    OleInitScope& operator=(const OleInitScope&) = delete;
+
+private:
+    HRESULT m_hr;
+};
+
 class ComInitScope {
 public:
     ComInitScope() noexcept : m_hr(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}

@@ -96,7 +96,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     if (argv) ::LocalFree(argv);
 
-    marlin::ComInitScope com;
+    marlin::OleInitScope ole; // as the browser's window threads
     standin::BrowserOptions options;
     options.quitOnClose = true;
     standin::BrowserFrame frame(std::move(options));
