@@ -62,11 +62,6 @@ protected:
     {
         Drag(Row(), At(Row(), CommandOf(from)), Target(to), keys);
     }
-    static void Pump()
-    {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-    }
     static int CursorWidth()
     {
         ICONINFO info{};

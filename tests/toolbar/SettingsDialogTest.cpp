@@ -41,7 +41,6 @@ protected:
         EXPECT_TRUE(ran) << "the dialog did not open";
     }
     static bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)); }
-    static void Press(HWND window, int id) { ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
     static void ClickBox(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
     static void ChooseSkin(HWND page, const wchar_t* name)
     {
@@ -73,9 +72,7 @@ TEST_F(SettingsDialogTest, ApplyWritesOnlyChangesAndTheChosenSkinsNumber)
     const std::string before = SettingsDocument();
     const LONG flag = SharedState().SettingsChanged;
     InDialog([&](HWND dialog, HWND page) {
-        wchar_t caption[64] = {};
-        ::GetWindowTextW(dialog, caption, 64);
-        EXPECT_STREQ(caption, L"Settings");
+        EXPECT_EQ(WindowText(dialog), L"Settings");
         EXPECT_EQ(::SendDlgItemMessageW(dialog, IDC_SETTINGS_TABS, TCM_GETITEMCOUNT, 0, 0), 1)
             << "no plug-in button: one tab";
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog, IDC_SETTINGS_OK)));

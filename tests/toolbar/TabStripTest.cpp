@@ -71,9 +71,7 @@ TEST_F(TabStripTest, SignedOutThePseudoTabSignsInAndTabsThatDoNotFitScroll)
     EXPECT_EQ(Names().back(), L"Add Tab");
     std::wstring opened;
     env().dialogScript = [&](HWND dialog) {
-        wchar_t title[64] = {};
-        ::GetWindowTextW(dialog, title, 64);
-        opened = title;
+        opened = WindowText(dialog);
         ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     };
     ClickTab(Tabs().TabCount() - 1);

@@ -20,9 +20,6 @@ using namespace marlin::test;
 
 namespace {
 
-const wchar_t kSettings[] =
-    L"<MTRoot><Popup Status=\"0\"/><LogURL Yes=\"0\"/><AutoUpdate Plugin=\"1\"/><Skin ID=\"%d\"/></MTRoot>";
-
 // Child: a second browser window in its own process. Args: Windows folder,
 // registry root, scenario, scratch folder. Writes "ready"
 // once its toolbar is up; after "changed" appears it must see the change
@@ -82,7 +79,7 @@ protected:
     {
         ToolbarFixture::SetUp();
         WriteLogin(Golden(L"Sync.xml"));
-        WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 1)));
+        WriteSettings(1);
         InstallSkins();
     }
 
@@ -153,7 +150,7 @@ TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
 
     const std::pair<const wchar_t*, std::function<void()>> changes[] = {
         {L"settings", [&] {
-             WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 2)));
+             WriteSettings(2);
              RaiseChange(SharedState().SettingsChanged);
          }},
         {L"skin", [&] {
