@@ -4,7 +4,7 @@
 
 #include "document/ButtonOperations.h"
 #include "document/SignIn.h"
-#include "support/Processes.h"
+#include "support/Dialogs.h"
 #include "support/LockProbes.h"
 
 using namespace marlin;
@@ -12,20 +12,11 @@ using namespace marlin::test;
 
 namespace {
 
-constexpr wchar_t kEntries[] =
-    L"<Root><Tab Name=\"T\" TabID=\"1\"><Buttons ID=\"1\">"
-    L"<ButtDesc NAME=\"Search the web\" img=\"x.ico\" urlstring=\"http://a.example/?q=1&amp;amp;r=2\""
-    L" command=\"ignored\" newwindow=\"popup\" sliderWindow=\"yes\" Enable=\"maybe\">"
-    L"<Item caption=\"One\" name=\"not a caption\" img=\"C:\\icons\\one.ico\" sliderwindow=\"yes\" Enable=\"no\""
-    L" command=\"run&amp;amp;go\" newwindow=\"yes\" cid=\"7\" catId=\"8\" KeyWordSearchURL=\"k?a=1&amp;b=2\"/>"
-    L"<Item caption=\"Two\" newwindow=\"bogus\"/>"
-    L"</ButtDesc></Buttons></Tab></Root>";
-
 TEST_F(DocumentTest, OneReaderForButtonsAndEntries)
 {
     WriteTextFile(data + L"Images\\x.ico", "icon");
     auto document = XmlDocument::Create();
-    ASSERT_TRUE(document->LoadXml(kEntries));
+    ASSERT_TRUE(document->LoadXml(Golden(L"entries.xml")));
     auto tab = TabElements(*document).front();
     XmlElement description = FirstChildNamed(FirstChildNamed(tab.Get(), L"Buttons").Get(), L"ButtDesc");
 
@@ -56,14 +47,7 @@ TEST_F(DocumentTest, OneReaderForButtonsAndEntries)
 TEST_F(DocumentTest, RenumberingGivesPositionsAndStopsAfterThePseudoToolbar)
 {
     auto document = XmlDocument::Create();
-    ASSERT_TRUE(document->LoadXml(
-        L"<Root>"
-        L"<Tab Name=\"A\" TabID=\"7\" IDGen=\"9\"><Buttons ID=\"4\"/><Combo ID=\"-1\"/><Note ID=\"x\"/>"
-        L"<Buttons ID=\"9\"/><Buttons ID=\"2\"/></Tab>"
-        L"<Tab Name=\"B\" TabID=\"3\"/>"
-        L"<Tab Name=\"Add\" TabID=\"-1\" type=\"0\"/>"
-        L"<Tab Name=\"Stray\" TabID=\"42\"/>"
-        L"</Root>"));
+    ASSERT_TRUE(document->LoadXml(Golden(L"renumbering.xml")));
     RenumberDocument(*document);
     EXPECT_EQ(Outline(*document), L"A:1/4[1,2,x,3,4] B:2/0[] Add:3/0[] Stray:42/[] ");
 }
@@ -190,50 +174,26 @@ TEST_F(DocumentTest, AnEditTellsTheHostAfterItsLockAndWritesNothingWithoutIt)
     EXPECT_NE(ReadTextFile(errorLog).find("not saved: MarlinToolbarLogin.xml"), std::string::npos);
 }
 
-// Child: sets the shared current toolbar to its argument.
-int SetSharedToolbarChild(const std::vector<std::wstring>& args)
-{
-    SharedState().CurrentToolbar = args.empty() ? -1 : ParseInt(args[0]);
-    return SharedState().IsLoggedIn == 1 ? 0 : 1;
-}
-ChildRegistration g_setSharedToolbar(L"set-shared-toolbar", &SetSharedToolbarChild);
-
-TEST_F(DocumentTest, SharedInstanceStateIsOneCopyForEveryProcess)
-{
-    SharedState().IsLoggedIn = 1;
-    EXPECT_EQ(WaitChild(StartChild(CurrentProgram(), L"set-shared-toolbar", L"7")), 0);
-    EXPECT_EQ(SharedState().CurrentToolbar, 7);
-}
-
-class SignInTest : public DocumentTest {
-protected:
-    static std::wstring Text(HWND dialog, int id)
-    {
-        wchar_t buffer[300] = {};
-        ::GetDlgItemTextW(dialog, id, buffer, 300);
-        return buffer;
-    }
-    static void Click(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-};
+using SignInTest = DocumentTest;
 
 TEST_F(SignInTest, LoginChecksFieldsInOrderAndAcceptsTheAccountInAnyCase)
 {
     std::vector<std::wstring> seen;
     env().dialogScript = [&](HWND dialog) {
-        seen.push_back(Text(dialog, IDC_SIGNIN_USERID) + L"|" + Text(dialog, IDC_SIGNIN_PASSWORD));
+        seen.push_back(ItemText(dialog, IDC_SIGNIN_USERID) + L"|" + ItemText(dialog, IDC_SIGNIN_PASSWORD));
         ::SetDlgItemTextW(dialog, IDC_SIGNIN_USERID, L"");
         ::SetDlgItemTextW(dialog, IDC_SIGNIN_PASSWORD, L"");
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDOK);
         EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, IDC_SIGNIN_USERID));
         ::SetDlgItemTextW(dialog, IDC_SIGNIN_USERID, L" \tKELPORA ");
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDOK);
         EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, IDC_SIGNIN_PASSWORD));
         ::SetDlgItemTextW(dialog, IDC_SIGNIN_PASSWORD, L"wrong");
-        Click(dialog, IDOK);
-        seen.push_back(Text(dialog, IDC_SIGNIN_USERID) + L"|" + Text(dialog, IDC_SIGNIN_PASSWORD));
+        ClickButton(dialog, IDOK);
+        seen.push_back(ItemText(dialog, IDC_SIGNIN_USERID) + L"|" + ItemText(dialog, IDC_SIGNIN_PASSWORD));
         ::SetDlgItemTextW(dialog, IDC_SIGNIN_USERID, L"  KelPora ");
         ::SetDlgItemTextW(dialog, IDC_SIGNIN_PASSWORD, L"kelpora\t");
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDOK);
     };
     POINT below{40, 60};
     CSignIn dialog(below);
@@ -248,7 +208,7 @@ TEST_F(SignInTest, CancelAndCloseChangeNothing)
     HWND shown = nullptr;
     env().dialogScript = [&](HWND dialog) {
         ::GetWindowRect(shown = dialog, &placed);
-        Click(dialog, IDC_SIGNIN_CANCEL);
+        ClickButton(dialog, IDC_SIGNIN_CANCEL);
     };
     CSignIn signIn(POINT{123, 77});
     EXPECT_EQ(signIn.DoModal(nullptr), 720);

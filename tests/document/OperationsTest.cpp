@@ -11,19 +11,6 @@ using namespace marlin::test;
 
 namespace {
 
-// Three toolbars: A with buttons 1 (built-in), 2, 3; B with 1; C empty.
-constexpr wchar_t kThreeToolbars[] =
-    L"<Root Default=\"2\">"
-    L"<Tab Name=\"A\" TabID=\"1\" IDGen=\"3\">"
-    L"<Buttons ID=\"1\" PluginType=\"9\"><ButtDesc name=\"Home\"/></Buttons>"
-    L"<Buttons ID=\"2\" PluginType=\"0\"><ButtDesc name=\"Two\"/></Buttons>"
-    L"<Buttons ID=\"3\" PluginType=\"1\" PluginId=\"p7\"><ButtDesc name=\"Plug\"><Item caption=\"old\"/></ButtDesc></Buttons>"
-    L"</Tab>"
-    L"<Tab Name=\"B\" TabID=\"2\" IDGen=\"1\"><Buttons ID=\"1\" PluginType=\"0\"><ButtDesc name=\"B1\"/></Buttons></Tab>"
-    L"<Tab Name=\"C\" TabID=\"3\" IDGen=\"0\"/>"
-    L"<Tab Name=\"Add Toolbar\" TabID=\"4\" type=\"0\" UrlString=\"\"/>"
-    L"</Root>";
-
 const std::vector<std::wstring> kTabNames = {L"A", L"B", L"C", L"Add Toolbar"};
 
 class OperationsTest : public DocumentTest {
@@ -31,7 +18,7 @@ protected:
     void SetUp() override
     {
         DocumentTest::SetUp();
-        WriteLogin(kThreeToolbars);
+        WriteLogin(Golden(L"three-toolbars.xml")); // A: Home, Two, Plug (p7); B: B1; C empty
     }
 };
 
