@@ -224,34 +224,21 @@ TEST_F(SignInTest, CancelAndCloseChangeNothing)
 
 TEST_F(SignInTest, WindowsFollowTheStoredState)
 {
-    std::vector<std::wstring> loaded;
-    auto load = [&](const std::wstring& path) {
-        loaded.push_back(path);
-        return true;
-    };
+    // A pass of one window a line: the stored value ("already": another window switched the shared state first;
+    // "fails": the document does not load) => the switch, the shared state, the document shown and the one loaded.
     bool showsLogin = false;
     SharedState().IsLoggedIn = 0;
-    EXPECT_EQ(FollowStoredSignInState(L"1", showsLogin, load), SignInSwitch::ToLoginDocument);
-    EXPECT_EQ(SharedState().IsLoggedIn, 1);
-    EXPECT_TRUE(showsLogin);
-    EXPECT_EQ(FollowStoredSignInState(L"1", showsLogin, load), SignInSwitch::None);
-
-    // Another window signed out; this one still shows the login document.
-    EXPECT_EQ(FollowStoredSignInState(L"0", showsLogin, load), SignInSwitch::ToBasicDocument);
-    EXPECT_EQ(SharedState().IsLoggedIn, 0);
-    EXPECT_FALSE(showsLogin);
-
-    // A window whose flag disagrees with an already switched shared state follows too.
-    SharedState().IsLoggedIn = 1;
-    EXPECT_EQ(FollowStoredSignInState(L"1", showsLogin, load), SignInSwitch::ToLoginDocument);
-    EXPECT_EQ(loaded, (std::vector<std::wstring>{login(), BasicDocumentPath(), login()}));
-
-    // An odd stored value means signed out, and a failed load switches nothing.
-    EXPECT_EQ(FollowStoredSignInState(L"yes", showsLogin, load), SignInSwitch::ToBasicDocument);
-    EXPECT_EQ(FollowStoredSignInState(L"yes", showsLogin, load), SignInSwitch::None);
-    EXPECT_EQ(FollowStoredSignInState(L"1", showsLogin, [](const std::wstring&) { return false; }),
-              SignInSwitch::None);
-    EXPECT_EQ(SharedState().IsLoggedIn, 0);
+    ExpectGoldenTable("follow-stored-state.txt", [&](const std::wstring& pass) {
+        if (pass.ends_with(L"already")) SharedState().IsLoggedIn = 1;
+        std::wstring loaded = L"nothing";
+        auto load = [&](const std::wstring& path) {
+            loaded = path;
+            return !pass.ends_with(L"fails");
+        };
+        const SignInSwitch result = FollowStoredSignInState(pass.substr(0, pass.find(L' ')), showsLogin, load);
+        return Format(L"switch %d, shared %d, shows %ls, loaded %ls", static_cast<int>(result), SharedState().IsLoggedIn,
+                      showsLogin ? L"login" : L"basic", loaded.c_str());
+    }, scratch());
 }
 
 TEST_F(SignInTest, TheStoredStateIsWrittenToBothStores)
