@@ -26,8 +26,8 @@ inline void ExpectGolden(const char* name, std::string actual, const std::wstrin
     EXPECT_EQ(actual, ReadTextFile(path)) << "golden file " << name;
 }
 
-// A table kept in golden/<name>, a case a line: "input => answer". Each input,
-// in order, is answered by `answer`; the file is compared with the lines so answered.
+// A table kept in golden/<name>, a case a line: "input => answer" ("#": a comment).
+// Each input, in order, is answered by `answer`; the file is compared with the lines so answered.
 template <typename Answer>
 void ExpectGoldenTable(const char* name, Answer answer, const std::wstring& scratch = {})
 {
@@ -37,7 +37,7 @@ void ExpectGoldenTable(const char* name, Answer answer, const std::wstring& scra
         end = std::min(text.find(L'\n', at), text.size());
         const std::wstring line = text.substr(at, end - at - (end > at && text[end - 1] == L'\r' ? 1 : 0));
         const std::wstring input = line.substr(0, line.find(L" => "));
-        if (!line.empty()) table += input + L" => " + answer(input) + L"\r\n";
+        if (!line.empty()) table += line.starts_with(L"#") ? line + L"\r\n" : input + L" => " + answer(input) + L"\r\n";
     }
     ExpectGolden(name, ToUtf8(table), scratch);
 }
