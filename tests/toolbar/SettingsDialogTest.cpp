@@ -12,7 +12,6 @@
 #include "support/LockProbes.h"
 
 #include <functional>
-#include <optional>
 
 using namespace marlin;
 using namespace marlin::test;
@@ -227,47 +226,34 @@ TEST_F(SkinPaintTest, BackgroundOfColoursPicturesAndEveryFallback)
     WriteTextFile(Skins() + L"7\\Huge.bmp", huge + std::string(64, '\x7f'));
     CopyFiles(Skins() + L"2", L"ToolbarPattern.bmp", Skins() + L"7");
 
-    struct Case {
-        const char* what;
-        std::optional<std::string> database; // nothing: no database
-        int skin;
-        COLORREF solid;                      // CLR_NONE: the skin's toolbar picture as a pattern
-    };
-    const Case cases[] = {
-        {"colours only", build, 1, RGB(186, 206, 234)},
-        {"pictures", build, 2, CLR_NONE},
-        {"no such skin", build, 9, kBuiltInToolbarBackground},
-        {"no database", std::nullopt, 2, kBuiltInToolbarBackground},
-        {"picture that is text", pictureSkin("Text.bmp"), 7, RGB(1, 2, 3)},
-        {"picture of 10,000 x 10,000", pictureSkin("Huge.bmp"), 7, RGB(1, 2, 3)},
-        {"picture outside the folder", pictureSkin("..\\2\\ToolbarPattern.bmp"), 7, RGB(1, 2, 3)},
-        {"picture in the folder", pictureSkin("ToolbarPattern.bmp"), 7, CLR_NONE},
-        {"black for none", pictureSkin(""), 8, kBuiltInToolbarBackground},
-    };
     unique_hbitmap pattern(static_cast<HBITMAP>(::LoadImageW(nullptr, (Skins() + L"2\\ToolbarPattern.bmp").c_str(),
                                                              IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     Canvas expected(32, 32);
     ::SelectObject(expected.dc(), pattern.get()); // the canvas's own bitmap goes back with it
-    for (const Case& c : cases) {
-        if (c.database) {
-            WriteTextFile(Skins() + L"MTSkins.xml", *c.database);
-        } else {
+    // A point's colour, "pattern" where it is the skin's toolbar picture repeated.
+    auto colour = [&](const Canvas& canvas, int x, int y) {
+        const COLORREF at = canvas.At(x, y);
+        return at == expected.At(x % 32, y % 32) ? std::wstring(L"pattern")
+                                                 : Format(L"%d,%d,%d", GetRValue(at), GetGValue(at), GetBValue(at));
+    };
+    // A case a line: what; the database ("build", "none", or "picture=" skin 7's picture); the skin chosen =>
+    // three points of the toolbar, one of an inner row that erases through it at an offset, whether it has a picture.
+    ExpectGoldenTable("SkinPaint.txt", [&](const std::wstring& line) {
+        const size_t database = line.find(L"; ") + 2, skin = line.rfind(L"; ");
+        const std::wstring source = line.substr(database, skin - database);
+        if (source == L"none") {
             ::DeleteFileW((Skins() + L"MTSkins.xml").c_str());
+        } else {
+            WriteTextFile(Skins() + L"MTSkins.xml", source == L"build" ? build : pictureSkin(ToUtf8(source.substr(8)).c_str()));
         }
-        ChooseInOtherWindow(c.skin);
-        Canvas canvas(40, 30);
+        ChooseInOtherWindow(ParseInt(line.substr(skin + 2)));
+        Canvas canvas(40, 30), child(8, 8);
         ::SendMessageW(m_toolbar.hwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0);
-        // A transparent inner row erases through the toolbar, its drawing offset to the toolbar's coordinates.
-        Canvas child(8, 8);
         ::SetWindowOrgEx(child.dc(), 37, 5, nullptr);
         ::SendMessageW(m_toolbar.hwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(child.dc()), 0);
-        for (const POINT at : {POINT{0, 0}, POINT{5, 3}, POINT{33, 29}}) {
-            const COLORREF want = c.solid == CLR_NONE ? expected.At(at.x % 32, at.y % 32) : c.solid;
-            EXPECT_EQ(canvas.At(at.x, at.y), want) << c.what << " at " << at.x << "," << at.y;
-        }
-        EXPECT_EQ(child.At(37, 5), c.solid == CLR_NONE ? expected.At(37 % 32, 5) : c.solid) << c.what << ": offset";
-        EXPECT_EQ(m_toolbar.Skin().HasPicture(SkinPart::ToolbarBackground), c.solid == CLR_NONE) << c.what;
-    }
+        return colour(canvas, 0, 0) + L" " + colour(canvas, 5, 3) + L" " + colour(canvas, 33, 29) + L", offset " +
+               colour(child, 37, 5) + (m_toolbar.Skin().HasPicture(SkinPart::ToolbarBackground) ? L", picture" : L"");
+    });
     EXPECT_EQ(env().messageBoxes.size(), 1u) << "the missing database is told once";
 }
 
