@@ -39,6 +39,7 @@ void ExpectGoldenTable(const char* name, Answer answer, const std::wstring& scra
         const std::wstring input = line.substr(0, line.find(L" => "));
         if (!line.empty()) table += line.starts_with(L"#") ? line + L"\r\n" : input + L" => " + answer(input) + L"\r\n";
     }
+    EXPECT_NE(table.find(L" => "), std::wstring::npos) << "no cases in golden file " << name;
     ExpectGolden(name, ToUtf8(table), scratch);
 }
 
