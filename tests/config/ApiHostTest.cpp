@@ -1,7 +1,8 @@
 // Messages to the plug-in API host, delivered to the real stand-in program by
-// real WM_COPYDATA (and once to a window of the test's own, to see the bytes).
+// real WM_COPYDATA (and once to a stand-in of the test's own, to see the bytes).
 #include "config/ApiHost.h"
 #include "support/Installation.h"
+#include "support/LockProbes.h"
 #include "support/Processes.h"
 
 using namespace marlin;
@@ -95,29 +96,12 @@ TEST_F(ApiHostTest, FailingLaunchIsTriedThreeTimesInTheLifeOfTheProcess)
     ExpectGolden("api-host-late.log", HostLog());
 }
 
-std::string g_received;
-
-LRESULT CALLBACK CapturingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message != WM_COPYDATA) return ::DefWindowProcW(window, message, wParam, lParam);
-    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    const std::wstring text(static_cast<const wchar_t*>(copy->lpData), copy->cbData / sizeof(wchar_t));
-    g_received += ToUtf8(Format(L"%u %u %u ", static_cast<unsigned>(wParam), static_cast<unsigned>(copy->dwData),
-                                static_cast<unsigned>(copy->cbData - text.size() * 2)) + text) + "\r\n";
-    return TRUE;
-}
-
 TEST_F(ApiHostTest, CopyDataCarriesTheTextAndOneByteOfItsTerminator)
 {
-    WNDCLASSW windowClass{0, &CapturingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"MarlinConfigTestsHost"};
-    ::RegisterClassW(&windowClass);
-    unique_hwnd window(::CreateWindowExW(0, windowClass.lpszClassName, L"MarlinToolbarAPI", WS_OVERLAPPED, 0, 0, 10, 10,
-                                         nullptr, nullptr, nullptr, nullptr));
-    ASSERT_TRUE(window);
-    g_received.clear();
+    FakeApiHost host(scratch() + L"unlocked");
     SendToApiHost(3, L"DropURL.ico");
     // Sender 0, dwData 0, and the extra byte of the terminator, then the text.
-    ExpectGolden("copy-data.txt", g_received);
+    ExpectGolden("copy-data.txt", host.Received());
 }
 
 } // namespace

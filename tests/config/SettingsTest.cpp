@@ -1,7 +1,11 @@
 // The settings store (registry first, then MarlinToolbar.ini; the Vista rules;
-// the browser's pop-up manager switch), and ApplicationSettings.xml read into
-// the process-wide values and written back.
+// the browser's pop-up manager switch), ApplicationSettings.xml read into the
+// process-wide values and written back, the skin database read against hostile
+// files (the failure told once per process, logged each time it starts
+// failing), and protected mode: the cached browser answer and the writable
+// copy of the data folder.
 #include "config/ApplicationSettings.h"
+#include "config/Skins.h"
 #include "support/Installation.h"
 #include "support/LockProbes.h"
 
@@ -32,13 +36,9 @@ TEST_F(SettingsStoreTest, ReadsPreferTheRegistryAndFallBackToTheFile)
     SetSetting(L"Pkey", std::wstring(300, L'k'));
     SetSetting(L"SearchSite", L"%WINDIR%\\x", REG_EXPAND_SZ);
 
-    EXPECT_EQ(store.GetRegistryValue(L"ApplicationPath"), L"C:\\FromRegistry\\"); // trimmed, backslash added
-    EXPECT_EQ(store.GetRegistryValue(L"IsLogin"), L"1");                        // key there, value not
-    EXPECT_EQ(store.GetRegistryValue(L"btbho"), L"file-btbho");                 // blanks only
-    EXPECT_EQ(store.GetRegistryValue(L"WndSize"), L"640");                      // wrong type
-    EXPECT_EQ(store.GetRegistryValue(L"Pkey"), std::wstring(260, L'k'));
-    EXPECT_EQ(store.GetRegistryValue(L"SearchSite"), L"%WINDIR%\\x");           // not expanded
-    EXPECT_EQ(store.GetRegistryValue(L"Nowhere"), L"");
+    // Trimmed with a backslash added; the key there but not the value, blanks only and the wrong type read the
+    // file; cut to 260; not expanded; nowhere.
+    ExpectGoldenTable("registry-reads.txt", [&](const std::wstring& name) { return store.GetRegistryValue(name); });
     EXPECT_EQ(store.GetMTSettingsFromIniFile(L"KeyWords"), std::wstring(255, L'w'));
     EXPECT_FALSE(FileExists(errorLog)) << "the file existed throughout: nothing to report";
 }
@@ -194,13 +194,10 @@ TEST_F(ApplicationSettingsTest, ReadsAttributeZeroAndFollowsTheBrowsersPopupSwit
     int skinLoads = 0;
     SetSkinLoader([&] { ++skinLoads; return 1; });
     EXPECT_EQ(InitializeApplicationSettings(), 1);
-    EXPECT_EQ(g_ApplicationPath.get(), data);
-    EXPECT_EQ(g_InstallPath.get(), data);
-    EXPECT_EQ(g_PopupMgr, 0) << "the browser's \"no\" wins over the document";
-    EXPECT_EQ(g_LogURL, 1) << "the first attribute counts, whatever its name";
-    EXPECT_EQ(g_AutoUpdate, 1);
-    EXPECT_EQ(g_Skin, 3);
-    EXPECT_EQ(skinLoads, 1);
+    EXPECT_EQ(g_ApplicationPath.get() + L"|" + g_InstallPath.get(), data + L"|" + data);
+    // The browser's "no" wins over the document; the first attribute counts, whatever its name.
+    EXPECT_EQ(Format(L"popup %d log %d update %d skin %d loads %d", g_PopupMgr.load(), g_LogURL.load(), g_AutoUpdate.load(),
+                     g_Skin.load(), skinLoads), L"popup 0 log 1 update 1 skin 3 loads 1");
     ExpectGolden("settings-after-start.xml", ReadTextFile(path())); // Popup follows the switch
     EXPECT_EQ(Ini(L"OsInfo"), L"XP");
 
@@ -253,6 +250,257 @@ TEST_F(ApplicationSettingsTest, TheHostHearsOfASaveOnlyAfterTheLockAndNoSaveIsMa
     ASSERT_EQ(env().messageBoxes.size(), 1u) << "the user learns that nothing was saved";
     ExpectGolden("settings-locked-log.xml", ReadTextFile(errorLog));
     EXPECT_EQ(ReadTextFile(path()), before);
+}
+
+std::wstring Render(const SkinState& state)
+{
+    static const wchar_t* const kNames[] = {L"line", L"tab", L"strip", L"toolbar"};
+    std::wstring text = Format(L"skin %d %ls type %d", state.number, state.found ? L"found" : L"built-in", state.type);
+    for (size_t part = 0; part < kSkinPartCount; ++part) {
+        const SkinPartValue& value = state.parts[part];
+        text += Format(L" | %ls ", kNames[part]);
+        text += value.colour ? Format(L"%d,%d,%d", GetRValue(*value.colour), GetGValue(*value.colour),
+                                      GetBValue(*value.colour))
+                             : L"-";
+        if (!value.image.empty()) text += L" " + value.image;
+    }
+    return text;
+}
+
+std::string ThousandSkins()
+{
+    std::string xml = "<Skins>";
+    for (int id = 1; id <= 1000; ++id) {
+        xml += "<Skin ID=\"" + std::to_string(id) + "\" SkinType=\"0\" Name=\"S" + std::to_string(id) +
+               "\"><TabColor R=\"" + std::to_string(id % 256) + "\" G=\"1\" B=\"2\"/></Skin>";
+    }
+    return xml + "</Skins>";
+}
+
+class SkinsTest : public InstallationFixture {
+protected:
+    void SetUp() override
+    {
+        InstallationFixture::SetUp();
+        Install(false);
+        skins = MakeFolder(L"Data\\Skins");
+    }
+    void WriteDatabase(const std::string& xml) { ASSERT_TRUE(WriteTextFile(skins + L"MTSkins.xml", xml)); }
+    std::wstring skins;
+};
+
+TEST_F(SkinsTest, WhatAppliesFromHostileDatabases)
+{
+    // A case a line: what, the skin chosen, the database ("none": no file; "same": the case before's; "1000": a
+    // thousand skins), then what loads and applies.
+    ExpectGoldenTable("skins.txt", [&](const std::wstring& input) {
+        const size_t chosen = input.find(L"; ") + 2, database = input.find(L"; ", chosen) + 2;
+        if (input.substr(database) == L"none") {
+            ::DeleteFileW((skins + L"MTSkins.xml").c_str());
+        } else if (input.substr(database) != L"same") {
+            WriteDatabase(input.substr(database) == L"1000" ? ThousandSkins() : ToUtf8(input.substr(database)));
+        }
+        g_Skin = ParseInt(input.substr(chosen));
+        const int loaded = LoadSkin();
+        return Format(L"%d %ls", loaded, Render(CurrentSkin()).c_str());
+    });
+
+    // Three failing loads, then a fourth after the database came back: one
+    // message for the process, an entry each time the database starts failing.
+    ExpectGolden("skins-message.txt", MessageBoxes());
+    const std::string log = ReadTextFile(errorLog);
+    size_t entries = 0;
+    for (size_t at = 0; (at = log.find("[LoadSkin]", at)) != std::string::npos; ++at) ++entries;
+    EXPECT_EQ(entries, 2u);
+}
+
+TEST_F(SkinsTest, TheListKeepsEveryUsableNumberOnceWithAName)
+{
+    EXPECT_TRUE(LoadSkinList().empty());
+    WriteDatabase("<Skins><Skin ID=\"4\" Name=\"Graphite\"/><Skin ID=\"x\" Name=\"No number\"/>"
+                  "<Skin ID=\"1\" Name=\"   \"/><Skin ID=\"4\" Name=\"Again\"/><Other ID=\"9\" Name=\"Not a skin\"/>"
+                  "<Skin ID=\"2\" Name=\"" + std::string(500, 'n') + "\"/></Skins>");
+    std::wstring lines;
+    for (const SkinListEntry& entry : LoadSkinList()) lines += Format(L"%d %ls\r\n", entry.number, entry.name.c_str());
+    ExpectGolden("skin-list.txt", ToUtf8(lines));
+}
+
+TEST_F(SkinsTest, SkinsComeFromTheInstallationAlsoInProtectedModeAndNeverFromTheCurrentFolder)
+{
+    // On Vista the data folder may be the writable copy; skins stay with the installation.
+    env().osMajor = 6;
+    const std::wstring install = MakeFolder(L"Install");
+    SetIni(L"ApplicationPath", install);
+    g_ApplicationPath = MakeFolder(L"Writable");
+    EXPECT_EQ(SkinDatabasePath(), install + L"Skins\\MTSkins.xml");
+    EXPECT_EQ(SkinPicturePath(3, SkinPartValue{std::nullopt, L"Bar.bmp"}), install + L"Skins\\3\\Bar.bmp");
+    EXPECT_EQ(SkinPicturePath(3, SkinPartValue{std::nullopt, L"..\\Bar.bmp"}), L"");
+    // No installation folder known: no path relative to the current folder either.
+    env().osMajor = 5;
+    g_ApplicationPath = std::wstring();
+    EXPECT_EQ(SkinDatabasePath(), L"");
+    EXPECT_EQ(SkinPicturePath(3, SkinPartValue{std::nullopt, L"Bar.bmp"}), L"");
+}
+
+class ProtectedModeTest : public InstallationFixture {
+protected:
+    void SetUp() override
+    {
+        InstallationFixture::SetUp();
+        env().shellExecuteResult = 2; // no API host runs here, and starting one fails at once
+        root = MakeFolder(L"LowCache");
+        root.pop_back(); // the browser gives its writable folder without a trailing backslash
+    }
+    void EnterProtectedMode(const std::wstring& writableRoot)
+    {
+        env().protectedModeResult = env().writeableFolderResult = S_OK;
+        env().protectedModeAnswer = TRUE;
+        env().writeableFolder = writableRoot;
+    }
+    // The writable copy's ini file and XMLS folder, file by file, for a golden file.
+    std::string WritableCopy() const
+    {
+        const std::wstring folder = root + L"\\MarlinToolbar\\MarlinToolbar\\";
+        std::string listing = "MarlinToolbar.ini:\r\n" + ReadTextFile(folder + L"MarlinToolbar.ini");
+        for (const std::wstring& name : FilesIn(folder + L"XMLS\\")) listing += ToUtf8(name) + ":\r\n" + ReadTextFile(folder + L"XMLS\\" + name) + "\r\n";
+        return listing;
+    }
+    std::wstring root;
+};
+
+TEST_F(ProtectedModeTest, BrowserAnswerIsCachedOnlyWhenDefinitive)
+{
+    // A new process or not, the browser's result and answer; then the answer, the flag and the queries so far.
+    const struct { bool newProcess; HRESULT browser; BOOL browserAnswer; HRESULT result; BOOL flag; int queries; } steps[] = {
+        {true, S_OK, TRUE, S_OK, TRUE, 1},          {false, E_FAIL, FALSE, S_OK, TRUE, 1},
+        {true, E_NOTIMPL, FALSE, E_NOTIMPL, FALSE, 1}, {false, S_OK, TRUE, E_NOTIMPL, FALSE, 1},
+        {true, E_FAIL, FALSE, E_FAIL, FALSE, 1},    {false, E_FAIL, FALSE, E_FAIL, FALSE, 2},
+        {false, S_OK, TRUE, S_OK, TRUE, 3},         {false, S_OK, FALSE, S_OK, TRUE, 3},
+    };
+    for (const auto& step : steps) {
+        if (step.newProcess) {
+            ResetInstallPathsState();
+            env().protectedModeQueries = 0;
+        }
+        env().protectedModeResult = step.browser;
+        env().protectedModeAnswer = step.browserAnswer;
+        BOOL flag = FALSE;
+        SCOPED_TRACE(&step - steps);
+        EXPECT_EQ(IsProtectedModeProcess(flag), step.result);
+        EXPECT_EQ(flag, step.flag);
+        EXPECT_EQ(env().protectedModeQueries, step.queries);
+    }
+}
+
+TEST_F(ProtectedModeTest, WithoutAUsableWritableFolderTheDataFolderStays)
+{
+    for (auto [result, flag] : {std::pair{E_NOTIMPL, FALSE}, std::pair{S_OK, FALSE}, std::pair{E_FAIL, TRUE}}) {
+        ResetInstallPathsState();
+        EnterProtectedMode(root);
+        env().protectedModeResult = result;
+        env().protectedModeAnswer = flag;
+        g_bProtectedMode = 1;
+        g_ApplicationPath = std::wstring(L"C:\\Install\\");
+        EXPECT_EQ(SetUpProtectedModeFolders(), 1);
+        EXPECT_EQ(g_bProtectedMode, 0);
+        EXPECT_EQ(g_ApplicationPath.get(), L"C:\\Install\\");
+        EXPECT_FALSE(FolderExists(root + L"\\MarlinToolbar"));
+    }
+
+    // In protected mode, a writable folder that cannot be had, or a root below
+    // which no folder can be made: nothing is seeded or re-pointed.
+    const std::wstring blocker = scratch() + L"blocker.txt";
+    ASSERT_TRUE(WriteTextFile(blocker, "not a folder"));
+    for (const std::wstring& writable : {std::wstring(), blocker}) {
+        ResetInstallPathsState();
+        EnterProtectedMode(writable);
+        if (writable.empty()) env().writeableFolderResult = E_FAIL;
+        g_ApplicationPath = std::wstring(L"C:\\Before\\");
+        EXPECT_EQ(SetUpProtectedModeFolders(), 1);
+        EXPECT_EQ(g_bProtectedMode, 1);
+        EXPECT_EQ(g_ApplicationPath.get(), L"C:\\Before\\");
+    }
+    EXPECT_TRUE(env().shellExecutes.empty());
+}
+
+TEST_F(ProtectedModeTest, WritableCopyIsSeededOnceAndThenLivesOnItsOwn)
+{
+    const std::wstring install = MakeFolder(L"Install");
+    const std::wstring seeds = MakeFolder(L"Install\\TempCache\\XMLS");
+    for (const wchar_t* name : {L"ApplicationSettings.xml", L"Plug-in.xml", L"MarlinToolbarBasic.xml",
+                                L"MarlinToolbarErrorLog.xml", L"MarlinToolbarLogin.xml"}) {
+        ASSERT_TRUE(WriteTextFile(seeds + name, "<Seed from=\"install\"/>"));
+    }
+    ASSERT_TRUE(WriteTextFile(seeds + L"LogURL.xml", "<LogURL><Url>")); // does not parse
+    // Plug-inRules.xml is missing from the seeds.
+
+    // The installer's settings, written in another order than the copy's.
+    for (const auto& [key, value] : {std::pair<const wchar_t*, std::wstring>{L"OsInfo", L"Vista"},
+                                     {L"KeyWords", L"not copied"}, {L"DynamicIP", L"10.0.0.7"},
+                                     {L"SearchSite", L"search.example"}, {L"BaseURL", L"http://base.example/"},
+                                     {L"Pkey", L"PK-77"}, {L"btbho", L"1"}, {L"IsLogin", L"1"},
+                                     {L"ApplicationPath", install}}) {
+        SetIni(key, value);
+    }
+    env().osMajor = 6;
+    env().osMinor = 0;
+    EnterProtectedMode(root);
+    EXPECT_EQ(SetUpProtectedModeFolders(), 1);
+
+    const std::wstring dataFolder = root + L"\\MarlinToolbar\\MarlinToolbar\\";
+    const std::wstring writableXmls = dataFolder + L"XMLS\\";
+    EXPECT_EQ(g_bProtectedMode, 1);
+    EXPECT_EQ(g_ApplicationPath.get(), dataFolder);
+    EXPECT_EQ(g_InstallPath.get(), install);
+    EXPECT_TRUE(FolderExists(dataFolder + L"Images"));
+    ExpectGolden("writable-copy.txt", WritableCopy()); // no unparsable or missing seed, no KeyWords
+
+    // Second start (a new browser process): the installer's file changed, the
+    // user edited a writable document; nothing is copied again.
+    ASSERT_TRUE(WriteTextFile(MakeFolder(L"Install2\\TempCache\\XMLS") + L"MarlinToolbarLogin.xml",
+                              "<Seed from=\"install2\"/>"));
+    SetIni(L"ApplicationPath", scratch() + L"Install2\\");
+    SetIni(L"IsLogin", L"0");
+    ASSERT_TRUE(WriteTextFile(writableXmls + L"ApplicationSettings.xml", "<Seed from=\"user\"><Edited/></Seed>"));
+    auto newProcess = [&] {
+        ResetInstallPathsState();
+        EnterProtectedMode(root);
+        EXPECT_EQ(SetUpProtectedModeFolders(), 1);
+        EXPECT_EQ(g_ApplicationPath.get(), dataFolder);
+        EXPECT_EQ(g_InstallPath.get(), install);
+        ExpectGolden("writable-copy-edited.txt", WritableCopy());
+    };
+    newProcess();
+
+    // Third start without one writable document: only that one comes back, from
+    // the installation folder the writable settings name (not from the current
+    // folder, and not from the folder the Windows folder's file names now).
+    ASSERT_TRUE(::DeleteFileW((writableXmls + L"MarlinToolbarLogin.xml").c_str()));
+    const std::wstring current = MakeFolder(L"Current");
+    ASSERT_TRUE(WriteTextFile(MakeFolder(L"Current\\TempCache\\XMLS") + L"MarlinToolbarLogin.xml",
+                              "<Seed from=\"current\"/>"));
+    wchar_t previous[MAX_PATH * 2] = {};
+    ::GetCurrentDirectoryW(MAX_PATH * 2, previous);
+    ::SetCurrentDirectoryW(current.c_str());
+    newProcess();
+    ::SetCurrentDirectoryW(previous);
+}
+
+TEST_F(ProtectedModeTest, WindowsVersionsAfterVistaKeepTheWritableDataFolder)
+{
+    const std::wstring install = MakeFolder(L"Install");
+    SetIni(L"ApplicationPath", install);
+    SetSetting(L"ApplicationPath", install);
+    for (DWORD major : {6, 10}) {
+        ResetInstallPathsState();
+        env().osMajor = major;
+        env().osMinor = 1;
+        EnterProtectedMode(root);
+        SetUpProtectedModeFolders();
+        InitApplicationFolders();
+        EXPECT_EQ(g_ApplicationPath.get(), root + L"\\MarlinToolbar\\MarlinToolbar\\") << major;
+        EXPECT_EQ(ImageFolder(), install + L"Images\\");
+    }
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "support/Processes.h"
-#include "support/TestIsolation.h"
+#include "support/Golden.h"
 
 #include "MarlinToolbar_h.h"
 
@@ -85,10 +85,10 @@ TEST_F(ModuleTest, RegistrationWritesOneSetOfKeysAndUnregistrationLeavesTheShare
     // A leftover below the class key must not survive the next registration.
     CreateRegistryKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kBandClsid + L"\\Stale", KEY_WRITE);
     ASSERT_EQ(module.Register(), S_OK);
-    EXPECT_EQ(ToUtf8(Registry()), ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/Registered.txt")));
+    EXPECT_EQ(Registry(), Golden(L"Registered.txt"));
 
     ASSERT_EQ(module.Unregister(), S_OK);
-    EXPECT_EQ(ToUtf8(Registry()), ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/Unregistered.txt")));
+    EXPECT_EQ(Registry(), Golden(L"Unregistered.txt"));
     // Nothing left to remove is not a failure.
     EXPECT_EQ(module.Unregister(), S_OK);
 }
@@ -166,7 +166,7 @@ TEST_F(ModuleTest, TheWindowsShellCannotLoadTheModule)
                              Host{L"browser", L"iexplore.exe", 0}}) {
         const std::wstring copy = MakeFolder(host.folder) + host.name;
         ASSERT_TRUE(::CopyFileW(program.c_str(), copy.c_str(), FALSE));
-        EXPECT_EQ(RunProgram(copy, L"--child load-module " + dll), host.expected) << host.name;
+        EXPECT_EQ(WaitChild(StartProgram(copy, L"--child load-module " + dll)), host.expected) << host.name;
     }
 }
 

@@ -2,7 +2,7 @@
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "support/Processes.h"
-#include "support/TestIsolation.h"
+#include "support/Golden.h"
 
 #include <stdexcept>
 
@@ -160,17 +160,12 @@ TEST_F(RegistryTest, ReadStringAcceptsOnlyStringTypesAndIsBounded)
     Store(L"empty", REG_SZ, text, 0);
     Store(L"embedded", REG_SZ, embedded, sizeof(embedded));
 
-    const struct { const wchar_t* name; size_t maxChars; std::optional<std::wstring> expected; } cases[] = {
-        {L"sz", 100, L"abcd"},          {L"sz", 4, L"abcd"},         {L"sz", 3, L"abc"},
-        {L"sz", 0, std::nullopt},       {L"expand", 100, L"%WINDIR%\\x"},
-        {L"dword", 100, std::nullopt},  {L"missing", 100, std::nullopt},
-        {L"unterminated", 100, L"abcd"}, {L"odd", 100, L"abc"},      {L"empty", 100, L""},
-        {L"embedded", 100, L"ab"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "value " << ToUtf8(c.name) << ", max " << c.maxChars);
-        EXPECT_EQ(ReadRegistryString(m_key.get(), c.name, c.maxChars), c.expected);
-    }
+    // A read a line: the value's name and the most characters wanted => what is read.
+    ExpectGoldenTable("registry-strings.txt", [&](const std::wstring& read) {
+        const size_t space = read.find(L' ');
+        const auto value = ReadRegistryString(m_key.get(), read.substr(0, space).c_str(), ParseInt(read.substr(space)));
+        return value ? L"\"" + *value + L"\"" : L"nothing";
+    });
 }
 
 TEST_F(RegistryTest, DeleteTreeRemovesSubkeysAndAcceptsAMissingKey)

@@ -7,7 +7,7 @@
 
 #include "platform/ComTypes.h"
 #include "platform/Strings.h"
-#include "support/TestIsolation.h"
+#include "support/Golden.h"
 
 #include <exdispid.h>
 #include <mshtmdid.h>
@@ -217,7 +217,7 @@ TEST(StandInBrowser, AComponentSeesTheBrowsersCallsAndEventsLaidOutAsTheBrowserL
     EXPECT_EQ(frame.LeftAtClose().windows, 1u);
     for (Recorder* component : {helper.Get(), band.Get(), other.Get()}) EXPECT_EQ(References(component->Identity()), 1u);
 
-    EXPECT_EQ(ToUtf8(log), ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/Transcript.txt")));
+    EXPECT_EQ(log, Golden(L"Transcript.txt"));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // A scratch installation: the data folder (XMLS, Images) as the product's data
-// folder, the Windows folder's MarlinToolbar.ini, the settings key, and what
-// the product wrote compared with golden files of the test's folder.
+// folder, the Windows folder's MarlinToolbar.ini, and the settings key.
+#include "Golden.h"
 #include "TestIsolation.h"
 
 #include "config/InstallPaths.h"
@@ -55,28 +55,8 @@ protected:
         return ReadIniString(path.empty() ? windowsIni : path, kIniSection, key, 2048);
     }
 
-    // Compares `actual` with golden/<name>, the scratch folder written as
-    // "%SCRATCH%\". MARLIN_UPDATE_GOLDEN=1 writes the golden file instead.
-    void ExpectGolden(const char* name, std::string actual) const
-    {
-        const std::string scratchFolder = ToUtf8(scratch());
-        for (size_t at = 0; (at = actual.find(scratchFolder, at)) != std::string::npos;) {
-            actual.replace(at, scratchFolder.size(), "%SCRATCH%\\");
-        }
-        const std::wstring path = WinePath(MARLIN_TEST_SOURCE_DIR "/golden/") + FromUtf8(name);
-        if (::GetEnvironmentVariableW(L"MARLIN_UPDATE_GOLDEN", nullptr, 0)) WriteTextFile(path, actual);
-        EXPECT_EQ(actual, ReadTextFile(path)) << "golden file " << name;
-    }
-
-    // The message boxes shown so far, one "caption | text | flags" line each, for a golden file.
-    std::string MessageBoxes()
-    {
-        std::wstring lines;
-        for (const MessageBoxCall& box : env().messageBoxes) {
-            lines += Format(L"%ls | %ls | 0x%x\r\n", box.caption.c_str(), box.text.c_str(), box.flags);
-        }
-        return ToUtf8(lines);
-    }
+    // golden/<name>, the scratch folder written as "%SCRATCH%\".
+    void ExpectGolden(const char* name, const std::string& actual) const { test::ExpectGolden(name, actual, scratch()); }
 
     std::wstring data, xmls, windowsIni, errorLog;
 };

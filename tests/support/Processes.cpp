@@ -54,11 +54,6 @@ int WaitChild(void* process, unsigned timeoutMs)
     return static_cast<int>(code);
 }
 
-int RunProgram(const std::wstring& program, const std::wstring& arguments, unsigned timeoutMs)
-{
-    return WaitChild(StartProgram(program, arguments), timeoutMs);
-}
-
 void* StartChild(const std::wstring& program, const std::wstring& name, const std::wstring& arguments)
 {
     return StartProgram(program, L"--child " + name + L" " + arguments);

@@ -14,15 +14,14 @@ struct ChildRegistration {
     ChildRegistration(const wchar_t* name, ChildFunction function);
 };
 
-// Runs `program` with `arguments` and waits; answers its exit code (-1 when it
-// could not start, -2 when it did not end within the timeout).
-int RunProgram(const std::wstring& program, const std::wstring& arguments, unsigned timeoutMs = 60000);
 // Starts `program` with `arguments`; the process handle (null when it could
 // not start) is owned by the caller.
 void* StartProgram(const std::wstring& program, const std::wstring& arguments);
 // Starts the running test program as a child without waiting; the handle is
 // owned by the caller.
 void* StartChild(const std::wstring& program, const std::wstring& name, const std::wstring& arguments);
+// Waits for a started program and closes its handle; answers its exit code (-1
+// when it could not start, -2 when it did not end within the timeout).
 int WaitChild(void* process, unsigned timeoutMs = 60000);
 std::wstring CurrentProgram();
 

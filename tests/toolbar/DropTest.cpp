@@ -1,39 +1,21 @@
 // Links and files dropped on the toolbar window through its registered OLE
 // drop target, with data objects made here, the button dialog as a real
-// window answered by the seam, and favicons served from 127.0.0.1.
+// window answered by the seam in each of its modes (also as the home menu's
+// toolbar entries and the button context actions open it), and favicons
+// served from 127.0.0.1.
 #include "ToolbarFixture.h"
 
 #include "config/ErrorLog.h"
 #include "document/DocumentStore.h"
 #include "support/DropObjects.h"
 #include "support/LocalHttpServer.h"
+#include "toolbar/DragDropButtonInfo.h"
 #include "toolbar/FaviconDownload.h"
 
 using namespace marlin;
 using namespace marlin::test;
 
 namespace {
-
-// What the dialog showed when it came up.
-struct DialogSeen {
-    std::wstring title, name, middle, url;
-    bool urlShown = false, browseShown = false;
-};
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[4096] = {};
-    ::GetWindowTextW(window, text, 4096);
-    return text;
-}
-
-// The dialog itself is shown once its queue is idle, after the script ran.
-bool Shown(HWND control) { return (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
-
-void Press(HWND dialog, int id)
-{
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
 
 // A button of the login document as "kind|name|img|tooltip|address".
 std::wstring Describe(const XmlElement& buttons)
@@ -53,9 +35,10 @@ protected:
         m_icon = *ReadFileBytes(m_data + L"Images\\Search.ico", 1 << 16);
         // The dialog is read and confirmed as proposed unless a test says otherwise.
         env().dialogScript = [this](HWND dialog) {
-            m_seen.push_back({TextOf(dialog), TextOf(::GetDlgItem(dialog, IDC_DRAGDROP_NAME)),
-                              TextOf(::GetDlgItem(dialog, IDC_DRAGDROP_MIDDLE)), TextOf(::GetDlgItem(dialog, IDC_DRAGDROP_URL)),
-                              Shown(::GetDlgItem(dialog, IDC_DRAGDROP_URL)), Shown(::GetDlgItem(dialog, IDC_DRAGDROP_BROWSE))});
+            m_seen.push_back(WindowText(dialog) + L"|" + ItemText(dialog, IDC_DRAGDROP_NAME) + L"|" +
+                             ItemText(dialog, IDC_DRAGDROP_MIDDLE) + L"|" + ItemText(dialog, IDC_DRAGDROP_URL) +
+                             (Shown(dialog, IDC_DRAGDROP_URL) ? L" url" : L"") +
+                             (Shown(dialog, IDC_DRAGDROP_BROWSE) ? L" browse" : L""));
             if (m_answer) {
                 m_answer(dialog);
             } else {
@@ -84,11 +67,6 @@ protected:
         target->Drop(object, 0, at, &effect);
         return effect;
     }
-    static void Pump()
-    {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-    }
     // Tests wait for the background downloads (no time is asserted).
     static void WaitForDownloads()
     {
@@ -114,7 +92,7 @@ protected:
     std::string ErrorLog() const { return ReadTextFile(m_data + L"XMLS\\MarlinToolbarErrorLog.xml"); }
 
     std::string m_icon;
-    std::vector<DialogSeen> m_seen;
+    std::vector<std::wstring> m_seen; // each dialog as "title|name|tooltip|address", the fields shown
     std::function<void(HWND)> m_answer;
 };
 
@@ -129,12 +107,8 @@ TEST_F(DropTest, ALinkProposesItsHostAndTakesTheFaviconOfTheSitesRoot)
 
     EXPECT_EQ(Drop(TextObject(address).Get(), {123, 7}), static_cast<DWORD>(DROPEFFECT_COPY));
     EXPECT_EQ(m_toolbar.LastDropCursor().x, 123);
-    ASSERT_EQ(m_seen.size(), 1u);
-    EXPECT_EQ(m_seen[0].title, L"Add Drag and Drop Button");
-    EXPECT_EQ(m_seen[0].name, host) << "the host alone";
-    EXPECT_EQ(m_seen[0].middle, address) << "the tooltip holds the whole address";
-    EXPECT_EQ(m_seen[0].url, address);
-    EXPECT_TRUE(m_seen[0].urlShown && !m_seen[0].browseShown);
+    // The host alone names it; the tooltip holds the whole address.
+    EXPECT_EQ(m_seen, std::vector<std::wstring>{L"Add Drag and Drop Button|" + host + L"|" + address + L"|" + address + L" url"});
 
     // The button is there at once; its icon file is its own, named after the host.
     const std::wstring iconName = L"127.0.0.1_" + host.substr(10) + L".ico";
@@ -145,11 +119,6 @@ TEST_F(DropTest, ALinkProposesItsHostAndTakesTheFaviconOfTheSitesRoot)
     EXPECT_EQ(site.Requests(), std::vector<std::string>{"/favicon.ico"}) << "from the root, not the page's path";
     EXPECT_EQ(ReadFileBytes(m_data + L"Images\\" + iconName, 1 << 20), m_icon);
     EXPECT_EQ(ErrorLog(), "");
-
-    // The same name again never shares or overwrites that file.
-    Drop(TextObject(address).Get());
-    WaitForDownloads();
-    EXPECT_EQ(LastMainButton(), L"0|" + host + L"|127.0.0.1_" + host.substr(10) + L" (2).ico|" + address + L"|" + address);
 }
 
 TEST_F(DropTest, AFailedOrHostileFaviconIsLoggedAndTheButtonStaysWithTheBuiltInIcon)
@@ -192,7 +161,7 @@ TEST_F(DropTest, ALinkOutOfAPageFallsBackToTheFaviconServiceWhosePngBecomesAnIco
 {
     LocalHttpServer site;
     LocalHttpServer service;
-    const std::string png = ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/favicon.png"));
+    const std::string png = ReadTextFile(GoldenPath(L"favicon.png"));
     service.Serve("/s2/favicons?domain=" + ToUtf8(site.Host()), {png});
     SetFaviconServiceHost(service.Host());
     ASSERT_TRUE(m_toolbar.AddLinkButton(L"http://" + site.Host() + L"/a", CMarlinToolbarCtrl::LinkOrigin::Page));
@@ -240,7 +209,7 @@ TEST_F(DropTest, GoogleNeverDownloadsAndTextThatIsNoAddressAddsNothing)
     both->Add(CF_TEXT, "http://ansi.google.example/");
     both->Add(CF_UNICODETEXT, UnicodeBytes(L"http://unicode.google.example/"));
     Drop(both.Get());
-    EXPECT_EQ(m_seen.back().name, L"unicode.google.example");
+    EXPECT_EQ(m_seen.back().substr(0, 48), L"Add Drag and Drop Button|unicode.google.example|");
 
     const std::vector<std::wstring> before = MainButtons();
     const std::vector<std::wstring> images = FilesIn(m_data + L"Images");
@@ -279,9 +248,9 @@ TEST_F(DropTest, FilesAndFoldersBecomeButtonsThatOpenThem)
     WriteTextFile(file, "notes");
     const std::wstring folderPath = folder.substr(0, folder.size() - 1);
     EXPECT_EQ(Drop(FilesObject({folderPath, file}).Get()), static_cast<DWORD>(DROPEFFECT_COPY));
-    ASSERT_EQ(m_seen.size(), 2u);
-    EXPECT_EQ(m_seen[0].name, L"Dropped folder");
-    EXPECT_EQ(m_seen[1].name + L" " + m_seen[1].middle, L"notes.txt " + file);
+    const std::wstring title = L"Add Drag and Drop Button|";
+    EXPECT_EQ(m_seen, (std::vector<std::wstring>{title + L"Dropped folder|" + folderPath + L"|" + folderPath + L" url",
+                                                 title + L"notes.txt|" + file + L"|" + file + L" url"}));
     auto buttons = MainButtons();
     ASSERT_EQ(buttons.size(), 6u);
     EXPECT_EQ(buttons[4], L"3|Dropped folder|DropFolder.ico|" + folderPath + L"|" + folderPath);
@@ -321,36 +290,134 @@ TEST_F(DropTest, SignedOutNothingHappens)
 TEST_F(DropTest, TypedNamesNeverMakeFilesOutsideTheImageFolder)
 {
     LocalHttpServer site; // answers 404: only the reserved files are written
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"..\\..\\evil", L"_.._evil.ico"},
-        {L"../../evil", L"_.._evil (2).ico"},
-        {L"C:\\Windows\\x", L"C__Windows_x.ico"},
-        {L"\\\\server\\share", L"__server_share.ico"},
-        {L"name:stream", L"name_stream.ico"},
-        {L"a*b?c|d\"e<f>", L"a_b_c_d_e_f_.ico"},
-        {L"CON", L"_CON.ico"},
-        {L"nul.txt", L"_nul.txt.ico"},
-        {L"com1", L"_com1.ico"},
-        {L"LPT9", L"_LPT9.ico"},
-        {L"  dots...  ", L"dots.ico"},
-        {L"...", L"Button.ico"},
-        {L"Search", L"Search (2).ico"},
-    };
-    for (const auto& [typed, expected] : cases) {
+    // Each typed name, the button it made ("SITE" the site's host) and whether its icon file is there.
+    const std::wstring address = L"http://" + site.Host() + L"/";
+    ExpectGoldenTable("TypedNames.txt", [&](const std::wstring& typed) {
         m_answer = [&](HWND dialog) {
             ::SetDlgItemTextW(dialog, IDC_DRAGDROP_NAME, typed.c_str());
             Press(dialog, IDOK);
         };
-        ASSERT_TRUE(m_toolbar.AddLinkButton(L"http://" + site.Host() + L"/", CMarlinToolbarCtrl::LinkOrigin::Toolbar));
-        EXPECT_EQ(LastMainButton(), L"0|" + Trim(typed) + L"|" + expected + L"|http://" + site.Host() + L"/|http://" +
-                                        site.Host() + L"/")
-            << ToUtf8(typed);
-        EXPECT_TRUE(FileExists(m_data + L"Images\\" + expected)) << ToUtf8(typed);
-    }
+        EXPECT_TRUE(m_toolbar.AddLinkButton(address, CMarlinToolbarCtrl::LinkOrigin::Toolbar));
+        const std::wstring button = LastMainButton(), named = button.substr(0, button.find(L"|http://"));
+        const bool file = FileExists(m_data + L"Images\\" + named.substr(named.rfind(L'|') + 1));
+        return ReplaceAll(button, site.Host(), L"SITE") + (file ? L" (file)" : L" (no file)");
+    });
     WaitForDownloads();
     EXPECT_EQ(FilesIn(scratch()), std::vector<std::wstring>{}) << "nothing beside the data folder";
     EXPECT_EQ(FilesIn(m_data), std::vector<std::wstring>{});
     EXPECT_EQ(ReadFileBytes(m_data + L"Images\\Search.ico", 1 << 16), m_icon) << "the product's icon is untouched";
+}
+
+// The same dialog in the modes the toolbar's own entries open.
+class ButtonDialogTest : public DropTest {
+protected:
+    // Runs `steps` inside the next dialog; records its title and which fields it showed.
+    void Script(std::function<void(HWND)> steps)
+    {
+        env().dialogScript = [this, steps](HWND dialog) {
+            m_log += WindowText(dialog) + L": " + ItemText(dialog, IDC_DRAGDROP_NAME_LABEL) + L", " +
+                     ItemText(dialog, IDC_DRAGDROP_MID_LABEL) + (Shown(dialog, IDC_DRAGDROP_BROWSE) ? L" ..." : L"") +
+                     (Shown(dialog, IDC_DRAGDROP_URL) ? L", " + ItemText(dialog, IDC_DRAGDROP_URL_LABEL) : L"") + L"\r\n";
+            steps(dialog);
+        };
+    }
+    // Presses OK with `id` empty: notes whether the focus went to that field.
+    void Refused(HWND dialog, int id)
+    {
+        const std::wstring kept = ItemText(dialog, id);
+        ::SetDlgItemTextW(dialog, id, L"   ");
+        Press(dialog, IDOK);
+        const bool focused = ::GetFocus() == ::GetDlgItem(dialog, id);
+        ::SetDlgItemTextW(dialog, id, kept.c_str());
+        m_log += Format(L"refused %d%ls\r\n", id, focused ? L" (focus)" : L"");
+    }
+    std::string Login() const { return ReadTextFile(LoginPath()); }
+    // Chooses the home menu's entry `caption` (within the toolbar sub-menu `toolbar`).
+    void ChooseHomeEntry(const std::wstring& caption, const std::wstring& toolbar = L"")
+    {
+        const std::vector<CapturedItem> menu = DropDown(1);
+        const CapturedItem* parent = toolbar.empty() ? nullptr : Find(menu, toolbar);
+        const CapturedItem* entry = Find(parent ? parent->children : menu, caption);
+        ASSERT_TRUE(entry) << ToUtf8(caption);
+        DropDown(1, entry->id);
+    }
+
+    std::wstring m_log; // the dialogs shown and the refusals
+};
+
+TEST_F(ButtonDialogTest, EachModeShowsItsFieldsChecksThemAndWritesWhatWasEntered)
+{
+    const std::wstring icon = m_data + L"Images\\DefToolbar.ico";
+
+    // Mode 1 from the home menu's pseudo entry: "..." fills the image path.
+    env().openFileAnswer = icon;
+    Script([&](HWND dialog) {
+        Refused(dialog, IDC_DRAGDROP_NAME);
+        ::SetDlgItemTextW(dialog, IDC_DRAGDROP_NAME, L"  New one  ");
+        Press(dialog, IDC_DRAGDROP_BROWSE);
+        EXPECT_EQ(ItemText(dialog, IDC_DRAGDROP_MIDDLE), icon);
+        Press(dialog, IDOK);
+    });
+    ChooseHomeEntry(L"Add Toolbar");
+    EXPECT_NE(Login().find(ToUtf8(L"<Tab Name=\"New one\" img=\"" + icon + L"\" TabID=\"3\"")), std::string::npos);
+    EXPECT_EQ(env().openFileFilters, std::vector<std::wstring>{L"Icon Files(*.ico)|*.ico (must exist)"});
+
+    // Mode 2 from "Modify", on the toolbar's own name; typing stops at 20 characters.
+    Script([&](HWND dialog) {
+        EXPECT_EQ(ItemText(dialog, IDC_DRAGDROP_NAME), L"Second");
+        ::SetDlgItemTextW(dialog, IDC_DRAGDROP_NAME, L"");
+        ::SendMessageW(::GetDlgItem(dialog, IDC_DRAGDROP_NAME), EM_REPLACESEL, FALSE,
+                       reinterpret_cast<LPARAM>(L"Twenty-five characters!!!"));
+        Press(dialog, IDOK);
+    });
+    ChooseHomeEntry(L"Modify", L"Second");
+    EXPECT_NE(Login().find("<Tab Name=\"Twenty-five characte\""), std::string::npos);
+
+    // Mode 4 from "Properties": each empty field is asked for, with the focus on it.
+    Script([&](HWND dialog) {
+        EXPECT_EQ(ItemText(dialog, IDC_DRAGDROP_NAME) + L"|" + ItemText(dialog, IDC_DRAGDROP_URL),
+                  L"Fourth|http://fourth.example/");
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, IDC_DRAGDROP_MIDDLE)) << "the empty tooltip wants filling";
+        ::SetDlgItemTextW(dialog, IDC_DRAGDROP_MIDDLE, L" Tip ");
+        for (int id : {IDC_DRAGDROP_NAME, IDC_DRAGDROP_MIDDLE, IDC_DRAGDROP_URL}) Refused(dialog, id);
+        Press(dialog, IDOK);
+    });
+    RightClick(4, kContextProperties);
+    EXPECT_NE(Login().find("<ButtDesc name=\"Fourth\" UrlString=\"http://fourth.example/\" ToolTipText=\"Tip\""),
+              std::string::npos);
+
+    // Cancel in any mode writes nothing.
+    const std::string before = Login();
+    Script([](HWND dialog) { Press(dialog, IDCANCEL); });
+    ChooseHomeEntry(L"Add Toolbar");
+    RightClick(4, kContextProperties);
+    EXPECT_EQ(Login(), before);
+
+    // Each mode's fields; each refusal a message with the focus on its field.
+    ExpectGolden("ButtonDialog.txt", ToUtf8(m_log) + MessageBoxes());
+}
+
+TEST_F(ButtonDialogTest, ChangeIconAndDeleteActOnTheRightClickedButton)
+{
+    const std::wstring icon = m_data + L"Images\\YouTube.ico";
+    env().openFileAnswer = icon;
+    const unsigned builds = m_toolbar.RowBuilds();
+    RightClick(4, kContextChangeIcon);
+    EXPECT_NE(Login().find(ToUtf8(L"<ButtDesc name=\"Fourth\" UrlString=\"http://fourth.example/\" img=\"" + icon)),
+              std::string::npos);
+    EXPECT_EQ(m_toolbar.RowBuilds(), builds + 1) << "the row was rebuilt";
+
+    const std::string before = Login();
+    env().openFileAnswer.clear();
+    RightClick(4, kContextChangeIcon);
+    env().messageBoxAnswers = {IDNO};
+    RightClick(4, kContextDelete);
+    EXPECT_EQ(Login(), before) << "cancelled and refused";
+
+    env().messageBoxAnswers = {IDYES};
+    RightClick(4, kContextDelete);
+    EXPECT_EQ(env().messageBoxes.back().text, L"Are you sure you want to delete  Fourth Button?");
+    EXPECT_EQ(Login().find("Fourth"), std::string::npos);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 // The settings dialog as a real window opened from the home menu: what it
-// shows, when "Apply" is enabled, what applying writes and who hears of it.
+// shows, when "Apply" is enabled, what applying writes and who hears of it;
+// the toolbar's background in each kind of skin, read back pixel by pixel from
+// its erase (skins change through the shared settings flag).
 #include "ToolbarFixture.h"
 
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
+#include "config/Skins.h"
 #include "config/SettingsStore.h"
 #include "resources/resource.h"
 #include "support/LockProbes.h"
@@ -41,7 +44,6 @@ protected:
         EXPECT_TRUE(ran) << "the dialog did not open";
     }
     static bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)); }
-    static void Press(HWND window, int id) { ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
     static void ClickBox(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
     static void ChooseSkin(HWND page, const wchar_t* name)
     {
@@ -73,9 +75,7 @@ TEST_F(SettingsDialogTest, ApplyWritesOnlyChangesAndTheChosenSkinsNumber)
     const std::string before = SettingsDocument();
     const LONG flag = SharedState().SettingsChanged;
     InDialog([&](HWND dialog, HWND page) {
-        wchar_t caption[64] = {};
-        ::GetWindowTextW(dialog, caption, 64);
-        EXPECT_STREQ(caption, L"Settings");
+        EXPECT_EQ(WindowText(dialog), L"Settings");
         EXPECT_EQ(::SendDlgItemMessageW(dialog, IDC_SETTINGS_TABS, TCM_GETITEMCOUNT, 0, 0), 1)
             << "no plug-in button: one tab";
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(dialog, IDC_SETTINGS_OK)));
@@ -167,6 +167,94 @@ TEST_F(SettingsDialogTest, ThePopupSwitchFollowsTheToolbarButtonsRule)
         g_bProtectedMode = 0;
     }
     EXPECT_EQ(m_toolbar.GetButton(2)->caption, L"Pop-up Blocker (ON)") << "the button follows the page";
+}
+
+// A memory canvas the toolbar erases into.
+class Canvas {
+public:
+    Canvas(int width, int height)
+    {
+        WindowDC screen(nullptr);
+        m_dc.reset(::CreateCompatibleDC(screen.get()));
+        m_bitmap.reset(::CreateCompatibleBitmap(screen.get(), width, height));
+        m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
+    }
+    ~Canvas() { ::SelectObject(m_dc.get(), m_old); }
+    HDC dc() const { return m_dc.get(); }
+    COLORREF At(int x, int y) const { return ::GetPixel(m_dc.get(), x, y); }
+
+private:
+    unique_hdc m_dc;
+    unique_hbitmap m_bitmap;
+    HGDIOBJ m_old = nullptr;
+};
+
+class SkinPaintTest : public ToolbarFixture {
+protected:
+    void SetUp() override
+    {
+        ToolbarFixture::SetUp();
+        InstallSkins();
+        WriteSettings(1);
+        Create();
+    }
+    // Another window chose `skin`: this one follows on its next pass.
+    void ChooseInOtherWindow(int skin)
+    {
+        WriteSettings(skin);
+        RaiseChange(SharedState().SettingsChanged);
+        m_toolbar.SynchronizeWithOtherWindows();
+    }
+    std::wstring Skins() const { return m_data + L"Skins\\"; }
+};
+
+TEST_F(SkinPaintTest, BackgroundOfColoursPicturesAndEveryFallback)
+{
+    const std::string build = ReadTextFile(Skins() + L"MTSkins.xml");
+    // Skin 7's picture is named by the case; its colour is what a picture that does not load leaves.
+    auto pictureSkin = [](const char* image) {
+        return std::string("<Skins><Skin ID=\"7\" SkinType=\"1\"><ToolbarBackground R=\"1\" G=\"2\" B=\"3\" Image=\"") +
+               image + "\"/></Skin><Skin ID=\"8\" SkinType=\"0\"><ToolbarBackground R=\"0\" G=\"0\" B=\"0\"/></Skin></Skins>";
+    };
+    MakeFolder(L"Data\\Skins\\7");
+    WriteTextFile(Skins() + L"7\\Text.bmp", "not a picture");
+    // A header that claims 10,000 x 10,000 pixels over a few bytes.
+    std::string huge = "BM" + std::string(12, '\0');
+    BITMAPINFOHEADER info{sizeof(info), 10000, 10000, 1, 24};
+    huge.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    huge[10] = 54;
+    WriteTextFile(Skins() + L"7\\Huge.bmp", huge + std::string(64, '\x7f'));
+    CopyFiles(Skins() + L"2", L"ToolbarPattern.bmp", Skins() + L"7");
+
+    unique_hbitmap pattern(static_cast<HBITMAP>(::LoadImageW(nullptr, (Skins() + L"2\\ToolbarPattern.bmp").c_str(),
+                                                             IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    Canvas expected(32, 32);
+    ::SelectObject(expected.dc(), pattern.get()); // the canvas's own bitmap goes back with it
+    // A point's colour, "pattern" where it is the skin's toolbar picture repeated.
+    auto colour = [&](const Canvas& canvas, int x, int y) {
+        const COLORREF at = canvas.At(x, y);
+        return at == expected.At(x % 32, y % 32) ? std::wstring(L"pattern")
+                                                 : Format(L"%d,%d,%d", GetRValue(at), GetGValue(at), GetBValue(at));
+    };
+    // A case a line: what; the database ("build", "none", or "picture=" skin 7's picture); the skin chosen =>
+    // three points of the toolbar, one of an inner row that erases through it at an offset, whether it has a picture.
+    ExpectGoldenTable("SkinPaint.txt", [&](const std::wstring& line) {
+        const size_t database = line.find(L"; ") + 2, skin = line.rfind(L"; ");
+        const std::wstring source = line.substr(database, skin - database);
+        if (source == L"none") {
+            ::DeleteFileW((Skins() + L"MTSkins.xml").c_str());
+        } else {
+            WriteTextFile(Skins() + L"MTSkins.xml", source == L"build" ? build : pictureSkin(ToUtf8(source.substr(8)).c_str()));
+        }
+        ChooseInOtherWindow(ParseInt(line.substr(skin + 2)));
+        Canvas canvas(40, 30), child(8, 8);
+        ::SendMessageW(m_toolbar.hwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0);
+        ::SetWindowOrgEx(child.dc(), 37, 5, nullptr);
+        ::SendMessageW(m_toolbar.hwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(child.dc()), 0);
+        return colour(canvas, 0, 0) + L" " + colour(canvas, 5, 3) + L" " + colour(canvas, 33, 29) + L", offset " +
+               colour(child, 37, 5) + (m_toolbar.Skin().HasPicture(SkinPart::ToolbarBackground) ? L", picture" : L"");
+    });
+    EXPECT_EQ(env().messageBoxes.size(), 1u) << "the missing database is told once";
 }
 
 } // namespace

@@ -6,7 +6,8 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
-#include "support/TestIsolation.h"
+#include "support/Dialogs.h"
+#include "support/Golden.h"
 #include "toolbar/MarlinToolbarCtrl.h"
 
 #include <string>
@@ -55,12 +56,6 @@ inline std::wstring Render(const std::vector<CapturedItem>& items, const std::ws
         text += Render(item.children, indent + L"    ");
     }
     return text;
-}
-
-// A document or text kept in golden/ beside the tests.
-inline std::wstring Golden(const wchar_t* name)
-{
-    return FromUtf8(ReadTextFile(WinePath(MARLIN_TEST_SOURCE_DIR "/golden/") + name));
 }
 
 inline std::vector<std::wstring> Texts(const std::vector<CapturedItem>& items)

@@ -20,9 +20,6 @@ using namespace marlin::test;
 
 namespace {
 
-const wchar_t kSettings[] =
-    L"<MTRoot><Popup Status=\"0\"/><LogURL Yes=\"0\"/><AutoUpdate Plugin=\"1\"/><Skin ID=\"%d\"/></MTRoot>";
-
 // Child: a second browser window in its own process. Args: Windows folder,
 // registry root, scenario, scratch folder. Writes "ready"
 // once its toolbar is up; after "changed" appears it must see the change
@@ -82,7 +79,7 @@ protected:
     {
         ToolbarFixture::SetUp();
         WriteLogin(Golden(L"Sync.xml"));
-        WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 1)));
+        WriteSettings(1);
         InstallSkins();
     }
 
@@ -153,7 +150,7 @@ TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
 
     const std::pair<const wchar_t*, std::function<void()>> changes[] = {
         {L"settings", [&] {
-             WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml", ToUtf8(Format(kSettings, 2)));
+             WriteSettings(2);
              RaiseChange(SharedState().SettingsChanged);
          }},
         {L"skin", [&] {
@@ -178,40 +175,21 @@ TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
 
 TEST(SyncPlan, WhatChangedDecidesWhatIsRedone)
 {
-    using Switch = SignInSwitch;
-    const SyncMarks marks{0, 5, 5, 5, 5, 5};
-    struct Case {
-        const char* what;
-        SyncMarks now;
-        LONG current;
-        Switch signIn;
-        bool popup, settings;
-        Switch documents;
-        std::optional<int> rebuild;
-    };
-    const Case cases[] = {
-        {"idle", marks, 2, Switch::None, false, false, Switch::None, std::nullopt},
-        {"blocker switched", {1, 5, 5, 5, 5, 5}, 1, Switch::None, true, false, Switch::None, 1},
-        {"settings", {0, 5, 6, 5, 5, 5}, 2, Switch::None, false, true, Switch::None, std::nullopt},
-        {"sign-in wins over toolbars", {0, 6, 6, 5, 5, 5}, 2, Switch::ToLoginDocument, false, true,
-         Switch::ToLoginDocument, std::nullopt},
-        {"toolbars: the shared current one", {0, 6, 5, 5, 5, 5}, 1, Switch::None, false, false, Switch::None, 1},
-        {"button edits: the shown one", {0, 5, 5, 5, 7, 6}, 1, Switch::None, false, false, Switch::None, 2},
-        {"another window chose a toolbar", marks, 1, Switch::None, false, false, Switch::None, 1},
-    };
-    for (const Case& c : cases) {
-        SyncMarks handled = marks;
-        const SyncPlan plan = PlanSynchronization(SyncSnapshot{c.now, c.current, 2, c.signIn}, handled);
-        EXPECT_EQ(plan.popupSwitched, c.popup) << c.what;
-        EXPECT_EQ(plan.reloadSettings, c.settings) << c.what;
-        EXPECT_EQ(plan.switchDocuments, c.documents) << c.what;
-        EXPECT_EQ(plan.rebuild, c.rebuild) << c.what;
-        // What was acted on is not acted on again.
-        if (c.documents == Switch::None) {
-            const SyncPlan again = PlanSynchronization(SyncSnapshot{c.now, 2, 2, Switch::None}, handled);
-            EXPECT_FALSE(again.popupSwitched || again.reloadSettings || again.rebuild) << c.what;
-        }
-    }
+    // A case a line: what; the marks now (handled: 0 5 5 5 5 5); the shared current toolbar (this window shows 2);
+    // 1 when the stored sign-in state switched => the plan, and whether a second pass finds nothing left to redo.
+    ExpectGoldenTable("SyncPlans.txt", [](const std::wstring& input) {
+        SyncMarks now, handled{0, 5, 5, 5, 5, 5};
+        LONG current = 0;
+        int signIn = 0;
+        swscanf(input.c_str() + input.find(L';') + 1, L"%d %ld %ld %ld %ld %ld; %ld; %d", &now.popupState, &now.tabs,
+                &now.settings, &now.buttons, &now.buttonEdits, &now.moves, &current, &signIn);
+        const SyncPlan plan = PlanSynchronization(SyncSnapshot{now, current, 2, static_cast<SignInSwitch>(signIn)}, handled);
+        const SyncPlan again = PlanSynchronization(SyncSnapshot{now, 2, 2, SignInSwitch::None}, handled);
+        const bool settled = !again.popupSwitched && !again.reloadSettings && !again.rebuild;
+        return Format(L"popup %d, settings %d, documents %d, rebuild %ls%ls", plan.popupSwitched, plan.reloadSettings,
+                      static_cast<int>(plan.switchDocuments), plan.rebuild ? std::to_wstring(*plan.rebuild).c_str() : L"-",
+                      plan.switchDocuments != SignInSwitch::None ? L"" : settled ? L"; then settled" : L"; then again");
+    });
 }
 
 } // namespace
