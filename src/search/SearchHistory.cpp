@@ -54,6 +54,21 @@ bool StartsWithNoCase(const std::wstring& text, std::wstring_view prefix) noexce
                                   static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
 }
 
+// Whether one of the `stored` names is `query`, ASCII case ignored.
+bool IsStored(const std::wstring& query, const std::vector<std::wstring>& stored) noexcept
+{
+    return std::ranges::any_of(stored, [&](const std::wstring& name) { return EqualsNoCase(name, query); });
+}
+
+// Whether the history key holds `query` by the registry's own lookup. It
+// compares value names without case (more widely than ASCII), so a name it
+// finds is the query's own value; one it does not find may still be there.
+bool StoredByRegistry(const std::wstring& query) noexcept
+{
+    const unique_hkey key = OpenRegistryKey(HKEY_CURRENT_USER, kSearchHistoryKey, KEY_QUERY_VALUE);
+    return key && ::RegQueryValueExW(key.get(), query.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 } // namespace
 
 std::wstring AppendKeyword(const std::wstring& keywords, const std::wstring& query)
@@ -85,8 +100,11 @@ void CSearchHistory::LoadStoredHistory()
 
 void CSearchHistory::RecordSearch(const std::wstring& query, bool signedIn)
 {
-    const std::vector<std::wstring> stored = ReadStoredNames();
-    const bool inHistory = std::ranges::any_of(stored, [&](const std::wstring& name) { return EqualsNoCase(name, query); });
+    // A query searched before is found with one lookup; only a new one needs
+    // every name, to merge with what other windows stored.
+    const bool known = StoredByRegistry(query);
+    const std::vector<std::wstring> stored = known ? std::vector<std::wstring>{} : ReadStoredNames();
+    const bool inHistory = known || IsStored(query, stored);
     if (!inHistory && signedIn && query.find_first_not_of(L' ') != std::wstring::npos) {
         // Start from what is stored now, in this list's order, so that the
         // change below is all that is written: another window's entries stay.
