@@ -74,4 +74,11 @@ unique_hbitmap LoadBitmapFile(const std::wstring& path, const BitmapLimits& limi
         ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
 }
 
+unique_hbitmap LoadTransparentBitmapFile(const std::wstring& path, const BitmapLimits& limits)
+{
+    if (ProbeBitmapFile(path, limits).cx == 0) return {};
+    return unique_hbitmap(static_cast<HBITMAP>(
+        ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_LOADTRANSPARENT)));
+}
+
 } // namespace marlin

@@ -21,5 +21,8 @@ SIZE ProbeBitmapFile(const std::wstring& path, const BitmapLimits& limits = {});
 
 // The file as a device-independent section at its own size, or null.
 unique_hbitmap LoadBitmapFile(const std::wstring& path, const BitmapLimits& limits = {});
+// The file at its own size with every pixel of its first pixel's colour
+// turned into the window colour (the system's load-transparent option), or null.
+unique_hbitmap LoadTransparentBitmapFile(const std::wstring& path, const BitmapLimits& limits = {});
 
 } // namespace marlin

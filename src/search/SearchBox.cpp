@@ -115,9 +115,7 @@ unique_himagelist CSearchBox::MakeEngineMenuImages() const
     const std::wstring images = ImagesFolder();
     unique_himagelist menuImages(::ImageList_Create(16, 16, ILC_COLOR16 | ILC_MASK, 4, 1));
     for (const SearchEngine& engine : SearchEngines()) {
-        unique_hbitmap picture(static_cast<HBITMAP>(::LoadImageW(nullptr, (images + engine.normalBitmap).c_str(),
-                                                                 IMAGE_BITMAP, 0, 0,
-                                                                 LR_LOADFROMFILE | LR_LOADTRANSPARENT)));
+        unique_hbitmap picture = LoadTransparentBitmapFile(images + engine.normalBitmap, kSearchPictureLimits);
         // An engine without a picture keeps its place in the list.
         if (!picture) picture.reset(::CreateBitmap(16, 16, 1, 32, nullptr));
         if (menuImages && picture) ::ImageList_AddMasked(menuImages.get(), picture.get(), RGB(255, 255, 255));

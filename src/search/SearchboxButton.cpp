@@ -14,9 +14,8 @@ namespace {
 
 unique_hbitmap LoadPicture(const std::wstring& path)
 {
-    if (path.empty()) return {};
-    return unique_hbitmap(static_cast<HBITMAP>(
-        ::LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_LOADTRANSPARENT)));
+    // A picture file that lies about its size loads as none: the button paints its face.
+    return path.empty() ? unique_hbitmap() : LoadTransparentBitmapFile(path, kSearchPictureLimits);
 }
 
 SIZE PictureSize(HBITMAP picture) noexcept

@@ -4,6 +4,7 @@
 // drop-down). Each shows its normal picture, its hover picture while the
 // pointer is over it and its pressed picture while pressed; without a
 // picture it shows the button face.
+#include "platform/Bitmaps.h"
 #include "platform/MenuHelp.h"
 #include "platform/UniqueHandle.h"
 #include "platform/Window.h"
@@ -11,6 +12,9 @@
 #include <string>
 
 namespace marlin {
+
+// The search box's pictures are small: a file claiming more is not loaded.
+inline constexpr BitmapLimits kSearchPictureLimits{256, 256, 256 * 256};
 
 class CSearchBox;
 
