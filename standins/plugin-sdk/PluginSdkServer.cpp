@@ -142,7 +142,7 @@ public:
             return Answer(Script(L"StartSdk"), answer);
         });
     }
-    // Kind 1: the icon file named by the plug-in's Icon (beside the DLL when relative);
+    // Kind 1: the icon file named by the plug-in's Icon (relative to the DLL's folder);
     // kind 2: its Text; kind 3: the first element inside its Content with that Number.
     STDMETHODIMP QueryPlugin(LONG kind, LONG number, LONG toolbarIndex, BSTR libraryPath, BSTR* text1, BSTR* text2,
                              LONG* value) noexcept override
@@ -159,7 +159,8 @@ public:
             if (kind == 1) {
                 std::wstring icon = GetAttribute(plugin.Get(), L"Icon").value_or(L"");
                 if (icon.find(L':') == std::wstring::npos) icon = BesideModule(icon.c_str());
-                HANDLE handle = ::LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE);
+                // At the file's own size: a plug-in's image may be wider than the toolbar's icons.
+                HANDLE handle = ::LoadImageW(nullptr, icon.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE);
                 if (!handle) return E_FAIL;
                 *value = static_cast<LONG>(reinterpret_cast<LONG_PTR>(handle));
                 return S_OK;

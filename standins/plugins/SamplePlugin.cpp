@@ -76,7 +76,11 @@ extern "C" __declspec(dllexport) int __cdecl FetchData(RECT place, int toolbarIn
     if (!result) return 0;
     std::wstring answer;
     if (ScriptedAnswer(answer)) {
-        if (answer.starts_with(L"#fault")) *static_cast<volatile int*>(nullptr) = 1;
+        if (answer.starts_with(L"#fault")) {
+            // Read from memory, so the compiler cannot turn the write into a trap instruction.
+            volatile int* volatile nowhere = nullptr;
+            *nowhere = 1;
+        }
         if (answer.starts_with(L"#hang")) ::Sleep(INFINITE);
         if (answer.starts_with(L"#null")) return 0;
     } else {

@@ -58,7 +58,7 @@ TEST_F(PluginStandInsTest, AnswerAsScripted)
 {
     std::wstring log;
     const std::wstring sdkFolder = MakeFolder(L"Sdk");
-    const std::wstring icon = WinePath(MARLIN_IMAGES_DIR "/Ebay.ico");
+    const std::wstring icon = WinePath(MARLIN_IMAGES_DIR "/EbayWide.ico");
     ASSERT_TRUE(::CopyFileW(WinePath(MARLIN_PLUGIN_SDK_PATH).c_str(), (sdkFolder + L"PluginSdk.dll").c_str(), FALSE));
     WriteTextFile(sdkFolder + L"PluginSdk.xml", ToUtf8(Format(kScript, icon.c_str())));
 
@@ -105,9 +105,16 @@ TEST_F(PluginStandInsTest, AnswerAsScripted)
     const UniqueBstr library(L"C:\\Install\\Plugins\\1\\EBay.dll");
     for (const auto& [kind, number] : {std::pair{1L, 0L}, {2L, 0L}, {3L, 7L}, {3L, 9L}}) {
         const HRESULT hr = api->QueryPlugin(kind, number, 2, library.get(), &text, &text2, &value);
-        log += Format(L"QueryPlugin %ld %ld %ls %ls icon=%d\r\n", kind, number, Answer(hr, text).c_str(),
-                      Answer(hr, text2).c_str(), value != 0);
-        if (value) ::DestroyIcon(reinterpret_cast<HICON>(static_cast<LONG_PTR>(value)));
+        const unique_hicon icon(reinterpret_cast<HICON>(static_cast<LONG_PTR>(value)));
+        ICONINFO parts{};
+        BITMAP colour{};
+        if (icon && ::GetIconInfo(icon.get(), &parts)) {
+            ::GetObjectW(parts.hbmColor, sizeof colour, &colour);
+            ::DeleteObject(parts.hbmColor);
+            ::DeleteObject(parts.hbmMask);
+        }
+        log += Format(L"QueryPlugin %ld %ld %ls %ls icon %ldx%ld\r\n", kind, number, Answer(hr, text).c_str(),
+                      Answer(hr, text2).c_str(), colour.bmWidth, colour.bmHeight);
     }
     // QueryDataChanged (position 19) through IDispatch.
     Variant changed;
