@@ -57,6 +57,14 @@ std::wstring NodeXml(IXMLDOMNode* node)
     return xml.str();
 }
 
+XmlElement FirstChildNamed(IXMLDOMNode* parent, const wchar_t* name, const wchar_t* number = nullptr)
+{
+    for (const XmlElement& child : ChildElements(parent)) {
+        if (NodeName(child.Get()) == name && (!number || GetAttribute(child.Get(), L"Number") == number)) return child;
+    }
+    return nullptr;
+}
+
 // One call's script: the method's element (Result, Text, Value, Wait) and
 // the plug-in elements. No script, or one that does not parse, fails every call.
 class Script {
@@ -66,9 +74,7 @@ public:
         m_document = XmlDocument::Create();
         if (!m_document || !m_document->Load(BesideModule(L"PluginSdk.xml"))) return;
         m_root = m_document->Root();
-        for (const XmlElement& child : ChildElements(m_root.Get())) {
-            if (NodeName(child.Get()) == method) m_method = child;
-        }
+        m_method = FirstChildNamed(m_root.Get(), method);
         // A slow or hanging SDK: the call answers after Wait milliseconds.
         if (const auto wait = Attribute(L"Wait")) ::Sleep(static_cast<DWORD>(std::wcstoul(wait->c_str(), nullptr, 0)));
     }
@@ -96,14 +102,6 @@ private:
     XmlElement m_root;
     XmlElement m_method;
 };
-
-XmlElement FirstChildNamed(IXMLDOMNode* parent, const wchar_t* name, const wchar_t* number = nullptr)
-{
-    for (const XmlElement& child : ChildElements(parent)) {
-        if (NodeName(child.Get()) == name && (!number || GetAttribute(child.Get(), L"Number") == number)) return child;
-    }
-    return nullptr;
-}
 
 // The plug-in's identifier is the name of its library's folder (Plugins\<id>\<name>.dll).
 std::wstring PluginIdOfLibrary(const std::wstring& path)
