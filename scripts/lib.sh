@@ -69,6 +69,17 @@ install_into_prefix() {
     cp "$BUILD/standins/browser/MarlinDemoBrowser.exe" "$install_unix/"
     cp "$BUILD"/Images/*.ico "$BUILD"/Images/*.bmp "$install_unix/Images/"
     cp -r "$BUILD"/Skins/. "$install_unix/Skins/"
+    # The sample plug-ins, their catalogue (also as the protected-mode seed)
+    # and the plug-in SDK stand-in with its script.
+    local plugin
+    for plugin in 1/EBay 3/YouTube; do
+        mkdir -p "$install_unix/Plugins/${plugin%/*}"
+        cp "$BUILD/standins/plugins/Plugins/$plugin.dll" "$install_unix/Plugins/${plugin%/*}/"
+    done
+    cp "$ROOT/standins/plugins/Plug-in.xml" "$install_unix/XMLS/"
+    cp "$ROOT/standins/plugins/Plug-in.xml" "$install_unix/TempCache/XMLS/"
+    mkdir -p "$install_unix/PluginSdk"
+    cp "$BUILD/standins/plugin-sdk/PluginSdk.dll" "$ROOT/standins/plugin-sdk/PluginSdk.xml" "$install_unix/PluginSdk/"
     local settings="$install_unix/XMLS/ApplicationSettings.xml"
     if [ ! -f "$settings" ]; then
         printf '<MTRoot><Popup Status="0"/><LogURL Yes="0"/><AutoUpdate Plugin="1"/><Skin ID="2"/></MTRoot>\r\n' > "$settings"
@@ -85,4 +96,5 @@ install_into_prefix() {
             "$INSTALL_WIN" > "$ini"
     fi
     wine regsvr32 /s "${INSTALL_WIN}MarlinToolbar.dll"
+    wine regsvr32 /s "${INSTALL_WIN}PluginSdk\\PluginSdk.dll"
 } </dev/null >/dev/null 2>&1

@@ -84,6 +84,7 @@ GLYPHS = {
                      for a in [i * math.pi / 16 for i in range(32)] if not (-0.9 < a - 2 * math.pi < 0.0 or a < 0.1)],
                     line(p, 8, 7, 11, 7, width=2)),
     "m": lambda p: (line(p, 3, 12, 3, 4), line(p, 3, 4, 7, 9), line(p, 7, 9, 11, 4), line(p, 11, 4, 11, 12)),
+    "y": lambda p: (line(p, 3, 3, 7, 8), line(p, 11, 3, 7, 8), line(p, 7, 8, 7, 12)),
 }
 
 BLUE, GREEN, RED, GREY, ORANGE, PURPLE, TEAL, DARK = (
@@ -103,7 +104,7 @@ ICONS = {
     "pluginsettings.ico": (PURPLE, "gear"),
     "Ebay.ico": (ORANGE, "globe"),
     "eBay.ico": (ORANGE, "globe"),
-    "YouTube.ico": (RED, "play"),
+    "YouTube.ico": (TEAL, "y"),
     "Chevron_Arrow.ico": (DARK, "chevron"),
     "DropURL.ico": (BLUE, "link"),
     "DefGoogle.ico": (BLUE, "g"),
@@ -231,16 +232,17 @@ def draw(colour, glyph):
 
 
 def image_block(pixels):
-    """BITMAPINFOHEADER, bottom-up BGRA rows, then the AND mask."""
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    """BITMAPINFOHEADER, bottom-up BGRA rows, then the AND mask (rows of whole 32-bit words)."""
+    width, height = len(pixels[0]), len(pixels)
+    header = struct.pack("<IiiHHIIiiII", 40, width, height * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     colour = b"".join(bytes((b, g, r, a)) for row in reversed(pixels) for (r, g, b, a) in row)
     mask = b""
     for row in reversed(pixels):
-        bits = 0
+        bits = bytearray((width + 31) // 32 * 4)
         for x, (_, _, _, a) in enumerate(row):
             if a == 0:
-                bits |= 1 << (31 - x)
-        mask += struct.pack(">I", bits)
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bytes(bits)
     return header + colour + mask
 
 
@@ -249,8 +251,23 @@ def icon_file(pixels, cursor_hotspot=None):
     kind = 2 if cursor_hotspot else 1
     planes, bits = cursor_hotspot if cursor_hotspot else (1, 32)
     directory = struct.pack("<HHH", 0, kind, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, planes, bits, len(block), 6 + 16)
+    width, height = len(pixels[0]), len(pixels)
+    entry = struct.pack("<BBBBHHII", width % 256, height % 256, 0, 0, planes, bits, len(block), 6 + 16)
     return directory + entry + block
+
+
+def wide_picture(colour, glyph, width):
+    """A plug-in's wide button image: the glyph's tile, then a band of its colour with two white text lines."""
+    tile_pixels = draw(colour, glyph)
+    band = (*colour, 255)
+    pixels = []
+    for y, row in enumerate(tile_pixels):
+        extension = [band if 2 <= y <= 13 and x < width - 2 else (0, 0, 0, 0) for x in range(SIZE, width)]
+        for x in range(SIZE + 2, width - 5):
+            if y in (5, 9):
+                extension[x - SIZE] = (255, 255, 255, 255)
+        pixels.append(row + extension)
+    return pixels
 
 
 def bitmap_file(pixels, background=(236, 233, 216)):
@@ -333,6 +350,8 @@ def main(folder):
     for name, (colour, glyph) in ICONS.items():
         (out / name).write_bytes(icon_file(draw(colour, glyph)))
     (out / "Default.ico").write_bytes(icon_file(draw(BLUE, "m")))
+    # A plug-in SDK's button image wider than the toolbar's icons.
+    (out / "EbayWide.ico").write_bytes(icon_file(wide_picture(ORANGE, "globe", 48)))
     skins = out.parent / "Skins"
     for number, skin in SKIN_TABLE.items():
         skin_folder = skins / str(number)
