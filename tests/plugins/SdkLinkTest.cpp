@@ -43,19 +43,11 @@ public:
         *changed = value;
         return Answer(L"QueryDataChanged()", nullptr, queryResult);
     }
-    STDMETHODIMP Unused3() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused5() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused6() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused7() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused8() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused9() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused10() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused11() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused12() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused14() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused15() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused16() override { return E_NOTIMPL; }
-    STDMETHODIMP Unused18() override { return E_NOTIMPL; }
+#define UNUSED_SLOT(n) \
+    STDMETHODIMP Unused##n() override { return E_NOTIMPL; }
+    UNUSED_SLOT(3) UNUSED_SLOT(5) UNUSED_SLOT(6) UNUSED_SLOT(7) UNUSED_SLOT(8) UNUSED_SLOT(9) UNUSED_SLOT(10)
+    UNUSED_SLOT(11) UNUSED_SLOT(12) UNUSED_SLOT(14) UNUSED_SLOT(15) UNUSED_SLOT(16) UNUSED_SLOT(18)
+#undef UNUSED_SLOT
 
 private:
     HRESULT Answer(const std::wstring& call, BSTR* out, HRESULT result)
