@@ -1,11 +1,16 @@
 #include "PluginLibrary.h"
 
+#include "GuardedCall.h"
+
 #include "config/ErrorLog.h"
 #include "config/Messages.h"
 #include "platform/ComTypes.h"
 #include "platform/Environment.h"
 #include "platform/Strings.h"
 #include "platform/UniqueHandle.h"
+
+#include <atomic>
+#include <memory>
 
 namespace marlin {
 
@@ -22,6 +27,66 @@ unique_hmodule LoadPluginLibrary(const std::wstring& path) noexcept
     return library;
 }
 
+// One FetchData call, shared by the caller and the call's thread. Whichever of
+// them sees the other's end last deletes it: the thread when the caller gave
+// up waiting (it then also owns the library and the answer), else the caller.
+struct FetchCall {
+    enum State { Running, Returned, Faulted, Abandoned };
+    FetchDataFunction fetchData = nullptr;
+    RECT rect{};
+    int toolbar = 0;
+    BSTR answer = nullptr;
+    HMODULE library = nullptr; // set only when abandoned
+    DWORD faultCode = 0;
+    std::atomic<int> state{Running};
+};
+
+void Invoke(void* argument)
+{
+    auto* call = static_cast<FetchCall*>(argument);
+    call->fetchData(call->rect, call->toolbar, &call->answer);
+}
+
+void OnFault(void* argument, DWORD code) noexcept
+{
+    auto* call = static_cast<FetchCall*>(argument);
+    call->faultCode = code;
+    // An abandoned call's library faulted: it stays loaded, nobody can vouch for it.
+    if (call->state.exchange(FetchCall::Faulted) == FetchCall::Abandoned) delete call;
+}
+
+DWORD WINAPI FetchThread(void* argument)
+{
+    auto* call = static_cast<FetchCall*>(argument);
+    {
+        ComInitScope com; // as on the browser's window thread
+        RunGuarded(&Invoke, call, &OnFault);
+    }
+    if (call->state.exchange(FetchCall::Returned) == FetchCall::Abandoned) {
+        ::SysFreeString(call->answer);
+        ::FreeLibrary(call->library);
+        delete call;
+    }
+    return 0;
+}
+
+// Waits for `handle`, handling the messages other threads send to this
+// thread's windows meanwhile (a plug-in may send to the browser's windows).
+bool WaitHandlingSentMessages(HANDLE handle, DWORD timeoutMs) noexcept
+{
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;) {
+        const ULONGLONG elapsed = ::GetTickCount64() - start;
+        if (elapsed >= timeoutMs) return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        const DWORD wait = ::MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(timeoutMs - elapsed),
+                                                         QS_SENDMESSAGE, 0);
+        if (wait == WAIT_OBJECT_0) return true;
+        if (wait != WAIT_OBJECT_0 + 1) return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 } // namespace
 
 void ShowPluginLoadFailure(PluginCaller caller) noexcept
@@ -34,7 +99,7 @@ void ShowPluginLoadFailure(PluginCaller caller) noexcept
 }
 
 FetchOutcome CallFetchData(const PluginRecord& plugin, const RECT& rect, int currentToolbar, PluginCaller caller,
-                           const PluginDataSink& store) noexcept
+                           const PluginDataSink& store, DWORD timeoutMs) noexcept
 {
     try {
         const auto path = PluginLibraryPath(plugin.id, plugin.name);
@@ -43,7 +108,7 @@ FetchOutcome CallFetchData(const PluginRecord& plugin, const RECT& rect, int cur
             ShowPluginLoadFailure(caller);
             return FetchOutcome::Refused;
         }
-        const unique_hmodule library = LoadPluginLibrary(*path);
+        unique_hmodule library = LoadPluginLibrary(*path);
         if (!library) {
             ShowPluginLoadFailure(caller);
             return FetchOutcome::NotLoaded;
@@ -51,8 +116,33 @@ FetchOutcome CallFetchData(const PluginRecord& plugin, const RECT& rect, int cur
         const auto fetchData = reinterpret_cast<FetchDataFunction>(::GetProcAddress(library.get(), kFetchDataExport));
         if (!fetchData) return FetchOutcome::NoEntryPoint;
 
+        auto call = std::make_unique<FetchCall>();
+        call->fetchData = fetchData;
+        call->rect = rect;
+        call->toolbar = currentToolbar;
+        const unique_handle thread(::CreateThread(nullptr, 0, &FetchThread, call.get(), 0, nullptr));
+        if (!thread) {
+            LogError(kRiskLow, ErrorMessages::kPluginCallFailed);
+            return FetchOutcome::Rejected;
+        }
+        if (!WaitHandlingSentMessages(thread.get(), timeoutMs)) {
+            call->library = library.get();
+            if (call->state.exchange(FetchCall::Abandoned) == FetchCall::Running) {
+                library.release();
+                call.release();
+                LogError(kRiskLow, ErrorMessages::kPluginCallTimedOut);
+                return FetchOutcome::TimedOut;
+            }
+            // It ended while we gave up: the call is ours again once its thread is gone.
+            ::WaitForSingleObject(thread.get(), INFINITE);
+        }
+        if (call->state == FetchCall::Faulted) {
+            // Whatever it left in the answer is not trusted, not even to be freed.
+            LogError(kRiskHigh, Format(L"%ls[0x%08lX]", ErrorMessages::kPluginCallFaulted, call->faultCode));
+            return FetchOutcome::Faulted;
+        }
         UniqueBstr answer;
-        fetchData(rect, currentToolbar, answer.put());
+        answer.reset(std::exchange(call->answer, nullptr));
         // The length is checked before the text is read: a lying length never reaches the copy.
         if (answer.get() && ::SysStringLen(answer.get()) > kMaxPluginDataChars) {
             LogError(kRiskLow, ErrorMessages::kPluginDataTooLarge);

@@ -17,6 +17,10 @@ inline constexpr char kFetchDataExport[] = "FetchData";
 // Plug-in data is a button and at most twenty menu entries; anything longer is not taken.
 inline constexpr size_t kMaxPluginDataChars = 1 << 20;
 
+// How long a caller waits for FetchData (a plug-in may show its own window)
+// before it leaves the call running and goes on without its answer.
+inline constexpr DWORD kFetchDataTimeoutMs = 120000;
+
 inline constexpr wchar_t kFailsToLoadDll[] = L"Fails To Load Dll";
 inline constexpr wchar_t kFailsToLoadPluginDll[] = L"Fails To Load Plugin Dll";
 
@@ -33,6 +37,8 @@ enum class FetchOutcome {
     NotLoaded,    // the library did not load (the caller's message was shown)
     Refused,      // the path is not a plug-in library's (logged, the message shown)
     Rejected,     // the answer was too long or the call failed (logged)
+    Faulted,      // FetchData raised an exception nobody handled (logged)
+    TimedOut,     // FetchData had not returned in time; it is left to finish (logged)
 };
 
 // Receives the plug-in identifier and the toolbar's index (both as decimal
@@ -44,7 +50,11 @@ void ShowPluginLoadFailure(PluginCaller caller) noexcept;
 
 // Loads Plugins\<id>\<name>.dll, calls FetchData with `rect` and the toolbar's
 // index, hands an answer other than "Empty" (any case) to `store`, unloads.
+// FetchData runs on a thread of its own: a fault inside it ends that thread
+// only, and a call that does not return within `timeoutMs` is left running
+// (the library stays loaded until it returns). The calling thread handles
+// messages sent to its windows meanwhile.
 FetchOutcome CallFetchData(const PluginRecord& plugin, const RECT& rect, int currentToolbar, PluginCaller caller,
-                           const PluginDataSink& store) noexcept;
+                           const PluginDataSink& store, DWORD timeoutMs = kFetchDataTimeoutMs) noexcept;
 
 } // namespace marlin

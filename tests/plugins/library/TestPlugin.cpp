@@ -1,10 +1,12 @@
 // A plug-in library for the tests. What FetchData answers depends on the name
 // the test copied it under: Echo (its arguments as a ButtDesc), Empty ("EMPTY"),
-// Null (no answer), Huge (one character over the product's bound).
+// Null (no answer), Huge (one character over the product's bound), Faults (an
+// access violation), Throws (a C++ exception), Hangs (until the test's event is set).
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cwchar>
+#include <stdexcept>
 #include <string>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -23,5 +25,15 @@ extern "C" __declspec(dllexport) void __cdecl FetchData(RECT rect, int toolbar, 
         *data = ::SysAllocString(L"EMPTY");
     } else if (name == L"Huge.dll") {
         *data = ::SysAllocStringLen(nullptr, (1u << 20) + 1);
+    } else if (name == L"Faults.dll") {
+        int* target = static_cast<int*>(::VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READONLY));
+        *reinterpret_cast<volatile int*>(target) = 1;
+    } else if (name == L"Throws.dll") {
+        throw std::runtime_error("plug-in failure");
+    } else if (name == L"Hangs.dll") {
+        HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, L"MarlinTestPluginRelease");
+        ::WaitForSingleObject(release, 60000);
+        ::CloseHandle(release);
+        *data = ::SysAllocString(L"<ButtDesc late=\"1\"/>");
     }
 }
