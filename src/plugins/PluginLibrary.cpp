@@ -37,6 +37,7 @@ struct FetchCall {
     int toolbar = 0;
     BSTR answer = nullptr;
     HMODULE library = nullptr; // set only when abandoned
+    HMODULE self = nullptr;    // this module, held while the thread runs
     DWORD faultCode = 0;
     std::atomic<int> state{Running};
 };
@@ -58,6 +59,7 @@ void OnFault(void* argument, DWORD code) noexcept
 DWORD WINAPI FetchThread(void* argument)
 {
     auto* call = static_cast<FetchCall*>(argument);
+    const HMODULE self = call->self;
     {
         ComInitScope com; // as on the browser's window thread
         RunGuarded(&Invoke, call, &OnFault);
@@ -67,7 +69,8 @@ DWORD WINAPI FetchThread(void* argument)
         ::FreeLibrary(call->library);
         delete call;
     }
-    return 0;
+    // A thread left running must not outlive the code it runs (a faulted one keeps the module).
+    ::FreeLibraryAndExitThread(self, 0);
 }
 
 // Waits for `handle`, handling the messages other threads send to this
@@ -120,8 +123,14 @@ FetchOutcome CallFetchData(const PluginRecord& plugin, const RECT& rect, int cur
         call->fetchData = fetchData;
         call->rect = rect;
         call->toolbar = currentToolbar;
+        const auto address = reinterpret_cast<const wchar_t*>(&FetchThread);
+        if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, address, &call->self)) {
+            LogError(kRiskLow, ErrorMessages::kPluginCallFailed);
+            return FetchOutcome::Rejected;
+        }
         const unique_handle thread(::CreateThread(nullptr, 0, &FetchThread, call.get(), 0, nullptr));
         if (!thread) {
+            ::FreeLibrary(call->self);
             LogError(kRiskLow, ErrorMessages::kPluginCallFailed);
             return FetchOutcome::Rejected;
         }
