@@ -151,7 +151,7 @@ std::optional<std::wstring> PluginLibraryPath(int id, const std::wstring& name)
     const std::wstring full = FullPath(path), folder = FullPath(plugins);
     if (full.empty() || folder.empty() || !StartsWithNoCase(full, folder)) return std::nullopt;
     if (full.find(L'\\', folder.size()) != full.rfind(L'\\')) return std::nullopt;
-    return path;
+    return full;
 }
 
 std::optional<std::wstring> PluginLibraryPath(std::wstring_view idText, const std::wstring& name)

@@ -35,7 +35,8 @@ struct FetchCall {
     FetchDataFunction fetchData = nullptr;
     RECT rect{};
     int toolbar = 0;
-    BSTR answer = nullptr;
+    std::wstring data;      // the answer, copied and freed on the call's thread
+    bool tooLarge = false;
     HMODULE library = nullptr; // set only when abandoned
     HMODULE self = nullptr;    // this module, held while the thread runs
     DWORD faultCode = 0;
@@ -45,7 +46,15 @@ struct FetchCall {
 void Invoke(void* argument)
 {
     auto* call = static_cast<FetchCall*>(argument);
-    call->fetchData(call->rect, call->toolbar, &call->answer);
+    BSTR answer = nullptr;
+    call->fetchData(call->rect, call->toolbar, &answer);
+    if (!answer) return;
+    // Read and freed here, under the guard: the answer is the library's, and may not be a string at all.
+    // The length is checked before the text is read: a lying length never reaches the copy.
+    const UINT length = ::SysStringLen(answer);
+    call->tooLarge = length > kMaxPluginDataChars;
+    if (!call->tooLarge) call->data.assign(answer, length);
+    ::SysFreeString(answer);
 }
 
 void OnFault(void* argument, DWORD code) noexcept
@@ -65,7 +74,6 @@ DWORD WINAPI FetchThread(void* argument)
         RunGuarded(&Invoke, call, &OnFault);
     }
     if (call->state.exchange(FetchCall::Returned) == FetchCall::Abandoned) {
-        ::SysFreeString(call->answer);
         ::FreeLibrary(call->library);
         delete call;
     }
@@ -146,19 +154,14 @@ FetchOutcome CallFetchData(const PluginRecord& plugin, const RECT& rect, int cur
             ::WaitForSingleObject(thread.get(), INFINITE);
         }
         if (call->state == FetchCall::Faulted) {
-            // Whatever it left in the answer is not trusted, not even to be freed.
             LogError(kRiskHigh, Format(L"%ls[0x%08lX]", ErrorMessages::kPluginCallFaulted, call->faultCode));
             return FetchOutcome::Faulted;
         }
-        UniqueBstr answer;
-        answer.reset(std::exchange(call->answer, nullptr));
-        // The length is checked before the text is read: a lying length never reaches the copy.
-        if (answer.get() && ::SysStringLen(answer.get()) > kMaxPluginDataChars) {
+        if (call->tooLarge) {
             LogError(kRiskLow, ErrorMessages::kPluginDataTooLarge);
             return FetchOutcome::Rejected;
         }
-        const std::wstring data = answer.str();
-        answer.reset();
+        const std::wstring& data = call->data;
         if (data.empty() || EqualsNoCase(data, L"Empty")) return FetchOutcome::Empty;
         if (store) store(std::to_wstring(plugin.id), std::to_wstring(currentToolbar), data);
         return FetchOutcome::Stored;

@@ -12,7 +12,7 @@ class LibraryTest : public PluginsFixture {};
 // stays loaded.
 TEST_F(LibraryTest, FetchDataIsCalledOnceAndItsAnswerTakenOrRefused)
 {
-    for (const wchar_t* name : {L"Echo", L"Empty", L"Null", L"Huge", L"Faults", L"Throws", L"Hangs"}) {
+    for (const wchar_t* name : {L"Echo", L"Empty", L"Null", L"Huge", L"Faults", L"Bogus", L"Throws", L"Hangs"}) {
         InstallLibrary(1, name);
     }
     const unique_handle release(::CreateEventW(nullptr, TRUE, FALSE, L"MarlinTestPluginRelease"));

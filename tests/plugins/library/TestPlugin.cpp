@@ -1,7 +1,7 @@
 // A plug-in library for the tests. What FetchData answers depends on the name
 // the test copied it under: Echo (its arguments as a ButtDesc), Empty ("EMPTY"),
 // Null (no answer), Huge (one character over the product's bound), Faults (an
-// access violation), Throws (a C++ exception), Hangs (until the test's event is set).
+// access violation), Bogus (an answer that is no string), Throws (a C++ exception), Hangs (until the test's event is set).
 #include <windows.h>
 #include <oleauto.h>
 
@@ -28,6 +28,8 @@ extern "C" __declspec(dllexport) void __cdecl FetchData(RECT rect, int toolbar, 
     } else if (name == L"Faults.dll") {
         int* target = static_cast<int*>(::VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READONLY));
         *reinterpret_cast<volatile int*>(target) = 1;
+    } else if (name == L"Bogus.dll") {
+        *data = reinterpret_cast<BSTR>(16);
     } else if (name == L"Throws.dll") {
         throw std::runtime_error("plug-in failure");
     } else if (name == L"Hangs.dll") {
