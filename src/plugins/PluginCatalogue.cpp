@@ -160,6 +160,13 @@ std::optional<std::wstring> PluginLibraryPath(std::wstring_view idText, const st
     return id ? PluginLibraryPath(*id, name) : std::nullopt;
 }
 
+std::optional<PluginRecord> ToPluginRecord(const PluginTextRecord& record)
+{
+    const auto id = IdentifierFromText(record.id);
+    if (!id) return std::nullopt;
+    return PluginRecord{*id, ParseInt(record.frequency), record.name};
+}
+
 bool PluginLibraryExists(const std::wstring& path)
 {
     WIN32_FIND_DATAW found{};

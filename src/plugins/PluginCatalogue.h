@@ -48,6 +48,9 @@ std::wstring GetSuggestedCategory(int id);
 std::optional<std::wstring> PluginLibraryPath(int id, const std::wstring& name);
 // The same from an identifier as text: decimal digits only.
 std::optional<std::wstring> PluginLibraryPath(std::wstring_view idText, const std::wstring& name);
+// The toolbar's record as one CallFetchData takes: its ID text decimal digits
+// only, above 0; the frequency as the scheduler reads it.
+std::optional<PluginRecord> ToPluginRecord(const PluginTextRecord& record);
 // A file (not a folder) at the path.
 bool PluginLibraryExists(const std::wstring& path);
 

@@ -33,7 +33,11 @@ TEST_F(CatalogueTest, LibraryPathsStayInsideThePluginsFolder)
 {
     ExpectGoldenTable("library-paths.txt", [](const std::wstring& input) {
         const size_t comma = input.find(L',');
-        const auto path = PluginLibraryPath(std::wstring_view(input).substr(0, comma), input.substr(comma + 1));
+        const PluginTextRecord text{input.substr(0, comma), L"", input.substr(comma + 1)};
+        const auto path = PluginLibraryPath(text.id, text.name);
+        const auto record = ToPluginRecord(text);
+        // The text form and the record it converts to lead to the same library.
+        EXPECT_EQ(path, record ? PluginLibraryPath(record->id, record->name) : std::nullopt) << ToUtf8(input);
         return path ? *path : std::wstring(L"(refused)");
     }, install);
 }
