@@ -11,6 +11,17 @@ namespace ErrorMessages {
 inline constexpr wchar_t kDropFaviconFailed[] = L"[CMarlinToolbarCtrl][Drop][Failed to Download Favicon]";
 inline constexpr wchar_t kPartnerKeyMissing[] =
     L"[CInvisibleWnd][InitializeMarlinToolbarPluginSDK][Unable to Get Partner Key.]";
+// The SDK's two failures the user is shown once per process; later ones go to the log.
+inline constexpr wchar_t kAuthenticationFailed[] =
+    L"[CInvisibleWnd][InitializeMarlinToolbarPluginSDK][User Authentication Failed]";
+inline constexpr wchar_t kStartSdkFailed[] =
+    L"[CInvisibleWnd][InitializeMarlinToolbarPluginSDK][Unable to Start Marlin Toolbar Plugin API SDK]";
+// Plug-in libraries that were not called, or whose answer was not taken.
+inline constexpr wchar_t kPluginPathRefused[] = L"[Plugins][CallFetchData][Plugin library path refused]";
+inline constexpr wchar_t kPluginDataTooLarge[] = L"[Plugins][CallFetchData][Plugin data too large]";
+inline constexpr wchar_t kPluginCallFailed[] = L"[Plugins][CallFetchData][Plugin call failed]";
+inline constexpr wchar_t kPluginCallFaulted[] = L"[Plugins][CallFetchData][Plugin faulted]";
+inline constexpr wchar_t kPluginCallTimedOut[] = L"[Plugins][CallFetchData][Plugin did not return in time]";
 inline constexpr wchar_t kTerminateThreadFailed[] = L"[CInvisibleWnd][StopPluginTimer][Failed to Terminate Thread]";
 inline constexpr wchar_t kPluginUpdateFailed[] = L"[ThreadFunction][RunAutoUpdates][RunPluginUpdate failed]";
 inline constexpr wchar_t kNotConnected[] = L"[CInvisibleWnd][OnTimer][Not Connected to Network]";

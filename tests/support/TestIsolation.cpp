@@ -5,6 +5,7 @@
 #include "config/SettingsStore.h"
 #include "config/Skins.h"
 #include "platform/Files.h"
+#include "plugins/PluginSdk.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 
@@ -64,6 +65,7 @@ void IsolatedTest::SetUp()
     ResetApiHostState();
     ResetSettingsStoreState();
     ResetSkinState();
+    ResetPluginSdkState();
     CrossProcessLock::SetDefaultTimeoutMs(CrossProcessLock::kDefaultTimeoutMs);
 }
 

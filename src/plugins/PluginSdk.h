@@ -1,0 +1,106 @@
+#pragma once
+// The link to the plug-in API SDK, a COM component outside the product that
+// authenticates plug-ins and hands out their update lists and button icons.
+#include "platform/ComObject.h"
+#include "platform/ComTypes.h"
+
+#include <optional>
+#include <string>
+
+// The SDK's dual interface. Only the methods the product calls are named; the
+// others hold their places so that the named ones sit at their slots.
+struct IPluginSdk : public IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE GetPartnerKey(BSTR* partnerKey) = 0;                           // 1
+    virtual HRESULT STDMETHODCALLTYPE AuthenticateUser(BSTR partnerKey, BSTR userName, BSTR password,
+                                                       BSTR* answer) = 0;                            // 2
+    virtual HRESULT STDMETHODCALLTYPE Unused3() = 0;
+    virtual HRESULT STDMETHODCALLTYPE StartSdk(BSTR partnerKey, BSTR userName, BSTR* answer) = 0;   // 4
+    virtual HRESULT STDMETHODCALLTYPE Unused5() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused6() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused7() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused8() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused9() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused10() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused11() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused12() = 0;
+    virtual HRESULT STDMETHODCALLTYPE QueryPlugin(LONG kind, LONG number, LONG toolbar, BSTR libraryPath,
+                                                  BSTR* text1, BSTR* text2, LONG* value) = 0;        // 13
+    virtual HRESULT STDMETHODCALLTYPE Unused14() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused15() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unused16() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPluginUpdates(BSTR pluginId, BSTR* updates) = 0;           // 17
+    virtual HRESULT STDMETHODCALLTYPE Unused18() = 0;
+    virtual HRESULT STDMETHODCALLTYPE QueryDataChanged(LONG* changed) = 0;                           // 19
+};
+__CRT_UUID_DECL(IPluginSdk, 0x714AD02D, 0xE763, 0x4B1A, 0xAB, 0xEB, 0x5C, 0x5B, 0xD3, 0x62, 0x09, 0x59)
+
+namespace marlin {
+
+inline constexpr CLSID kPluginSdkClsid = {0xF24F8F0F, 0xB8AB, 0x488E, {0x9B, 0x8A, 0xAE, 0x3E, 0x02, 0x28, 0x77, 0xA0}};
+inline constexpr IID kPluginSdkIid = {0x714AD02D, 0xE763, 0x4B1A, {0xAB, 0xEB, 0x5C, 0x5B, 0xD3, 0x62, 0x09, 0x59}};
+
+// The fixed credentials the product signs in to the SDK with.
+inline constexpr wchar_t kPluginSdkUserName[] = L"JX";
+inline constexpr wchar_t kPluginSdkPassword[] = L"JX";
+
+inline constexpr wchar_t kUserAuthenticationFailed[] = L"User Authentication Failed";
+inline constexpr wchar_t kUnableToStartSdk[] = L"Unable to Start Marlin Toolbar Plugin API SDK";
+
+// QueryPlugin's kinds.
+inline constexpr LONG kQueryPluginIcon = 1;
+inline constexpr LONG kQueryPluginText = 2;
+inline constexpr LONG kQueryPluginUpdate = 3;
+
+// Texts the SDK answers are cut to this length; an update list or plug-in
+// content larger than this is no answer.
+inline constexpr size_t kMaxSdkTextChars = 1 << 20;
+
+// How the SDK object is made: CoCreateInstance by default; tests put in their own.
+using PluginSdkFactory = HRESULT (*)(DWORD context, IPluginSdk** sdk);
+// Installs `factory` (nullptr: the default) and answers the one it replaced.
+PluginSdkFactory SetPluginSdkFactory(PluginSdkFactory factory) noexcept;
+
+struct QueryPluginAnswer {
+    std::wstring text1, text2;
+    LONG value = 0; // kind 1: the icon handle
+};
+
+// One SDK object and what the product holds for it. Every call answers
+// nothing (or false) on any result but S_OK, and never throws. Used on the
+// thread (apartment) that made it.
+class PluginSdkLink {
+public:
+    PluginSdkLink() noexcept = default;
+
+    // The band's hidden window's SDK: made in-process, asked for the partner
+    // key, authenticated and started. Failures are logged, and the two that the
+    // user is told of are shown once per process (logged after that).
+    static PluginSdkLink InitializeMarlinToolbarPluginSDK() noexcept;
+    // The toolbar's own instance, made in any server context, for icons,
+    // texts and QueryDataChanged; not signed in.
+    static PluginSdkLink CreateForToolbar() noexcept;
+
+    bool exists() const noexcept { return m_sdk != nullptr; }
+    // Signed in and started: the refresh may use it.
+    bool ready() const noexcept { return m_ready; }
+    const std::wstring& partnerKey() const noexcept { return m_partnerKey; }
+
+    // The plug-in's update list (an XML text).
+    std::optional<std::wstring> GetPluginUpdates(int pluginId) const noexcept;
+    std::optional<QueryPluginAnswer> QueryPlugin(LONG kind, LONG number, LONG toolbar,
+                                                 const std::wstring& libraryPath) const noexcept;
+    // Whether the toolbar documents are to count as changed.
+    bool QueryDataChanged() const noexcept;
+
+private:
+    explicit PluginSdkLink(ComPtr<IPluginSdk> sdk) noexcept : m_sdk(std::move(sdk)) {}
+
+    ComPtr<IPluginSdk> m_sdk;
+    std::wstring m_partnerKey;
+    bool m_ready = false;
+};
+
+// Forgets which SDK messages were shown and the installed factory (tests).
+void ResetPluginSdkState() noexcept;
+
+} // namespace marlin
