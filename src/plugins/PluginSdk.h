@@ -7,32 +7,10 @@
 #include <optional>
 #include <string>
 
-// The SDK's dual interface. Only the methods the product calls are named; the
-// others hold their places so that the named ones sit at their slots.
-struct IPluginSdk : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE GetPartnerKey(BSTR* partnerKey) = 0;                           // 1
-    virtual HRESULT STDMETHODCALLTYPE AuthenticateUser(BSTR partnerKey, BSTR userName, BSTR password,
-                                                       BSTR* answer) = 0;                            // 2
-    virtual HRESULT STDMETHODCALLTYPE Unused3() = 0;
-    virtual HRESULT STDMETHODCALLTYPE StartSdk(BSTR partnerKey, BSTR userName, BSTR* answer) = 0;   // 4
-    virtual HRESULT STDMETHODCALLTYPE Unused5() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused6() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused7() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused8() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused9() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused10() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused11() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused12() = 0;
-    virtual HRESULT STDMETHODCALLTYPE QueryPlugin(LONG kind, LONG number, LONG toolbar, BSTR libraryPath,
-                                                  BSTR* text1, BSTR* text2, LONG* value) = 0;        // 13
-    virtual HRESULT STDMETHODCALLTYPE Unused14() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused15() = 0;
-    virtual HRESULT STDMETHODCALLTYPE Unused16() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetPluginUpdates(BSTR pluginId, BSTR* updates) = 0;           // 17
-    virtual HRESULT STDMETHODCALLTYPE Unused18() = 0;
-    virtual HRESULT STDMETHODCALLTYPE QueryDataChanged(LONG* changed) = 0;                           // 19
-};
-__CRT_UUID_DECL(IPluginSdk, 0x714AD02D, 0xE763, 0x4B1A, 0xAB, 0xEB, 0x5C, 0x5B, 0xD3, 0x62, 0x09, 0x59)
+// The SDK's dual interface, declared once for the product and the SDK's
+// stand-in (PluginSdk.idl): the methods the product calls sit at their slots,
+// the others are reserved.
+#include "PluginSdk_h.h"
 
 namespace marlin {
 

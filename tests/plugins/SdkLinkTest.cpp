@@ -44,7 +44,7 @@ public:
         return Answer(L"QueryDataChanged()", nullptr, queryResult);
     }
 #define UNUSED_SLOT(n) \
-    STDMETHODIMP Unused##n() override { return E_NOTIMPL; }
+    STDMETHODIMP Reserved##n() override { return E_NOTIMPL; }
     UNUSED_SLOT(3) UNUSED_SLOT(5) UNUSED_SLOT(6) UNUSED_SLOT(7) UNUSED_SLOT(8) UNUSED_SLOT(9) UNUSED_SLOT(10)
     UNUSED_SLOT(11) UNUSED_SLOT(12) UNUSED_SLOT(14) UNUSED_SLOT(15) UNUSED_SLOT(16) UNUSED_SLOT(18)
 #undef UNUSED_SLOT
