@@ -12,6 +12,7 @@
 #include "toolbar/MarlinToolbarCtrl.h"
 
 #include "BenchInstallation.h"
+#include "BenchToolbar.h"
 #include "BenchTiming.h"
 
 #include <cstdio>
@@ -103,18 +104,12 @@ int main()
     const std::wstring& data = installation.data;
     auto& env = test::ScriptedEnvironment::Instance();
     env.dialogScript = [](HWND dialog) { ::SendMessageW(dialog, WM_COMMAND, IDOK, 0); };
-    test::WriteTextFile(data + L"XMLS\\ApplicationSettings.xml",
-                        "<MTRoot><Popup Status=\"0\"/><LogURL Yes=\"0\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"1\"/></MTRoot>");
     test::LocalHttpServer site;
     site.Serve("/favicon.ico", {*ReadFileBytes(data + L"Images\\Search.ico", 1 << 16)});
     const std::wstring address = L"http://" + site.Host() + L"/page.html";
 
-    unique_hwnd parent(::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 1200, 40, nullptr,
-                                         nullptr, nullptr, nullptr));
-    CMarlinToolbarCtrl toolbar;
-    RECT rect{0, 0, 1200, 30};
-    toolbar.CreateIn(parent.get(), rect); // creates the default documents
-    ::SendMessageW(toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(1200, 30));
+    BenchToolbar window(data);
+    CMarlinToolbarCtrl& toolbar = window.toolbar;
     if (!toolbar.DropTarget()) {
         std::printf("the toolbar has no drop target\n");
         return 1;
@@ -136,8 +131,7 @@ int main()
     }
     std::printf("favicon requests served: %zu\n", site.Requests().size());
 
-    toolbar.Destroy();
-    parent.reset();
+    toolbar.Destroy(); // before its icons are let go
     ClearIconCache();
     return 0;
 }

@@ -16,6 +16,7 @@
 #include "toolbar/MarlinToolbarCtrl.h"
 
 #include "BenchInstallation.h"
+#include "BenchToolbar.h"
 #include "BenchTiming.h"
 
 #include <psapi.h>
@@ -87,15 +88,9 @@ int main()
     BenchInstallation installation(L"marlin-toolbar-bench", MARLIN_IMAGES_DIR);
     const std::wstring& data = installation.data;
     test::ScriptedEnvironment::Instance().chooseMenuCommand = [](HMENU) { return 0u; };
-    test::WriteTextFile(data + L"XMLS\\ApplicationSettings.xml",
-                        "<MTRoot><Popup Status=\"0\"/><LogURL Yes=\"0\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"1\"/></MTRoot>");
 
-    unique_hwnd parent(::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 1200, 40, nullptr,
-                                         nullptr, nullptr, nullptr));
-    CMarlinToolbarCtrl toolbar;
-    RECT rect{0, 0, 1200, 30};
-    toolbar.CreateIn(parent.get(), rect); // creates the default documents
-    ::SendMessageW(toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(1200, 30));
+    BenchToolbar window(data);
+    CMarlinToolbarCtrl& toolbar = window.toolbar;
     const std::wstring login = data + L"XMLS\\MarlinToolbarLogin.xml";
 
     std::printf("toolbar window (median, ms)\n");
@@ -181,8 +176,7 @@ int main()
     std::printf("  %-28s %+8lld KB\n", "committed memory growth",
                 (static_cast<long long>(late.privateBytes) - static_cast<long long>(early.privateBytes)) / 1024);
 
-    toolbar.Destroy();
-    parent.reset();
+    toolbar.Destroy(); // before its icons are let go
     ClearIconCache();
     return 0;
 }
