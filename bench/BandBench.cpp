@@ -65,5 +65,8 @@ int main()
     std::printf("%-40s %10.3f\n", "navigation, log of 10 visits", navigation[0]);
     std::printf("%-40s %10.3f\n", "navigation, log of 10,000 visits", navigation[1]);
     std::printf("%-40s %10.2f\n", "ratio", navigation[1] / navigation[0]);
+    ReportFigure("navigation, log of 10 visits", navigation[0]);
+    ReportFigure("navigation, log of 10,000 visits (ratio: 10 visits)", navigation[1], "ms",
+                 navigation[1] / navigation[0]);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "platform/Strings.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <utility>
@@ -54,4 +55,15 @@ inline double MedianMs(int runs, const std::function<void()>& work, const std::f
         times.push_back(NowMs() - start);
     }
     return Median(std::move(times));
+}
+
+// One line of the performance report: scripts/bench gathers these lines from
+// every benchmark into one table. `ratio` (0: none) is to the figure the
+// benchmark compares with, named in its own output.
+inline void ReportFigure(const char* figure, double value, const char* unit = "ms", double ratio = 0)
+{
+    if (ratio > 0)
+        std::printf("@figure\t%s\t%.3f\t%s\tx%.1f\n", figure, value, unit, ratio);
+    else
+        std::printf("@figure\t%s\t%.3f\t%s\t-\n", figure, value, unit);
 }

@@ -95,6 +95,9 @@ int main()
                 large.addButton / small.addButton);
     std::printf("%-28s %10.3f %10.3f %8.1f\n", "add button, file changed", small.addButtonAfterOtherWindow,
                 large.addButtonAfterOtherWindow, large.addButtonAfterOtherWindow / small.addButtonAfterOtherWindow);
+    ReportFigure("add a button, default document", small.addButton);
+    ReportFigure("add a button, 10 toolbars of 50 buttons (ratio: default)", large.addButton, "ms",
+                 large.addButton / small.addButton);
     ::DeleteFileW(LoginDocumentPath().c_str());
     return 0;
 }

@@ -159,5 +159,7 @@ int main()
                 search - recordingNew - navigation);
     std::printf("%-52s %10zu\n", "navigations made", searches);
     std::printf("%-52s %10.3f\n", "search box made and destroyed (band load's share)", made);
+    ReportFigure("keystroke through the band (ratio: plain edit box)", keyPlain, "ms", keyPlain / keyBare);
+    ReportFigure("search: Return to Navigate2, history recorded", search);
     return 0;
 }

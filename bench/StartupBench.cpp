@@ -304,6 +304,8 @@ int TimedLoads(standin::BrowserFrame& frame, const std::wstring& data, const std
         PrintRow("ShowDW(TRUE)", p.showBand, f.showBand);
         PrintRow("load to first paint", p.firstPaint, f.firstPaint);
         PrintRow("teardown", p.teardown, f.teardown);
+        const std::string figure = std::string("band load to first paint, ") + toolbar.title + " (ratio: floor)";
+        ReportFigure(figure.c_str(), p.firstPaint, "ms", f.firstPaint >= 0.01 ? p.firstPaint / f.firstPaint : 0);
     }
     return 0;
 }

@@ -147,6 +147,13 @@ int main()
     std::printf("%-44s %10.3f\n", "add a button and rebuild the row", editAndRebuild);
     std::printf("%-44s %10.3f\n", "tab strip paint, 5 tabs", strip5);
     std::printf("%-44s %10.3f  x%.1f\n", "tab strip paint, 40 tabs (scrolled)", strip40, strip40 / strip5);
+    ReportFigure("row rebuild, default login document", defaultRow);
+    ReportFigure("row rebuild, 50-button toolbar (ratio: default)", fiftyRow, "ms", fiftyRow / defaultRow);
+    ReportFigure("row rebuild, 500-button toolbar (ratio: default)", fiveHundredRow, "ms", fiveHundredRow / defaultRow);
+    ReportFigure("idle synchronisation tick", idleTick);
+    ReportFigure("tick after another window's edit (ratio: idle)", editTick, "ms", editTick / idleTick);
+    ReportFigure("tab strip paint, 40 tabs (ratio: 5 tabs)", strip40, "ms", strip40 / strip5);
+    ReportFigure("settings read with the skin, each band load", settingsRead);
 
     // Soak: what 2,000 rebuilds and 2,000 menu openings leave behind.
     test::WriteTextFile(login, ToUtf8(ToolbarOf(12)));
@@ -175,6 +182,8 @@ int main()
     PrintHoldings("after 2,020", late);
     std::printf("  %-28s %+8lld KB\n", "committed memory growth",
                 (static_cast<long long>(late.privateBytes) - static_cast<long long>(early.privateBytes)) / 1024);
+    ReportFigure("soak: memory growth over 2,000 rebuilds and 4,000 menus",
+                 (static_cast<double>(late.privateBytes) - static_cast<double>(early.privateBytes)) / 1024, "KB");
 
     toolbar.Destroy(); // before its icons are let go
     ClearIconCache();
