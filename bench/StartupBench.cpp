@@ -20,6 +20,7 @@
 #include "platform/UniqueHandle.h"
 #include "support/ScriptedEnvironment.h"
 #include "support/TestIsolation.h"
+#include "document/ToolbarDocument.h"
 #include "toolbar/ToolbarModel.h"
 
 #include "BenchInstallation.h"
@@ -46,12 +47,16 @@ namespace {
 struct ToolbarCase {
     const char* name;  // on the command line and in the markers
     const char* title; // in the table
-    int buttons;       // 0: the default documents, which the product makes on its first load
+    int buttons;       // 0: the default documents, which the product makes on its first load;
+                       // kWithoutPlugins: the default login document without its plug-in buttons
     int runs;          // timed loads of each kind, after one that is not counted
 };
 
+constexpr int kWithoutPlugins = -1;
+
 constexpr ToolbarCase kCases[] = {
     {"default", "default documents", 0, 21},
+    {"noplugins", "default without plug-in buttons", kWithoutPlugins, 21},
     {"50", "50-button toolbar", 50, 21},
     {"500", "500-button toolbar", 500, 15},
 };
@@ -68,6 +73,19 @@ std::vector<ButtonSpec> DefaultLoginButtons()
             {L"Pop-up Blocker (ON)", L"PopupOn.ico"},
             {L"EBay", L"Ebay.ico"},
             {L"YouTube", L"YouTube.ico"}};
+}
+
+// The default login document without its buttons of PluginType "1".
+std::wstring DefaultWithoutPlugins()
+{
+    std::wstring xml = DocumentTemplate(true);
+    for (size_t mark; (mark = xml.find(L"PluginType=\"1\"")) != std::wstring::npos;) {
+        const size_t begin = xml.rfind(L"<Buttons", mark);
+        const size_t end = xml.find(L"</Buttons>", mark);
+        if (begin == std::wstring::npos || end == std::wstring::npos) break;
+        xml.erase(begin, end + 10 - begin);
+    }
+    return xml;
 }
 
 // Home, then numbered buttons with the icons in turn.
@@ -108,6 +126,12 @@ std::vector<ButtonSpec> PrepareCase(const ToolbarCase& toolbar, const std::wstri
     if (toolbar.buttons == 0) {
         ::DeleteFileW(login.c_str());
         return DefaultLoginButtons();
+    }
+    if (toolbar.buttons == kWithoutPlugins) {
+        test::WriteTextFile(login, ToUtf8(DefaultWithoutPlugins()));
+        std::vector<ButtonSpec> specs = DefaultLoginButtons();
+        std::erase_if(specs, [](const ButtonSpec& spec) { return spec.caption == L"EBay" || spec.caption == L"YouTube"; });
+        return specs;
     }
     std::vector<ButtonSpec> specs = LongToolbar(toolbar.buttons);
     test::WriteTextFile(login, ToUtf8(DocumentOf(specs)));
@@ -266,6 +290,8 @@ int TimedLoads(standin::BrowserFrame& frame, const std::wstring& data, const std
     std::printf("band start-up in the browser stand-in (median of the loads after the first, ms; floor: one\n"
                 "toolbar control with the same buttons and icons, loaded alternately; ratio: product / floor)\n");
     std::printf("  %-32s %10s %10s %8s\n", "figure", "product", "floor", "ratio");
+    double withPlugins = 0;
+    double withoutPlugins = 0;
     for (const ToolbarCase& toolbar : kCases) {
         const std::vector<ButtonSpec> specs = PrepareCase(toolbar, data);
         const standin::ComponentFactory floor = FloorFactory(specs, images);
@@ -306,6 +332,14 @@ int TimedLoads(standin::BrowserFrame& frame, const std::wstring& data, const std
         PrintRow("teardown", p.teardown, f.teardown);
         const std::string figure = std::string("band load to first paint, ") + toolbar.title + " (ratio: floor)";
         ReportFigure(figure.c_str(), p.firstPaint, "ms", f.firstPaint >= 0.01 ? p.firstPaint / f.firstPaint : 0);
+        if (toolbar.buttons == 0) withPlugins = p.firstPaint;
+        if (toolbar.buttons == kWithoutPlugins) withoutPlugins = p.firstPaint;
+    }
+    if (withoutPlugins > 0) {
+        std::printf("default documents: load with the two plug-in buttons against without: x%.2f\n",
+                    withPlugins / withoutPlugins);
+        ReportFigure("band load, two plug-in buttons (ratio: without them)", withPlugins, "ms",
+                     withPlugins / withoutPlugins);
     }
     return 0;
 }
