@@ -138,12 +138,7 @@ public:
             scheduler = m_scheduler;
         }
         std::lock_guard tick(m_tickLock);
-        if (SharedState().IsLoggedIn == 0) {
-            // Nothing can run signed out: a stop made by signing out ends here.
-            std::lock_guard guard(m_lock);
-            m_stopped = false;
-            return 0;
-        }
+        if (SharedState().IsLoggedIn == 0) return 0;
         if (!Env().InternetGetConnectedState()) {
             if (m_online.exchange(false)) LogError(kRiskHigh, ErrorMessages::kNotConnected);
             return 0;

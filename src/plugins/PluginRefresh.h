@@ -84,9 +84,7 @@ private:
 };
 
 // Stops every worker (cooperatively, within `waitMs`) and keeps the refresh
-// stopped until StartPluginRefresh, or until a tick finds the user signed
-// out (signing out stops the refresh and has no start of its own; after the
-// next sign-in the refresh runs again). True when every worker ended in time.
+// stopped until StartPluginRefresh. True when every worker ended in time.
 bool StopPluginRefresh(DWORD waitMs = kWorkerStopWaitMs) noexcept;
 void StartPluginRefresh() noexcept;
 

@@ -175,8 +175,12 @@ void CToolbarCommands::OnSignInButton()
 {
     const std::wstring stored = StoredSignInState();
     if (stored == L"1") {
-        // Signed out, the refresh stops now; a tick while signed out lets it run after the next sign-in.
-        if (StoreSignInState(false)) StopPluginRefresh();
+        if (StoreSignInState(false)) {
+            // The workers end now; signed out no tick starts one, and after
+            // the next sign-in (in any window) the refresh runs again.
+            StopPluginRefresh();
+            StartPluginRefresh();
+        }
         return;
     }
     if (stored == L"0") SignInThroughDialog();

@@ -196,11 +196,11 @@ TEST_F(RefreshTest, APluginIsRefreshedOncePerDueMinuteHoweverManyWindowsTick)
 }
 
 // Signed out nothing runs and nothing is logged; offline is logged when it
-// starts; a stop lasts until a start, or until a tick finds the user signed out.
+// starts; a stop lasts until a start.
 TEST_F(RefreshTest, GatesAndStops)
 {
     WriteCatalogue(1, 0);
-    enum Action { None, Stop, Start };
+    enum Action { None, Stop, Start, SignOut };
     struct Step {
         const char* what;
         LONG signedIn;
@@ -218,16 +218,19 @@ TEST_F(RefreshTest, GatesAndStops)
         {"stopped", 1, TRUE, Stop, 0, 2},
         {"still stopped", 1, TRUE, None, 0, 2},
         {"started", 1, TRUE, Start, 1, 2},
-        {"signing out stops", 1, TRUE, Stop, 0, 2},
-        {"signed out", 0, TRUE, None, 0, 2},
+        {"stopped again", 1, TRUE, Stop, 0, 2},
+        {"signed out, still stopped", 0, TRUE, None, 0, 2},
+        {"signed in, still stopped", 1, TRUE, None, 0, 2},
+        {"signed out: the workers stop, nothing starts", 0, TRUE, SignOut, 0, 2},
         {"signed in again", 1, TRUE, None, 1, 2},
     };
     PluginRefreshRegistration window = PluginRefreshRegistration::Register(true);
     for (const Step& step : steps) {
         SharedState().IsLoggedIn = step.signedIn;
         env().connected = step.connected;
-        if (step.action == Stop) StopPluginRefresh();
+        if (step.action == Stop || step.action == SignOut) StopPluginRefresh();
         if (step.action == Start) StartPluginRefresh();
+        if (step.action == SignOut) StartPluginRefresh(); // the sign-in button stops and starts
         EXPECT_EQ(window.Tick(), step.started) << step.what;
         WaitIdle();
         EXPECT_EQ(TakeMerges().size(), step.started) << step.what;
