@@ -101,7 +101,7 @@ public:
         if (!m_scheduler) {
             m_scheduler = std::make_shared<CPluginScheduler>([this] { return ReadCatalogue(); },
                                                              [this](int pluginId, const std::atomic<bool>& stopping) {
-                                                                 return Refresh(pluginId, stopping);
+                                                                 return RefreshPlugin(pluginId, stopping);
                                                              });
             if (m_holds > 0) m_scheduler->SetHeld(true);
         }
@@ -223,7 +223,7 @@ private:
     }
 
     // A worker's refresh: with its own SDK object, on its own thread.
-    bool Refresh(int pluginId, const std::atomic<bool>& stopping)
+    bool RefreshPlugin(int pluginId, const std::atomic<bool>& stopping)
     {
         PluginMerge merge;
         {
