@@ -13,8 +13,6 @@ namespace {
 
 std::atomic<int> g_minuteCounter{0};
 
-constexpr wchar_t kUpdateFailedLog[] = L"[ThreadFunction][RunAutoUpdates][RunPluginUpdate failed]";
-constexpr wchar_t kStopFailedLog[] = L"[CInvisibleWnd][StopPluginTimer][Failed to Terminate Thread]";
 
 struct Job {
     DWORD threadId = 0;
@@ -34,6 +32,20 @@ struct CPluginScheduler::State {
     unique_handle startSignal{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     unique_handle stopSignal{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<bool> stopping{false};
+    std::mutex signalLock; // the start signal and whether it is held
+    bool held = false;
+
+    // Lets the workers run, unless the scheduler is held.
+    void Open()
+    {
+        std::lock_guard lock(signalLock);
+        if (!held) ::SetEvent(startSignal.get());
+    }
+    void Close()
+    {
+        std::lock_guard lock(signalLock);
+        ::ResetEvent(startSignal.get());
+    }
 
     void Remove(DWORD threadId)
     {
@@ -91,7 +103,7 @@ DWORD WINAPI RunAutoUpdates(void* parameter) noexcept
             if (woken == WAIT_OBJECT_0 && !state.stopping) {
                 if (const std::optional<Job> job = state.Find(me)) {
                     if (!state.runner(job->pluginId, state.stopping) && !state.stopping) {
-                        LogError(kRiskLow, kUpdateFailedLog);
+                        LogError(kRiskLow, ErrorMessages::kPluginUpdateFailed);
                     }
                 }
             }
@@ -123,6 +135,17 @@ std::vector<std::wstring> CPluginScheduler::QueuedNames() const
     return names;
 }
 
+void CPluginScheduler::SetHeld(bool held)
+{
+    {
+        std::lock_guard lock(m_state->signalLock);
+        m_state->held = held;
+        if (held) ::ResetEvent(m_state->startSignal.get());
+    }
+    // Released: workers queued meanwhile may run now.
+    if (!held && !m_state->stopping) m_state->Open();
+}
+
 void CPluginScheduler::ReapFinishedWorkers()
 {
     std::erase_if(m_workers, [](const unique_handle& worker) { return ::WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0; });
@@ -130,6 +153,7 @@ void CPluginScheduler::ReapFinishedWorkers()
 
 size_t CPluginScheduler::Tick(bool signedIn)
 {
+    std::lock_guard workers(m_workersLock);
     ReapFinishedWorkers();
     if (!signedIn || !m_state->startSignal || !m_state->stopSignal) return 0;
     const int minute = AdvanceMinuteCounter();
@@ -160,7 +184,7 @@ size_t CPluginScheduler::Tick(bool signedIn)
         }
         ::ResumeThread(worker.get());
         m_workers.push_back(std::move(worker));
-        ::SetEvent(m_state->startSignal.get());
+        m_state->Open();
         ++started;
     }
     return started;
@@ -168,20 +192,25 @@ size_t CPluginScheduler::Tick(bool signedIn)
 
 bool CPluginScheduler::Stop(DWORD waitMs)
 {
-    if (m_state->startSignal) ::ResetEvent(m_state->startSignal.get());
+    m_state->Close();
     m_state->stopping = true;
     if (m_state->stopSignal) ::SetEvent(m_state->stopSignal.get());
+    // Waited for without the lock: a tick on another thread never waits for a stop.
+    std::vector<unique_handle> stopped;
+    {
+        std::lock_guard workers(m_workersLock);
+        stopped.swap(m_workers);
+    }
     bool allEnded = true;
     const ULONGLONG deadline = ::GetTickCount64() + waitMs;
-    for (unique_handle& worker : m_workers) {
+    for (unique_handle& worker : stopped) {
         const ULONGLONG now = ::GetTickCount64();
         const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
         if (::WaitForSingleObject(worker.get(), left) != WAIT_OBJECT_0) {
             allEnded = false;
-            LogError(kRiskLow, kStopFailedLog);
+            LogError(kRiskHigh, ErrorMessages::kTerminateThreadFailed);
         }
     }
-    m_workers.clear();
     {
         // A worker that did not end in time removes nothing more that matters:
         // its plug-in may be started again by a later tick.

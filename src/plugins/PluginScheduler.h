@@ -1,9 +1,10 @@
 #pragma once
-// The timed refresh of plug-ins. Every hidden window of a browser window keeps
-// one scheduler; each tick (once a minute) advances the minute counter that
-// all windows of the process share and starts a worker for every plug-in that
-// is due and not being refreshed yet. Workers run one after the other (the
-// worker lock) once the start signal is set.
+// The timed refresh of plug-ins. The process keeps one scheduler (see
+// PluginRefresh.h); each tick (once a minute) advances the minute counter and
+// starts a worker for every plug-in that is due and not being refreshed yet.
+// Workers run one after the other (the worker lock) once the start signal is
+// set; while the scheduler is held the signal stays reset and workers wait.
+// Tick, Stop and SetHeld may be called from different threads.
 //
 // Stopping is cooperative: the start signal is reset, every worker is asked to
 // stop (a waiting one wakes and ends; a running one is told through the flag
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,6 +65,10 @@ public:
     // a worker that did not is logged and left to end by itself.
     bool Stop(DWORD waitMs = kWorkerStopWaitMs);
 
+    // Held: the start signal stays reset, so workers wait before running
+    // (a stop still ends them); released: it is set again.
+    void SetHeld(bool held);
+
     // The names of the plug-ins queued (being refreshed or waiting to be).
     std::vector<std::wstring> QueuedNames() const;
 
@@ -72,6 +78,7 @@ private:
     void ReapFinishedWorkers();
 
     std::shared_ptr<State> m_state;
+    std::mutex m_workersLock; // ticks and stops may come from different threads
     std::vector<unique_handle> m_workers;
 };
 

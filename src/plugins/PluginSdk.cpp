@@ -58,7 +58,11 @@ PluginSdkFactory SetPluginSdkFactory(PluginSdkFactory factory) noexcept
     return g_factory.exchange(factory ? factory : &CreateWithCom);
 }
 
-PluginSdkLink PluginSdkLink::InitializeMarlinToolbarPluginSDK() noexcept
+PluginSdkLink PluginSdkLink::InitializeMarlinToolbarPluginSDK() noexcept { return Initialize(true); }
+
+PluginSdkLink PluginSdkLink::InitializeForRefresh() noexcept { return Initialize(false); }
+
+PluginSdkLink PluginSdkLink::Initialize(bool tellUser) noexcept
 {
     try {
         PluginSdkLink link(CreateSdk(CLSCTX_INPROC_SERVER));
@@ -74,11 +78,13 @@ PluginSdkLink PluginSdkLink::InitializeMarlinToolbarPluginSDK() noexcept
         const UniqueBstr partnerKey(link.m_partnerKey), user(kPluginSdkUserName), password(kPluginSdkPassword);
         UniqueBstr answer;
         if (link.m_sdk->AuthenticateUser(partnerKey.get(), user.get(), password.get(), answer.put()) != S_OK) {
-            ShowOnce(g_authenticationShown, kUserAuthenticationFailed, ErrorMessages::kAuthenticationFailed);
+            if (tellUser) ShowOnce(g_authenticationShown, kUserAuthenticationFailed, ErrorMessages::kAuthenticationFailed);
+            else LogError(kRiskLow, ErrorMessages::kAuthenticationFailed);
             return link;
         }
         if (link.m_sdk->StartSdk(partnerKey.get(), user.get(), answer.put()) != S_OK) {
-            ShowOnce(g_startShown, kUnableToStartSdk, ErrorMessages::kStartSdkFailed);
+            if (tellUser) ShowOnce(g_startShown, kUnableToStartSdk, ErrorMessages::kStartSdkFailed);
+            else LogError(kRiskLow, ErrorMessages::kStartSdkFailed);
             return link;
         }
         link.m_ready = true;

@@ -54,6 +54,9 @@ public:
     // key, authenticated and started. Failures are logged, and the two that the
     // user is told of are shown once per process (logged after that).
     static PluginSdkLink InitializeMarlinToolbarPluginSDK() noexcept;
+    // The same steps for a refresh worker's own object (an SDK object is
+    // bound to the thread that made it): failures are only logged.
+    static PluginSdkLink InitializeForRefresh() noexcept;
     // The toolbar's own instance, made in any server context, for icons,
     // texts and QueryDataChanged; not signed in.
     static PluginSdkLink CreateForToolbar() noexcept;
@@ -72,6 +75,7 @@ public:
 
 private:
     explicit PluginSdkLink(ComPtr<IPluginSdk> sdk) noexcept : m_sdk(std::move(sdk)) {}
+    static PluginSdkLink Initialize(bool tellUser) noexcept;
 
     ComPtr<IPluginSdk> m_sdk;
     std::wstring m_partnerKey;

@@ -14,6 +14,7 @@
 #include "document/ToolbarOperations.h"
 #include "monitors/PopupBlocker.h"
 #include "platform/ComTypes.h"
+#include "plugins/PluginRefresh.h"
 #include "platform/Environment.h"
 #include "platform/Strings.h"
 
@@ -174,7 +175,12 @@ void CToolbarCommands::OnSignInButton()
 {
     const std::wstring stored = StoredSignInState();
     if (stored == L"1") {
-        StoreSignInState(false);
+        if (StoreSignInState(false)) {
+            // The workers end now; signed out no tick starts one, and after
+            // the next sign-in (in any window) the refresh runs again.
+            StopPluginRefresh();
+            StartPluginRefresh();
+        }
         return;
     }
     if (stored == L"0") SignInThroughDialog();
@@ -345,6 +351,8 @@ MenuContext CToolbarCommands::MakeMenuContext() const
 UINT CToolbarCommands::TrackMenu(const std::function<unique_hmenu(CToolbarMenuBuilder&)>& build, POINT at)
 {
     MenuOpenScope open(m_menuOpen, m_host.Row().Tooltips());
+    // Plug-in workers wait while a menu is open, so no menu changes under it.
+    const PluginRefreshHold hold;
     CToolbarMenuBuilder builder(m_menuHelp, MakeMenuContext());
     unique_hmenu menu = build(builder);
     if (!menu) return 0;

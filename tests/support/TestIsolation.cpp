@@ -5,6 +5,7 @@
 #include "config/SettingsStore.h"
 #include "config/Skins.h"
 #include "platform/Files.h"
+#include "plugins/PluginRefresh.h"
 #include "plugins/PluginSdk.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
@@ -66,6 +67,7 @@ void IsolatedTest::SetUp()
     ResetSettingsStoreState();
     ResetSkinState();
     ResetPluginSdkState();
+    ResetPluginRefreshState();
     CrossProcessLock::SetDefaultTimeoutMs(CrossProcessLock::kDefaultTimeoutMs);
 }
 
