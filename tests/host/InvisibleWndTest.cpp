@@ -7,6 +7,7 @@
 #include "config/InstallPaths.h"
 #include "document/SharedInstanceState.h"
 #include "plugins/PluginRefresh.h"
+#include "plugins/PluginSdk.h"
 
 #include <memory>
 
@@ -21,6 +22,8 @@ protected:
     {
         InstallationFixture::SetUp();
         Install(true);
+        // No SDK, whatever the machine has registered.
+        SetPluginSdkFactory([](DWORD, IPluginSdk**) { return REGDB_E_CLASSNOTREG; });
         g_InstallPath = MakeFolder(L"Install");
         WriteTextFile(MakeFolder(L"Install\\Plugins\\1") + L"EBay.dll", "MZ");
         WriteTextFile(xmls + L"Plug-in.xml", "<R><PlugIn Name=\"EBay\"><ID>1</ID><Frequency>1</Frequency></PlugIn></R>");
