@@ -85,8 +85,10 @@ void ApplyFlag(bool& field, const std::wstring& value)
 
 } // namespace
 
-EntryRecord ReadEntry(IXMLDOMNode* element, EntryKind kind, const std::wstring& imagesFolder,
-                      SearchAddressTarget* search)
+namespace {
+
+EntryRecord ReadEntryWith(IXMLDOMNode* element, EntryKind kind, const std::wstring* imagesFolder,
+                          SearchAddressTarget* search)
 {
     EntryRecord record;
     const long count = AttributeCount(element);
@@ -100,7 +102,11 @@ EntryRecord ReadEntry(IXMLDOMNode* element, EntryKind kind, const std::wstring& 
         } else if (EqualsNoCase(name, L"caption")) {
             record.caption = value;
         } else if (EqualsNoCase(name, L"img")) {
-            record.iconPath = value.find(L'\\') == std::wstring::npos ? imagesFolder + value : value;
+            if (!imagesFolder) {
+                record.iconPath = value;
+                continue;
+            }
+            record.iconPath = value.find(L'\\') == std::wstring::npos ? *imagesFolder + value : value;
             record.iconExists = FileExists(record.iconPath);
         } else if (EqualsNoCase(name, L"ToolTipText")) {
             record.toolTip = value;
@@ -126,6 +132,41 @@ EntryRecord ReadEntry(IXMLDOMNode* element, EntryKind kind, const std::wstring& 
         }
     }
     return record;
+}
+
+} // namespace
+
+EntryRecord ReadEntry(IXMLDOMNode* element, EntryKind kind, const std::wstring& imagesFolder,
+                      SearchAddressTarget* search)
+{
+    return ReadEntryWith(element, kind, &imagesFolder, search);
+}
+
+EntryRecord ReadForeignEntry(IXMLDOMNode* element, EntryKind kind)
+{
+    return ReadEntryWith(element, kind, nullptr, nullptr);
+}
+
+std::vector<XmlElement> SubMenuItems(IXMLDOMNode* item, bool* cut)
+{
+    std::vector<XmlElement> subItems;
+    if (cut) *cut = false;
+    ComPtr<IXMLDOMNode> sub;
+    if (!item || item->get_firstChild(&sub) != S_OK) return subItems;
+    while (sub) {
+        if (NodeName(sub.Get()) == L"SubItem") {
+            if (subItems.size() == kMaxSubEntries) {
+                if (cut) *cut = true;
+                break;
+            }
+            XmlElement element;
+            if (SUCCEEDED(sub.As(&element))) subItems.push_back(std::move(element));
+        }
+        ComPtr<IXMLDOMNode> next;
+        if (sub->get_nextSibling(&next) != S_OK) break;
+        sub = std::move(next);
+    }
+    return subItems;
 }
 
 std::vector<XmlElement> MenuItems(IXMLDOMNode* buttDesc)

@@ -19,6 +19,8 @@ inline constexpr wchar_t kLoginDocumentName[] = L"MarlinToolbarLogin.xml";
 
 // Only this many child nodes of one ButtDesc are examined for menu entries.
 inline constexpr int kMaxMenuChildren = 20;
+// At most this many sub-entries are read per menu entry (against hostile documents).
+inline constexpr size_t kMaxSubEntries = 256;
 
 enum class EntryKind { Button, Menu, SubMenu };
 
@@ -48,9 +50,15 @@ struct SearchAddressTarget {
 
 EntryRecord ReadEntry(IXMLDOMNode* element, EntryKind kind, const std::wstring& imagesFolder,
                       SearchAddressTarget* search = nullptr);
+// The same reading for text from outside the documents (plug-in data): icon
+// names are kept as written and no file is looked at.
+EntryRecord ReadForeignEntry(IXMLDOMNode* element, EntryKind kind);
 
 // The Item elements among the first kMaxMenuChildren child nodes of a ButtDesc.
 std::vector<XmlElement> MenuItems(IXMLDOMNode* buttDesc);
+// The SubItem children of an Item, at most kMaxSubEntries (walked node by
+// node: an entry may have any number of children); `cut` tells whether more were left.
+std::vector<XmlElement> SubMenuItems(IXMLDOMNode* item, bool* cut = nullptr);
 
 // Numbers toolbars and their children by position: TabID from 1 per Tab, ID
 // from 1 per Buttons or Combo child, IDGen the count; stops after the

@@ -37,7 +37,11 @@ public:
     {
         return Send(TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button)) != 0;
     }
-    void SetImageList(HIMAGELIST images) const noexcept { Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)); }
+    // List `number` of the row (version 5: a button's image names its list in its high word).
+    void SetImageList(HIMAGELIST images, int number = 0) const noexcept
+    {
+        Send(TB_SETIMAGELIST, static_cast<WPARAM>(number), reinterpret_cast<LPARAM>(images));
+    }
     void SetButtonSize(int width, int height) const noexcept { Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(width, height)); }
     void SetIndent(int indent) const noexcept { Send(TB_SETINDENT, indent, 0); }
     void SetPadding(int horizontal, int vertical) const noexcept

@@ -55,6 +55,11 @@
 #define IDC_APP_SKIN_GROUP      726
 #define IDC_APP_SKINS           722
 #define IDC_APP_SAMPLE          728
+// Its plug-in manager page.
+#define IDD_PLUGIN_MANAGER      212
+#define IDC_PLUGIN_LABEL        727
+#define IDC_PLUGIN_LIST         721
+#define IDC_PLUGIN_MODIFY       713
 
 // The button and toolbar dialog ("Drag Drop Button Info").
 #define IDD_DRAGDROP_INFO       204

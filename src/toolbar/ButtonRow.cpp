@@ -15,6 +15,21 @@ namespace {
 // TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_ADJUSTABLE | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_TOP
 constexpr DWORD kRowStyle = 0x5001B96D;
 
+// A picture wider than the row's icons in a list of its own: one pixel wider
+// than the picture (at most kMaxWideImageWidth) and as high as the icons.
+unique_himagelist WideImageList(HICON picture, int width)
+{
+    unique_himagelist list(::ImageList_Create(width + 1, 16, ILC_COLOR24 | ILC_MASK, 1, 1));
+    if (list && ::ImageList_ReplaceIcon(list.get(), -1, picture) < 0) list.reset();
+    return list;
+}
+
+int WideWidth(const ToolbarButton& button)
+{
+    if (!button.pluginImage || button.pluginImageWidth <= 16) return 0;
+    return std::min(button.pluginImageWidth, kMaxWideImageWidth);
+}
+
 } // namespace
 
 HWND CreateInnerToolbar(HWND parent, const RECT& rect)
@@ -49,6 +64,8 @@ void CButtonRow::Destroy() noexcept
     // The lists go after the window that shows them.
     m_images.reset();
     m_nextImages.reset();
+    m_wideImages.clear();
+    m_nextWideImages.clear();
     m_icons.clear();
     m_model.clear();
     m_fullRects.clear();
@@ -64,12 +81,23 @@ void CButtonRow::LoadImages()
     std::vector<ButtonIconRef> icons;
     std::map<const ButtonIcon*, int> indexOf;
     std::map<std::wstring, ButtonIconRef> loaded; // each file is looked up once per build
+    std::vector<unique_himagelist> wide;
+    std::vector<ButtonIconRef> widePictures;
     for (ToolbarButton& button : m_model) {
         button.imageList = 0;
         button.imageIndex = -1;
-        if (button.iconPath.empty()) continue;
-        ButtonIconRef icon;
-        if (button.iconExists) {
+        if (const int width = WideWidth(button)) {
+            if (unique_himagelist list = WideImageList(button.pluginImage->get(), width)) {
+                wide.push_back(std::move(list));
+                widePictures.push_back(button.pluginImage);
+                button.imageList = static_cast<int>(wide.size());
+                button.imageIndex = 0;
+                continue;
+            }
+        }
+        ButtonIconRef icon = button.pluginImage;
+        if (!icon && button.iconPath.empty()) continue;
+        if (!icon && button.iconExists) {
             auto [known, added] = loaded.try_emplace(button.iconPath);
             if (added) known->second = CachedButtonIcon(button.iconPath);
             icon = known->second;
@@ -85,6 +113,8 @@ void CButtonRow::LoadImages()
     }
     // The old list goes once the control no longer refers to it (Populate).
     m_nextImages.reset(ImageListOf(icons));
+    m_nextWideImages = std::move(wide);
+    icons.insert(icons.end(), widePictures.begin(), widePictures.end());
     m_icons = std::move(icons);
 }
 
@@ -118,9 +148,23 @@ void CButtonRow::Populate(size_t hiddenFrom)
     m_control.SetRedraw(false);
     m_control.Prepare(TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
     if (m_nextImages) {
+        // The wide lists first: the row takes its image size from the last
+        // list it is given, and every button but the wide ones is 16 wide.
+        for (size_t i = 0; i < m_nextWideImages.size(); ++i) {
+            m_control.SetImageList(m_nextWideImages[i].get(), static_cast<int>(i) + 1);
+        }
+        for (size_t i = m_nextWideImages.size(); i < m_wideImages.size(); ++i) {
+            m_control.SetImageList(nullptr, static_cast<int>(i) + 1);
+        }
         m_control.SetImageList(m_nextImages.get());
         m_images = std::move(m_nextImages);
+        m_wideImages = std::move(m_nextWideImages);
+        m_nextWideImages.clear();
     } else {
+        // A fresh row window (ClearButtons) has none of them yet.
+        for (size_t i = 0; i < m_wideImages.size(); ++i) {
+            m_control.SetImageList(m_wideImages[i].get(), static_cast<int>(i) + 1);
+        }
         m_control.SetImageList(m_images.get());
     }
     m_control.SetIndent(0);
@@ -128,13 +172,17 @@ void CButtonRow::Populate(size_t hiddenFrom)
 
     std::vector<TBBUTTON> entries;
     entries.reserve(m_model.size() + 3);
+    // The texts live until the row has copied them.
+    std::vector<std::wstring> texts(m_model.size());
     auto add = [&](const ToolbarButton& button, BYTE style, BYTE state) {
         TBBUTTON entry{};
         entry.iBitmap = button.imageIndex >= 0 ? MAKELONG(button.imageIndex, button.imageList) : I_IMAGENONE;
         entry.idCommand = button.commandId;
         entry.fsState = state;
         entry.fsStyle = style;
-        entry.iString = reinterpret_cast<INT_PTR>(button.caption.c_str());
+        std::wstring& text = texts[static_cast<size_t>(&button - m_model.data())];
+        text = ShownCaption(static_cast<size_t>(&button - m_model.data()));
+        entry.iString = reinterpret_cast<INT_PTR>(text.c_str());
         entries.push_back(entry);
     };
     // A separator's image field is its width: the search gap gets its 125
@@ -235,6 +283,21 @@ void CButtonRow::SetCaption(size_t index, const std::wstring& caption)
     m_model[index].caption = caption;
     // The button's width changes: the row is added again and measured anew.
     Populate(kAllShown);
+}
+
+HIMAGELIST CButtonRow::ImageList(int number) const noexcept
+{
+    if (number == 0) return m_images.get();
+    if (number < 0 || static_cast<size_t>(number) > m_wideImages.size()) return nullptr;
+    return m_wideImages[static_cast<size_t>(number) - 1].get();
+}
+
+std::wstring CButtonRow::ShownCaption(size_t index) const
+{
+    if (index >= m_model.size()) return {};
+    const ToolbarButton& button = m_model[index];
+    if (button.imageList < 1) return button.caption;
+    return std::wstring(static_cast<size_t>(WideWidth(button) / kWideImagePixelsPerBlank), L' ') + button.caption;
 }
 
 std::optional<size_t> CButtonRow::IndexOf(int commandId) const noexcept

@@ -15,6 +15,12 @@
 
 namespace marlin {
 
+// Plug-in pictures wider than the row's icons get an image list of their own
+// (numbered from 1), at most this wide, and their caption is moved right by
+// one blank per kWideImagePixelsPerBlank pixels so the picture does not cover it.
+inline constexpr int kMaxWideImageWidth = 200;
+inline constexpr int kWideImagePixelsPerBlank = 6;
+
 // An inner toolbar control (the row or the sign-in strip) in `parent` at `rect`,
 // with the toolbar window's own style; null when it cannot be made.
 HWND CreateInnerToolbar(HWND parent, const RECT& rect);
@@ -58,6 +64,10 @@ public:
     bool IsHidden(int commandId) const noexcept { return m_control.IsButtonHidden(commandId); }
     HWND hwnd() const noexcept { return m_control.hwnd(); }
     HWND Tooltips() const noexcept { return m_control.Tooltips(); }
+    // The image list with this number (0: the row's icons; 1 on: wide pictures).
+    HIMAGELIST ImageList(int number) const noexcept;
+    // The text the row shows for a record: its caption, after a wide picture's blanks.
+    std::wstring ShownCaption(size_t index) const;
 
 private:
     static constexpr size_t kAllShown = static_cast<size_t>(-1);
@@ -79,6 +89,8 @@ private:
     std::vector<ButtonIconRef> m_icons;      // the row's pictures, held while the row shows them
     unique_himagelist m_images;              // what the control shows
     unique_himagelist m_nextImages;          // built, not yet handed to the control
+    std::vector<unique_himagelist> m_wideImages;     // lists 1 on, one per wide picture
+    std::vector<unique_himagelist> m_nextWideImages; // built, not yet handed to the control
     std::vector<RECT> m_fullRects;           // each record's place with every record shown
     size_t m_hiddenFrom = kAllShown;         // the first record hidden behind the chevron
     size_t m_hiddenCount = 0;

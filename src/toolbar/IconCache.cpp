@@ -117,6 +117,14 @@ ButtonIconRef BuiltInButtonIcon()
     return cache.builtIn;
 }
 
+ButtonIconRef AdoptButtonIcon(unique_hicon icon)
+{
+    if (!icon) return nullptr;
+    Cache& cache = TheCache();
+    std::lock_guard guard(cache.lock);
+    return std::make_shared<const ButtonIcon>(std::move(icon), cache.nextSerial++);
+}
+
 HIMAGELIST ImageListOf(const std::vector<ButtonIconRef>& icons)
 {
     std::vector<std::uint64_t> key;

@@ -38,6 +38,9 @@ ButtonIconRef CachedButtonIcon(const std::wstring& path);
 // The module's built-in button icon, shown for icon files that do not load.
 ButtonIconRef BuiltInButtonIcon();
 
+// An icon made elsewhere (a plug-in's picture), held like the cached ones; not cached.
+ButtonIconRef AdoptButtonIcon(unique_hicon icon);
+
 // An image list of 16 x 16 icons holding `icons` in order (null entries are
 // skipped). Lists already built for the same icons are copied instead of built
 // again: adding icons one by one costs about a millisecond each under Wine.

@@ -1,6 +1,7 @@
 #include "MarlinToolbarCtrl.h"
 
 #include "DragDropButtonInfo.h"
+#include "PluginManager.h"
 
 #include "config/ApplicationSettings.h"
 #include "config/InstallPaths.h"
@@ -14,6 +15,7 @@
 #include "platform/Environment.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
+#include "plugins/PluginData.h"
 
 #include <algorithm>
 
@@ -72,8 +74,8 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
 SyncMarks CMarlinToolbarCtrl::CurrentMarks(int popupState) const noexcept
 {
     const SharedInstanceState& shared = SharedState();
-    return SyncMarks{popupState, shared.TabsChanged, shared.SettingsChanged, shared.ButtonsChanged,
-                     shared.ButtonEditChanged, shared.MoveToChanged};
+    return SyncMarks{popupState,         shared.TabsChanged,   shared.SettingsChanged, shared.ButtonsChanged,
+                     shared.ButtonEditChanged, shared.MoveToChanged, PluginDataChanges()};
 }
 
 void CMarlinToolbarCtrl::RefreshToolbar(int index)
@@ -142,6 +144,10 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
     if (!model.empty() && !model.front().IsChevron()) {
         AddFixedMenuesinHomeButton(model.front(), shown.toolbarNames, signedIn, m_startup.paths.imageFolder);
     }
+    for (ToolbarButton& button : model) PutPluginSettingsLast(button, m_startup.paths.imageFolder);
+    // The SDK is asked for plug-in pictures after the row shows, never inside a build.
+    const bool askPictures = m_plugins.ApplyPictures(model);
+    m_picturesArrived = false;
     if (!m_row.Show(hwnd(), m_createRect, std::move(model), m_rowHeight)) {
         Env().ShowMessageBox(hwnd(), L"Unable to attach toolbar, Please restart Internet Explorer", kCaption,
                              MB_OK | MB_ICONWARNING);
@@ -162,6 +168,9 @@ void CMarlinToolbarCtrl::BuildRow(int index, const XmlDocument& document, bool s
         }
     }
     ++m_rowBuilds;
+    if (askPictures && !m_picturesAsked) {
+        m_picturesAsked = ::PostMessageW(hwnd(), kAskPluginPicturesMessage, 0, 0) != FALSE;
+    }
     // The first build happens inside the window's creation, before its size is
     // known; the WM_SIZE that follows lays the row out.
     if (m_size.cx > 0) {
@@ -288,6 +297,8 @@ void CMarlinToolbarCtrl::SynchronizeWithOtherWindows()
         SwitchDocuments(plan.switchDocuments == SignInSwitch::ToLoginDocument);
     } else if (plan.rebuild) {
         Rebuild(*plan.rebuild);
+    } else if (m_picturesArrived) {
+        Rebuild(m_document.shownToolbar);
     }
 }
 
@@ -307,7 +318,47 @@ void CMarlinToolbarCtrl::OpenSettings()
 {
     if (!hwnd()) return;
     const auto hold = HoldBand();
-    ShowSettingsDialog(*this);
+    ShowSettingsDialog(*this, std::make_unique<CPluginManager>(m_plugins, m_document.shownToolbar));
+}
+
+void CMarlinToolbarCtrl::OpenPluginManager()
+{
+    if (!hwnd()) return;
+    const auto hold = HoldBand();
+    ShowSettingsDialog(*this, std::make_unique<CPluginManager>(m_plugins, m_document.shownToolbar), true);
+}
+
+RECT CMarlinToolbarCtrl::PluginRect(int command) const
+{
+    RECT rect{};
+    ::GetClientRect(hwnd(), &rect);
+    const std::vector<ToolbarButton>& model = m_row.Model();
+    if (model.empty() || !m_row.hwnd()) return rect;
+    // The buttons before it in ascending command order, counted as the row's positions after the three separators.
+    const auto before = std::count_if(model.begin(), model.end(),
+                                      [command](const ToolbarButton& button) { return button.commandId < command; });
+    ::SendMessageW(m_row.hwnd(), TB_GETITEMRECT, static_cast<WPARAM>(before + 3), reinterpret_cast<LPARAM>(&rect));
+    RECT window{};
+    ::GetWindowRect(hwnd(), &window);
+    rect.bottom = window.bottom;
+    return rect;
+}
+
+void CMarlinToolbarCtrl::ShowPluginSettings(const std::wstring& pluginId, int command)
+{
+    if (!hwnd()) return;
+    const auto hold = HoldBand();
+    const auto plugin = m_plugins.RecordFor(pluginId);
+    if (!plugin) {
+        ShowPluginLoadFailure(PluginCaller::Toolbar);
+        return;
+    }
+    const int toolbar = m_document.shownToolbar;
+    if (m_plugins.Run(*plugin, PluginRect(command), toolbar, PluginCaller::Toolbar) != FetchOutcome::Stored) return;
+    if (!hwnd()) return;
+    // The new menu shows at once; the data stored here counts as handled here.
+    m_handled.pluginData = PluginDataChanges();
+    Rebuild(toolbar);
 }
 
 bool CMarlinToolbarCtrl::PopupSwitchAvailable() const
@@ -352,7 +403,8 @@ void CMarlinToolbarCtrl::SwitchDocuments(bool toLogin)
     }
     // What was pending belongs to the documents just left.
     const SyncMarks now = CurrentMarks(m_handled.popupState);
-    m_handled = SyncMarks{m_handled.popupState, now.tabs, m_handled.settings, now.buttons, now.buttonEdits, now.moves};
+    m_handled = SyncMarks{m_handled.popupState, now.tabs,  m_handled.settings, now.buttons,
+                          now.buttonEdits,      now.moves, now.pluginData};
     Rebuild(SharedState().CurrentToolbar);
 }
 
@@ -555,6 +607,7 @@ LRESULT CMarlinToolbarCtrl::OnDestroy(WPARAM, LPARAM, bool& handled)
     m_layout.Forget();
     m_commands.Reset();
     m_buttonDrag.Reset();
+    m_plugins.Reset();
     handled = false;
     return 0;
 }
@@ -602,6 +655,20 @@ LRESULT CMarlinToolbarCtrl::OnFaviconArrived(WPARAM, LPARAM, bool&)
         Rebuild(m_document.shownToolbar);
         m_handled.buttons = SharedState().ButtonsChanged;
     }
+    return 0;
+}
+
+LRESULT CMarlinToolbarCtrl::OnAskPluginPictures(WPARAM, LPARAM, bool&)
+{
+    m_picturesAsked = false;
+    const auto hold = HoldBand();
+    if (!m_plugins.AskPictures(m_row.Model(), m_document.shownToolbar) || !hwnd()) return 0;
+    // A menu or the row's own mouse handling holds the row: the timer rebuilds it afterwards.
+    if (m_commands.MenuOpen() || m_buttonDrag.RowBusy()) {
+        m_picturesArrived = true;
+        return 0;
+    }
+    Rebuild(m_document.shownToolbar);
     return 0;
 }
 

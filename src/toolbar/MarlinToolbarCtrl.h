@@ -9,6 +9,7 @@
 #include "ButtonDrops.h"
 #include "ButtonRow.h"
 #include "FlatTabCtrl.h"
+#include "PluginButtons.h"
 #include "RowLayout.h"
 #include "SettingsDialog.h"
 #include "SignInStrip.h"
@@ -43,6 +44,8 @@ public:
     // WM_USER + 152: 1 leaves the mode (back to the first toolbar), anything else enters it.
     static constexpr UINT kModeMessage = 0x498;
     static constexpr UINT_PTR kTabStripId = 2000;
+    // Posted after a row build that has plug-in buttons whose pictures were never asked for.
+    static constexpr UINT kAskPluginPicturesMessage = WM_APP + 0x4E0;
 
     CMarlinToolbarCtrl() : m_commands(*this), m_tabs(*this), m_buttonDrag(*this), m_drops(*this) {}
     // Destroys the window while the parts it tears down in WM_DESTROY still exist.
@@ -126,6 +129,14 @@ public:
     // One pass of the synchronisation timer.
     void SynchronizeWithOtherWindows();
 
+    // A plug-in button's "Settings": the plug-in's FetchData with the
+    // button's place, its answer stored for the shown toolbar, the row rebuilt.
+    void ShowPluginSettings(const std::wstring& pluginId, int command) override;
+    // The place handed to a plug-in for the button `command`.
+    RECT PluginRect(int command) const;
+    // The row's plug-in side (catalogue, SDK object, pictures).
+    marlin::CPluginButtons& Plugins() noexcept { return m_plugins; }
+
     // The skin this window paints with.
     const marlin::CSkinArt& Skin() const noexcept { return m_skin; }
 
@@ -151,6 +162,7 @@ public:
     LRESULT OnDestroy(WPARAM, LPARAM, bool&);
     LRESULT OnRunDrops(WPARAM, LPARAM, bool&);
     LRESULT OnFaviconArrived(WPARAM, LPARAM, bool&);
+    LRESULT OnAskPluginPictures(WPARAM, LPARAM, bool&);
 
     static constexpr marlin::MessageEntry<CMarlinToolbarCtrl> kMessageMap[] = {
         {WM_CREATE, &CMarlinToolbarCtrl::OnCreate},
@@ -175,6 +187,7 @@ public:
         {WM_DESTROY, &CMarlinToolbarCtrl::OnDestroy},
         {marlin::CButtonDrops::kRunDropsMessage, &CMarlinToolbarCtrl::OnRunDrops},
         {marlin::CButtonDrops::kFaviconArrivedMessage, &CMarlinToolbarCtrl::OnFaviconArrived},
+        {kAskPluginPicturesMessage, &CMarlinToolbarCtrl::OnAskPluginPictures},
     };
 
 private:
@@ -188,6 +201,7 @@ private:
     void SignedInThroughDialog() noexcept override { m_showsLogin = false; }
     void StopSynchronizing() noexcept override;
     void OpenSettings() override;
+    void OpenPluginManager() override;
 
     // ISettingsDialogHost
     HWND ToolbarWindow() const noexcept override { return hwnd(); }
@@ -233,6 +247,7 @@ private:
     marlin::CFlatTabCtrl m_tabs;
     marlin::CButtonDrag m_buttonDrag;
     marlin::CButtonDrops m_drops;
+    marlin::CPluginButtons m_plugins;
     marlin::DropTargetRegistration m_dropTarget;
     marlin::RowDocument m_document;
     RECT m_createRect{};
@@ -254,4 +269,6 @@ private:
     marlin::SyncMarks m_handled;
     std::wstring m_blockerCaption; // the blocker button's last caption: a count survives a rebuild
     unsigned m_rowBuilds = 0;
+    bool m_picturesArrived = false; // plug-in pictures came while the row could not be rebuilt
+    bool m_picturesAsked = false;   // a request to ask for them is posted
 };

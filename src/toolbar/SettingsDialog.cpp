@@ -142,8 +142,9 @@ bool CApplicationsSettings::Apply()
 
 // ---- CMainDlg
 
-CMainDlg::CMainDlg(ISettingsDialogHost& host, std::unique_ptr<ISettingsPage> pluginManager)
-    : m_host(host), m_application(host), m_pluginManager(std::move(pluginManager))
+CMainDlg::CMainDlg(ISettingsDialogHost& host, std::unique_ptr<ISettingsPage> pluginManager, bool startOnPluginManager)
+    : m_host(host), m_application(host), m_pluginManager(std::move(pluginManager)),
+      m_startOnPluginManager(startOnPluginManager)
 {
 }
 
@@ -180,8 +181,9 @@ LRESULT CMainDlg::OnInitDialog(WPARAM, LPARAM, bool&)
         }
         m_pageWindows.push_back(page);
     }
-    ::SendMessageW(tabs, TCM_SETCURSEL, 0, 0);
-    ShowPage(0);
+    const int first = m_startOnPluginManager && m_pages.size() > 1 ? 1 : 0;
+    ::SendMessageW(tabs, TCM_SETCURSEL, first, 0);
+    ShowPage(first);
     return TRUE;
 }
 
@@ -265,9 +267,10 @@ LRESULT CMainDlg::OnClose(WPARAM, LPARAM, bool&)
     return 0;
 }
 
-void ShowSettingsDialog(ISettingsDialogHost& host)
+void ShowSettingsDialog(ISettingsDialogHost& host, std::unique_ptr<ISettingsPage> pluginManager,
+                        bool startOnPluginManager)
 {
-    CMainDlg dialog(host);
+    CMainDlg dialog(host, std::move(pluginManager), startOnPluginManager);
     dialog.DoModal(host.ToolbarWindow());
 }
 

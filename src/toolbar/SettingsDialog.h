@@ -90,8 +90,10 @@ class CMainDlg : public Dialog<CMainDlg> {
 public:
     static constexpr int kDialogId = IDD_SETTINGS;
 
-    // `pluginManager` becomes the second tab when the toolbar has a plug-in button.
-    explicit CMainDlg(ISettingsDialogHost& host, std::unique_ptr<ISettingsPage> pluginManager = nullptr);
+    // `pluginManager` becomes the second tab when the toolbar has a plug-in
+    // button; `startOnPluginManager` opens the dialog on it.
+    explicit CMainDlg(ISettingsDialogHost& host, std::unique_ptr<ISettingsPage> pluginManager = nullptr,
+                      bool startOnPluginManager = false);
 
     LRESULT OnInitDialog(WPARAM, LPARAM, bool&);
     LRESULT OnNotify(WPARAM, LPARAM, bool&);
@@ -125,12 +127,14 @@ private:
     ISettingsDialogHost& m_host;
     CApplicationsSettings m_application;
     std::unique_ptr<ISettingsPage> m_pluginManager;
+    bool m_startOnPluginManager = false;
     std::vector<ISettingsPage*> m_pages;   // in tab order
     std::vector<HWND> m_pageWindows;
     std::vector<bool> m_changed;           // per page: changed since the last apply
 };
 
 // Opens the dialog modally over the toolbar window.
-void ShowSettingsDialog(ISettingsDialogHost& host);
+void ShowSettingsDialog(ISettingsDialogHost& host, std::unique_ptr<ISettingsPage> pluginManager = nullptr,
+                        bool startOnPluginManager = false);
 
 } // namespace marlin

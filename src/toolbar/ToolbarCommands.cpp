@@ -2,6 +2,7 @@
 
 #include "About.h"
 #include "ButtonActions.h"
+#include "PluginButtons.h"
 #include "Uninstall.h"
 #include "config/ApplicationSettings.h"
 #include "config/ErrorLog.h"
@@ -231,6 +232,15 @@ bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)
     case MenuAction::MoveButton:
         MoveButton(command.buttonIndex, command.toolbarIndex + 1);
         return true;
+    case MenuAction::PluginSettings:
+        if (const ToolbarButton* button = m_host.Row().At(command.buttonIndex); button && button->IsPlugin()) {
+            // Copied: the row is rebuilt by the call. The refresh is started again on every path.
+            const std::wstring pluginId = button->pluginId;
+            const int buttonCommand = button->commandId;
+            PluginRefreshPause pause;
+            m_host.ShowPluginSettings(pluginId, buttonCommand);
+        }
+        return true;
     case MenuAction::Entry:
         break;
     }
@@ -259,9 +269,7 @@ bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)
     if (caption == kBlockerSettings) {
         marlin::ShowPopupBlockerSettings(Owner());
     } else if (caption.find(kPluginManager) != std::wstring::npos) {
-        // Consumed: the plug-in manager opens from the settings dialog.
-    } else if (kind == L"1" && caption == L"Settings") {
-        // A plug-in's own settings come with the plug-in link.
+        if (m_host.Startup().pathFound) m_host.OpenPluginManager();
     } else if (kind == L"3") {
         OpenFileOrFolder(command.entry.url, command.entry.iconPath.find(L"File") != std::wstring::npos, true);
     } else if (!command.entry.url.empty()) {

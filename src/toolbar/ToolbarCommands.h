@@ -41,8 +41,12 @@ public:
     virtual void SignedInThroughDialog() noexcept = 0;
     // Uninstalling: nothing is to follow other windows any more.
     virtual void StopSynchronizing() noexcept = 0;
-    // Opens the settings dialog over the toolbar.
+    // Opens the settings dialog over the toolbar; on its plug-in manager page when asked.
     virtual void OpenSettings() = 0;
+    virtual void OpenPluginManager() = 0;
+    // Runs the plug-in of the button `command`: its FetchData, its answer
+    // stored, the row rebuilt (the refresh is stopped by the caller).
+    virtual void ShowPluginSettings(const std::wstring& pluginId, int command) = 0;
     // A button was added here and the row rebuilt: the other windows follow.
     virtual void ButtonsChangedHere() noexcept = 0;
 

@@ -86,6 +86,21 @@ void AddFixedMenuesinHomeButton(ToolbarButton& home, const std::vector<std::wstr
                                    imageFolder + L"aboutDeveloper.ico", kMenuAboutDeveloper));
 }
 
+void PutPluginSettingsLast(ToolbarButton& button, const std::wstring& imageFolder)
+{
+    if (!button.IsPlugin()) return;
+    MenuEntry settings = FixedEntry(kPluginSettingsEntry, kPluginSettingsEntry, imageFolder + L"pluginsettings.ico");
+    bool found = false;
+    std::erase_if(button.menu, [&](const MenuEntry& entry) {
+        if (entry.entry.caption != kPluginSettingsEntry || !entry.subEntries.empty()) return false;
+        if (!found) settings.entry = entry.entry;
+        found = true;
+        return true;
+    });
+    settings.pluginSettings = true;
+    button.menu.push_back(std::move(settings));
+}
+
 CToolbarMenuBuilder::CToolbarMenuBuilder(CToolbarMenuHelp& helper, MenuContext context)
     : m_helper(helper), m_context(std::move(context)), m_nextId(m_context.firstEntryId)
 {
@@ -151,6 +166,7 @@ void CToolbarMenuBuilder::AddEntries(HMENU menu, size_t buttonIndex, const std::
         command.toolbarIndex = item.toolbarIndex;
         command.entry = item.entry;
         if (item.addsToolbar) command.action = MenuAction::AddToolbar;
+        if (item.pluginSettings) command.action = MenuAction::PluginSettings;
         if (item.toolbarIndex >= 0) {
             const std::wstring& caption = item.entry.caption;
             command.action = caption == L"Show"     ? MenuAction::ShowToolbar

@@ -19,6 +19,7 @@ inline constexpr wchar_t kTurnBlockerOff[] = L"Turn Pop-up Blocker (OFF)";
 inline constexpr wchar_t kBlockerSettings[] = L"Pop-up Blocker Settings";
 inline constexpr wchar_t kPluginManager[] = L"Plug-in Manager";
 inline constexpr wchar_t kAddToolbarEntry[] = L"Add Toolbar";
+inline constexpr wchar_t kPluginSettingsEntry[] = L"Settings";
 
 // What a chosen entry does.
 enum class MenuAction {
@@ -34,6 +35,7 @@ enum class MenuAction {
     ButtonProperties,
     ChangeButtonIcon,
     MoveButton,        // to MenuCommand::toolbarIndex
+    PluginSettings,    // a plug-in button's "Settings": its plug-in's FetchData
 };
 
 struct MenuCommand {
@@ -65,6 +67,10 @@ std::wstring MenuCaption(const std::wstring& caption);
 // the home button's entries.
 void AddFixedMenuesinHomeButton(ToolbarButton& home, const std::vector<std::wstring>& toolbarNames, bool signedIn,
                                 const std::wstring& imageFolder);
+
+// A plug-in button's menu ends with one "Settings" entry, whether its data
+// holds one (its own is moved last) or not (one with "pluginsettings.ico").
+void PutPluginSettingsLast(ToolbarButton& button, const std::wstring& imageFolder);
 
 class CToolbarMenuBuilder {
 public:

@@ -63,22 +63,12 @@ ToolbarButton ReadButton(IXMLDOMNode* buttons, const ToolbarModelContext& contex
     button.enabled = record.enabled;
     for (const XmlElement& item : MenuItems(description.Get())) {
         MenuEntry entry{ReadEntry(item.Get(), EntryKind::Menu, context.imageFolder, context.search), {}};
-        // Walked node by node: a hostile entry may have any number of children.
-        ComPtr<IXMLDOMNode> sub;
-        if (item->get_firstChild(&sub) != S_OK) sub.Reset();
-        while (sub) {
-            if (NodeName(sub.Get()) == L"SubItem") {
-                if (entry.subEntries.size() == kMaxSubEntries) {
-                    LogRowCut();
-                    break;
-                }
-                entry.subEntries.push_back(
-                    MenuEntry{ReadEntry(sub.Get(), EntryKind::SubMenu, context.imageFolder, context.search), {}});
-            }
-            ComPtr<IXMLDOMNode> next;
-            if (sub->get_nextSibling(&next) != S_OK) break;
-            sub = std::move(next);
+        bool cut = false;
+        for (const XmlElement& sub : SubMenuItems(item.Get(), &cut)) {
+            entry.subEntries.push_back(
+                MenuEntry{ReadEntry(sub.Get(), EntryKind::SubMenu, context.imageFolder, context.search), {}});
         }
+        if (cut) LogRowCut();
         button.menu.push_back(std::move(entry));
     }
 

@@ -2,6 +2,8 @@
 // The button model of the active toolbar: one record per button, built from
 // the toolbar document, ending with the chevron. The toolbar window shows it;
 // commands, menus and drops look buttons up in it.
+#include "IconCache.h"
+
 #include "document/ToolbarDocument.h"
 
 #include <string>
@@ -38,10 +40,9 @@ bool IsReservedCommandId(long long id) noexcept;
 // button, get one from here on; the document keeps its own.
 inline constexpr int kFirstSubstituteCommandId = 40000;
 
-// What one row shows at most, against hostile documents: buttons, and
-// sub-entries per menu entry.
+// What one row shows at most, against hostile documents (sub-entries per
+// menu entry: kMaxSubEntries).
 inline constexpr size_t kMaxRowButtons = 2000;
-inline constexpr size_t kMaxSubEntries = 256;
 
 // Button styles: autosize, no prefix, show text, and the drop-down arrow.
 inline constexpr BYTE kStyleWithArrow = 0x78;
@@ -56,6 +57,7 @@ struct MenuEntry {
     int toolbarIndex = -1;  // the toolbar a home-menu management entry acts on
     bool separatorBefore = false;
     bool addsToolbar = false; // the home menu's pseudo entry
+    bool pluginSettings = false; // a plug-in button's "Settings"
 };
 
 struct ToolbarButton {
@@ -77,8 +79,13 @@ struct ToolbarButton {
     std::vector<MenuEntry> menu;
     int imageIndex = -1;
     int imageList = 0;
+    // The picture its plug-in gives it, shown instead of the icon file; it
+    // may be wider than the row's icons.
+    ButtonIconRef pluginImage;
+    int pluginImageWidth = 0;
 
     bool IsChevron() const noexcept { return commandId == kChevronCommand; }
+    bool IsPlugin() const noexcept { return kind == L"1"; }
 };
 
 struct ToolbarModelContext {

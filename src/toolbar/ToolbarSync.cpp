@@ -19,6 +19,9 @@ SyncPlan PlanSynchronization(const SyncSnapshot& snapshot, SyncMarks& handled) n
         plan.switchDocuments = snapshot.signIn;
         return plan;
     }
+    // Every rebuild reads the document afresh: it shows the plug-in data stored so far.
+    const bool pluginData = now.pluginData != handled.pluginData;
+    handled.pluginData = now.pluginData;
     if (now.tabs != handled.tabs || plan.popupSwitched) {
         handled.tabs = now.tabs;
         plan.rebuild = static_cast<int>(snapshot.currentToolbar);
@@ -32,7 +35,11 @@ SyncPlan PlanSynchronization(const SyncSnapshot& snapshot, SyncMarks& handled) n
         plan.rebuild = snapshot.shownToolbar;
         return plan;
     }
-    if (snapshot.currentToolbar != snapshot.shownToolbar) plan.rebuild = static_cast<int>(snapshot.currentToolbar);
+    if (snapshot.currentToolbar != snapshot.shownToolbar) {
+        plan.rebuild = static_cast<int>(snapshot.currentToolbar);
+    } else if (pluginData) {
+        plan.rebuild = snapshot.shownToolbar;
+    }
     return plan;
 }
 

@@ -19,6 +19,7 @@ struct SyncMarks {
     LONG buttons = 0;
     LONG buttonEdits = 0;
     LONG moves = 0;
+    long pluginData = 0; // plug-in data stored in this process (PluginDataChanges)
 };
 
 struct SyncSnapshot {
