@@ -98,6 +98,8 @@ public:
     size_t ButtonCount() const noexcept { return m_row.Model().size(); }
     size_t HiddenButtonCount() const noexcept { return m_row.HiddenCount(); }
     HWND ButtonToolbar() const noexcept { return m_row.hwnd(); }
+    // The row's image list `number` (0: its icons; 1 on: wide plug-in pictures).
+    HIMAGELIST RowImageList(int number) const noexcept { return m_row.ImageList(number); }
     HWND SignInToolbar() const noexcept { return m_signIn.hwnd(); }
     // The search box in the row's search slot; null before the first build.
     marlin::ISearchBoxInput* SearchInput() noexcept { return m_searchBox.hwnd() ? &m_searchBox : nullptr; }

@@ -175,14 +175,15 @@ TEST_F(ToolbarSyncTest, ASecondProcessFollowsWithinTwoTicks)
 
 TEST(SyncPlan, WhatChangedDecidesWhatIsRedone)
 {
-    // A case a line: what; the marks now (handled: 0 5 5 5 5 5); the shared current toolbar (this window shows 2);
+    // A case a line: what; the marks now (handled: 0 5 5 5 5 5 5); the shared current toolbar (this window shows 2);
     // 1 when the stored sign-in state switched => the plan, and whether a second pass finds nothing left to redo.
     ExpectGoldenTable("SyncPlans.txt", [](const std::wstring& input) {
-        SyncMarks now, handled{0, 5, 5, 5, 5, 5};
+        SyncMarks now, handled{0, 5, 5, 5, 5, 5, 5};
         LONG current = 0;
         int signIn = 0;
-        swscanf(input.c_str() + input.find(L';') + 1, L"%d %ld %ld %ld %ld %ld; %ld; %d", &now.popupState, &now.tabs,
-                &now.settings, &now.buttons, &now.buttonEdits, &now.moves, &current, &signIn);
+        swscanf(input.c_str() + input.find(L';') + 1, L"%d %ld %ld %ld %ld %ld %ld; %ld; %d", &now.popupState,
+                &now.tabs, &now.settings, &now.buttons, &now.buttonEdits, &now.moves, &now.pluginData, &current,
+                &signIn);
         const SyncPlan plan = PlanSynchronization(SyncSnapshot{now, current, 2, static_cast<SignInSwitch>(signIn)}, handled);
         const SyncPlan again = PlanSynchronization(SyncSnapshot{now, 2, 2, SignInSwitch::None}, handled);
         const bool settled = !again.popupSwitched && !again.reloadSettings && !again.rebuild;
