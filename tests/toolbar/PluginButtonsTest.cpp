@@ -175,6 +175,13 @@ TEST_F(PluginButtonsTest, PicturesComeFromTheSdkAfterTheFirstBuildWideOnesInList
     EXPECT_EQ(height, 16);
     EXPECT_EQ(CaptionOf(m_toolbar.ButtonToolbar(), kEbay), L"        EBay") << "one blank per 6 pixels";
     EXPECT_EQ(Button(kEbay)->caption, L"EBay") << "menus and tooltips keep the caption";
+    // The place a plug-in is given: its button's item, down to the toolbar window's bottom on the screen.
+    RECT item{}, window{};
+    ::SendMessageW(m_toolbar.ButtonToolbar(), TB_GETRECT, kEbay, reinterpret_cast<LPARAM>(&item));
+    ::GetWindowRect(m_toolbar.hwnd(), &window);
+    const RECT place = m_toolbar.PluginRect(kEbay);
+    EXPECT_EQ(std::make_tuple(place.left, place.top, place.right, place.bottom),
+              std::make_tuple(item.left, item.top, item.right, window.bottom));
     ASSERT_TRUE(Button(kYouTube) && Button(kYouTube)->pluginImage);
     EXPECT_EQ(ImageListOf(kYouTube), 0) << "a 16-pixel picture joins the icons";
 }
