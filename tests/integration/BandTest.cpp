@@ -774,3 +774,44 @@ TEST_F(BandTest, ALinkDraggedWithTheMouseOntoTheToolbarBecomesAButton)
     frame.Close();
     EXPECT_EQ(CanUnloadNow(), S_OK) << "the drop target went with the window";
 }
+
+namespace {
+
+class PluginBandTest : public BandTest {};
+
+TEST_F(PluginBandTest, APluginButtonsSettingsRunsTheSampleLibraryAndAFaultingOneLeavesTheBrowserRunning)
+{
+    const std::wstring library = MakeFolder(L"Data\\Plugins\\1") + L"EBay.dll";
+    ASSERT_TRUE(::CopyFileW(WinePath(MARLIN_PLUGINS_DIR "/1/EBay.dll").c_str(), library.c_str(), FALSE));
+    WriteTextFile(m_data + L"XMLS\\Plug-in.xml", "<PlugIns><PlugIn Name=\"EBay\"><ID>1</ID></PlugIn></PlugIns>");
+    BrowserFrame& frame = Open();
+    HWND row = ButtonRow(frame);
+    ASSERT_TRUE(row);
+    HWND control = ::GetParent(row);
+    // Opens the EBay button's menu (command 4 of the signed-in template), choosing its last entry when asked.
+    auto menu = [&](bool chooseLast) {
+        int count = 0;
+        env().chooseMenuCommand = [&](HMENU shown) {
+            count = ::GetMenuItemCount(shown);
+            return chooseLast ? ::GetMenuItemID(shown, count - 1) : 0u;
+        };
+        NMTOOLBARW notice{{row, 0, static_cast<UINT>(TBN_DROPDOWN)}, 4};
+        ::SendMessageW(control, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+        env().chooseMenuCommand = nullptr;
+        return count;
+    };
+    const std::wstring login = m_data + L"XMLS\\MarlinToolbarLogin.xml";
+    EXPECT_EQ(menu(true), 1) << "Settings only";
+    EXPECT_EQ(menu(false), 3) << "the sample's two entries, then Settings";
+    const std::string stored = ReadTextFile(login);
+    EXPECT_NE(stored.find("Ending soon"), std::string::npos);
+
+    WriteTextFile(MakeFolder(L"Data\\Plugins\\1") + L"FetchData.txt", "#fault");
+    row = ButtonRow(frame);
+    menu(true);
+    EXPECT_EQ(ReadTextFile(login), stored) << "the button's data stays";
+    row = ButtonRow(frame);
+    EXPECT_EQ(menu(false), 3);
+}
+
+} // namespace
