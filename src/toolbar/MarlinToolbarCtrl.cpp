@@ -74,7 +74,7 @@ LRESULT CMarlinToolbarCtrl::OnCreate(WPARAM wParam, LPARAM lParam, bool&)
 SyncMarks CMarlinToolbarCtrl::CurrentMarks(int popupState) const noexcept
 {
     const SharedInstanceState& shared = SharedState();
-    return SyncMarks{popupState,         shared.TabsChanged,   shared.SettingsChanged, shared.ButtonsChanged,
+    return SyncMarks{popupState, shared.TabsChanged, shared.SettingsChanged, shared.ButtonsChanged,
                      shared.ButtonEditChanged, shared.MoveToChanged, PluginDataChanges()};
 }
 
@@ -403,8 +403,8 @@ void CMarlinToolbarCtrl::SwitchDocuments(bool toLogin)
     }
     // What was pending belongs to the documents just left.
     const SyncMarks now = CurrentMarks(m_handled.popupState);
-    m_handled = SyncMarks{m_handled.popupState, now.tabs,  m_handled.settings, now.buttons,
-                          now.buttonEdits,      now.moves, now.pluginData};
+    m_handled = SyncMarks{m_handled.popupState, now.tabs, m_handled.settings, now.buttons,
+                          now.buttonEdits, now.moves, now.pluginData};
     Rebuild(SharedState().CurrentToolbar);
 }
 
