@@ -55,14 +55,18 @@ std::optional<PluginDescription> ParsePluginData(const std::wstring& text)
     return description;
 }
 
-bool StorePluginData(const std::wstring& pluginId, const std::wstring& toolbarIndex, const std::wstring& data)
+bool StorePluginData(const std::wstring& pluginId, const std::wstring& toolbarIndex, const std::wstring& data,
+                     const std::wstring& defaultImage)
 {
     const auto index = ToolbarIndex(toolbarIndex);
     if (!index || pluginId.empty()) return false;
-    const auto description = ParsePluginData(data);
+    auto description = ParsePluginData(data);
     if (!description) {
         LogError(kRiskLow, kDataRefused);
         return false;
+    }
+    for (PluginEntry& entry : description->entries) {
+        if (entry.iconPath.empty()) entry.iconPath = defaultImage;
     }
     // The toolbar the index names now; the edit finds it again by name and
     // number under the document's lock, and writes nothing when it went meanwhile.

@@ -24,8 +24,10 @@ std::optional<PluginDescription> ParsePluginData(const std::wstring& text);
 // Parses `data` and writes its entries as the menu of every button of
 // plug-in `pluginId` on the toolbar at `toolbarIndex` (decimal text, 0-based)
 // of the signed-in document. False, and nothing written, when the data or
-// the index is bad or no such button is there.
-bool StorePluginData(const std::wstring& pluginId, const std::wstring& toolbarIndex, const std::wstring& data);
+// the index is bad or no such button is there. Entries without a picture of
+// their own get `defaultImage` (the refresh's content comes with one).
+bool StorePluginData(const std::wstring& pluginId, const std::wstring& toolbarIndex, const std::wstring& data,
+                     const std::wstring& defaultImage = {});
 
 // How many times plug-in data was stored in this process: windows that
 // follow it rebuild their rows when it moves.

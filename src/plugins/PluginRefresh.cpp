@@ -1,5 +1,6 @@
 #include "PluginRefresh.h"
 
+#include "PluginData.h"
 #include "PluginSdk.h"
 #include "config/ErrorLog.h"
 #include "config/InstallPaths.h"
@@ -17,11 +18,14 @@
 
 namespace marlin {
 
-bool MergePluginContent(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&) noexcept
+bool MergePluginContent(const std::wstring& pluginId, const std::wstring& toolbar, const std::wstring& content,
+                        const std::wstring& image) noexcept
 {
-    // StorePluginData (PluginData.h) is the merge; until it is linked in
-    // nothing is stored.
-    return false;
+    try {
+        return StorePluginData(pluginId, toolbar, content, image);
+    } catch (...) {
+        return false; // out of memory: the refresh logs its failure
+    }
 }
 
 std::wstring PluginContentImage(int pluginId)

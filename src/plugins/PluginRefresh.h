@@ -32,7 +32,8 @@ class PluginSdkLink;
 using PluginMerge = std::function<bool(const std::wstring& pluginId, const std::wstring& toolbarIndex,
                                        const std::wstring& content, const std::wstring& imagePath)>;
 
-// The merge the refresh uses unless another is installed.
+// The merge the refresh uses unless another is installed: StorePluginData,
+// the entries without a picture taking `imagePath`.
 bool MergePluginContent(const std::wstring& pluginId, const std::wstring& toolbarIndex, const std::wstring& content,
                         const std::wstring& imagePath) noexcept;
 // Installs the merge the workers call (nullptr: MergePluginContent).

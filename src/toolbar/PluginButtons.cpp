@@ -11,7 +11,10 @@ namespace marlin {
 
 namespace {
 
-std::atomic<void (*)() noexcept> g_stopRefresh{&StopPluginRefresh};
+// Stops within the refresh's own bound; a worker that outlives it is logged there.
+void StopRefresh() noexcept { StopPluginRefresh(); }
+
+std::atomic<void (*)() noexcept> g_stopRefresh{&StopRefresh};
 std::atomic<void (*)() noexcept> g_startRefresh{&StartPluginRefresh};
 
 // The SDK hands out an icon handle it keeps: the button gets a copy of its own,
@@ -33,7 +36,7 @@ std::pair<ButtonIconRef, int> PictureFromHandle(LONG value)
 
 PluginRefreshControl SetPluginRefreshControl(PluginRefreshControl control) noexcept
 {
-    if (!control.stop || !control.start) control = PluginRefreshControl{&StopPluginRefresh, &StartPluginRefresh};
+    if (!control.stop || !control.start) control = PluginRefreshControl{&StopRefresh, &StartPluginRefresh};
     return PluginRefreshControl{g_stopRefresh.exchange(control.stop), g_startRefresh.exchange(control.start)};
 }
 
