@@ -101,8 +101,11 @@ settings_skin() { tr -d '\0' <"$XMLS/ApplicationSettings.xml" | sed -n 's/.*<Ski
 # The home button's menu: Up from the bottom reaches its fixed entries
 # (signed in: ... Settings, Uninstall, Help, About, About Developer).
 home_menu_entry() {
-    click_button MarlinToolbar || return 1
-    xdotool sleep 0.3
+    local home
+    home=$(button_rect MarlinToolbar) && [ -n "$home" ] || return 1
+    # The button's arrow, its right end, opens the menu; the rest navigates.
+    click_rect "$home" "$(($(awk '{print $3}' <<<"$home") - 5))" "" || return 1
+    wait_for "the home menu" probe rect "*" "#32768" || return 1
     local i
     for ((i = 0; i < $1; ++i)); do xdotool key Up; done
     xdotool key Return
