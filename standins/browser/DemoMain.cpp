@@ -103,8 +103,14 @@ void OpenWindow(const std::wstring& url);
 // Keys the browser itself uses; the band had its turn first.
 bool BrowserKey(standin::BrowserFrame& frame, const MSG& message)
 {
-    if (message.message == WM_SYSKEYDOWN && message.wParam == VK_LEFT) return frame.GoBack(), true;
-    if (message.message == WM_SYSKEYDOWN && message.wParam == VK_RIGHT) return frame.GoForward(), true;
+    if (message.message == WM_SYSKEYDOWN && (message.wParam == VK_LEFT || message.wParam == VK_RIGHT)) {
+        if (message.wParam == VK_LEFT) {
+            frame.GoBack();
+        } else {
+            frame.GoForward();
+        }
+        return true;
+    }
     if (message.message == WM_KEYDOWN && message.wParam == 'N' && (::GetKeyState(VK_CONTROL) & 0x8000)) {
         OpenWindow(standin::kStartPage);
         return true;
@@ -112,8 +118,8 @@ bool BrowserKey(standin::BrowserFrame& frame, const MSG& message)
     return false;
 }
 
-void RunWindow(const std::wstring& url)
-{
+void RunWindow(const std::wstring& url) noexcept
+try {
     marlin::OleInitScope ole; // as the browser's window threads
     standin::BrowserOptions options;
     options.quitOnClose = true;
@@ -130,6 +136,8 @@ void RunWindow(const std::wstring& url)
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
+} catch (...) {
+    // Out of memory for the window's set-up: this window does not open, the others run on.
 }
 
 void OpenWindow(const std::wstring& url)
