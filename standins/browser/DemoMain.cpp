@@ -1,7 +1,12 @@
-// The demo browser: opens a frame with the component, navigates to the start
-// page and runs until closed. "--screenshot FILE" saves the window as a bitmap
-// after it has painted and exits, for unattended runs.
+// The demo browser: opens a window with the component at the start page (or
+// the address given) and runs until its last window is closed. Every window
+// runs on a thread of its own, as the browser's do; pop-ups the component
+// lets through, navigations asked for in a new window and Ctrl+N open new
+// windows. Alt+Left and Alt+Right go back and forward. Several processes may
+// run at once on the same installation. "--screenshot FILE" saves the window
+// as a bitmap after it has painted and exits, for unattended runs.
 #include "BrowserFrame.h"
+#include "DemoPages.h"
 
 #include "platform/ComTypes.h"
 #include "platform/Files.h"
@@ -10,8 +15,12 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -84,6 +93,75 @@ void TypeIntoBand(standin::BrowserFrame& frame, const std::wstring& text)
     }
 }
 
+// The windows opened after the first, each on its own thread.
+std::mutex g_windowsLock;
+std::vector<std::thread> g_windows;
+std::atomic<int> g_windowCount{0};
+
+void OpenWindow(const std::wstring& url);
+
+// Keys the browser itself uses; the band had its turn first.
+bool BrowserKey(standin::BrowserFrame& frame, const MSG& message)
+{
+    if (message.message == WM_SYSKEYDOWN && (message.wParam == VK_LEFT || message.wParam == VK_RIGHT)) {
+        if (message.wParam == VK_LEFT) {
+            frame.GoBack();
+        } else {
+            frame.GoForward();
+        }
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == 'N' && (::GetKeyState(VK_CONTROL) & 0x8000)) {
+        OpenWindow(standin::kStartPage);
+        return true;
+    }
+    return false;
+}
+
+void RunWindow(const std::wstring& url) noexcept
+try {
+    marlin::OleInitScope ole; // as the browser's window threads
+    standin::BrowserOptions options;
+    options.quitOnClose = true;
+    options.openWindow = OpenWindow;
+    // Each new window a little below and right of the last.
+    const int offset = 40 * (g_windowCount++ % 8);
+    options.position = POINT{80 + offset, 80 + offset};
+    standin::BrowserFrame frame(std::move(options));
+    if (!frame.Open(url)) return;
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (frame.TranslateAccelerator(message)) continue;
+        if (BrowserKey(frame, message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+} catch (...) {
+    // Out of memory for the window's set-up: this window does not open, the others run on.
+}
+
+void OpenWindow(const std::wstring& url)
+{
+    std::lock_guard lock(g_windowsLock);
+    g_windows.emplace_back(RunWindow, url);
+}
+
+int Screenshot(const std::wstring& path)
+{
+    marlin::OleInitScope ole;
+    standin::BrowserOptions options;
+    options.quitOnClose = true;
+    standin::BrowserFrame frame(std::move(options));
+    if (!frame.Open(standin::kStartPage)) return 1;
+    PumpFor(frame, 1000);
+    TypeIntoBand(frame, L"marlin");
+    PumpFor(frame, 500);
+    bool saved = SaveWindowBitmap(frame.hwnd(), path);
+    const bool created = frame.Component().Created();
+    frame.Close();
+    return saved && created ? 0 : 2;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
@@ -91,31 +169,29 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     int argc = 0;
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     std::wstring screenshot;
-    for (int i = 1; argv && i + 1 < argc; ++i) {
-        if (std::wstring(argv[i]) == L"--screenshot") screenshot = argv[i + 1];
+    std::wstring start = standin::kStartPage;
+    for (int i = 1; argv && i < argc; ++i) {
+        const std::wstring argument = argv[i];
+        if (argument == L"--screenshot" && i + 1 < argc) {
+            screenshot = argv[++i];
+        } else if (!argument.empty() && argument[0] != L'-') {
+            start = argument;
+        }
     }
     if (argv) ::LocalFree(argv);
+    if (!screenshot.empty()) return Screenshot(screenshot);
 
-    marlin::OleInitScope ole; // as the browser's window threads
-    standin::BrowserOptions options;
-    options.quitOnClose = true;
-    standin::BrowserFrame frame(std::move(options));
-    if (!frame.Open(L"http://www.marlintoolbar.example/")) return 1;
-
-    if (!screenshot.empty()) {
-        PumpFor(frame, 1000);
-        TypeIntoBand(frame, L"marlin");
-        PumpFor(frame, 500);
-        bool saved = SaveWindowBitmap(frame.hwnd(), screenshot);
-        const bool created = frame.Component().Created();
-        frame.Close();
-        return saved && created ? 0 : 2;
-    }
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (frame.TranslateAccelerator(message)) continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
+    RunWindow(start);
+    // The process ends with its last window.
+    for (;;) {
+        std::thread next;
+        {
+            std::lock_guard lock(g_windowsLock);
+            if (g_windows.empty()) break;
+            next = std::move(g_windows.back());
+            g_windows.pop_back();
+        }
+        next.join();
     }
     return 0;
 }

@@ -101,7 +101,11 @@ HRESULT StandInBrowser::Request(NavigationRequest request)
 {
     m_requests.push_back(request);
     // A frame records what it was asked; only the top-level browser navigates.
-    if (IsFrame() || OpensNewWindow(request)) return S_OK;
+    if (IsFrame()) return S_OK;
+    if (OpensNewWindow(request)) {
+        if (onNewWindow) onNewWindow(request.url);
+        return S_OK;
+    }
     if (m_navigating) {
         m_queued.push_back(std::move(request));
         return S_OK;

@@ -13,6 +13,7 @@
 
 #include <servprov.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -66,6 +67,9 @@ public:
     const std::vector<NavigationRequest>& NavigationRequests() const noexcept { return m_requests; }
     const std::vector<BrowserBarCall>& BrowserBarCalls() const noexcept { return m_browserBars; }
     void SetFullName(std::wstring path) { m_fullName = std::move(path); }
+    // Called with the address of a navigation asked for in a new window
+    // (recorded all the same); the browser window decides what opens.
+    std::function<void(const std::wstring& url)> onNewWindow;
 
     // The window is closing: the sinks, the documents and the frames go.
     void Shutdown() noexcept;
