@@ -39,10 +39,11 @@ start_browser() {
 centre() { awk -v dx="${2:-}" -v dy="${3:-}" '{ print (dx == "" ? $1 + int($3 / 2) : $1 + dx), (dy == "" ? $2 + int($4 / 2) : $2 + dy); exit }' <<<"$1"; }
 
 # The screen rectangle of the shown toolbar button with this caption (any browser window).
-button_rect() { probe buttons "${2:-$BROWSER_TITLE}" | awk -F'|' -v c="$1" '$1 == c && $3 == "shown" { print $2; exit }'; }
+# Captions lose their leading blanks: a wide plug-in picture pushes its text right with them.
+button_rect() { probe buttons "${2:-$BROWSER_TITLE}" | awk -F'|' -v c="$1" '{ sub(/^ +/, "", $1) } $1 == c && $3 == "shown" { print $2; exit }'; }
 button_shown() { [ -n "$(button_rect "$@")" ]; }
 # The captions of the shown buttons of the toolbar's row, in order.
-row_captions() { probe buttons "$BROWSER_TITLE" | awk -F'|' '$3 == "shown" { print $1 }'; }
+row_captions() { probe buttons "$BROWSER_TITLE" | awk -F'|' '$3 == "shown" { sub(/^ +/, "", $1); print $1 }'; }
 
 click_at() { xdotool mousemove "$1" "$2" sleep 0.05 click 1; }
 click_rect() { local at; at=$(centre "$1" "${2:-}" "${3:-}"); [ -n "$at" ] && click_at $at; }
