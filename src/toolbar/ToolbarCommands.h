@@ -45,6 +45,8 @@ public:
     virtual void OpenSettings() = 0;
     // A button was added here and the row rebuilt: the other windows follow.
     virtual void ButtonsChangedHere() noexcept = 0;
+    // The shown page's site went on the pop-up allow list: its count starts again.
+    virtual void PopupSiteAllowed() = 0;
 
 protected:
     ~IToolbarCommandHost() = default;
@@ -77,6 +79,8 @@ private:
     void OpenInNewWindow(const std::wstring& url);
     void Navigate(const std::wstring& url);
     void TurnPopupBlocker(bool on);
+    void AllowPopupsFrom(const std::wstring& site);
+    std::wstring PageUrl() const;
     void OnSignInButton();
     void RemoveToolbar(int toolbarIndex);
     void RunButtonAction(MenuAction action, size_t buttonIndex);
