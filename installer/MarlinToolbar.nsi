@@ -98,6 +98,11 @@ Function .onInit
   ReadRegStr $0 HKLM "${SETTINGS_KEY}" "ApplicationPath"
   ${If} $0 != ""
   ${AndIf} $INSTDIR == "$PROGRAMFILES64\MarlinToolbar"
+    ; Stored with its closing backslash, which $INSTDIR never has.
+    StrCpy $1 $0 1 -1
+    ${If} $1 == "\"
+      StrCpy $0 $0 -1
+    ${EndIf}
     StrCpy $INSTDIR $0
   ${EndIf}
 FunctionEnd
