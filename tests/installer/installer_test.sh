@@ -2,7 +2,7 @@
 # The real installer and uninstaller, silent, in a Wine prefix of their own:
 # install, install over it, uninstall, uninstall again, and an installation
 # into a folder with blanks and letters beyond ASCII that the toolbar then
-# loads from. The prefix's registry and files after the uninstallation must
+# loads from, and its uninstallation while a browser has the toolbar loaded. The prefix's registry and files after the uninstallation must
 # be those before the installation, but for the user's toolbars, which stay.
 #
 # installer_test.sh BUILD_DIR   (DISPLAY set: ctest runs under scripts/test)
@@ -106,6 +106,19 @@ check "the toolbar loads from it" run "$BUILD/standins/browser/MarlinDemoBrowser
 settle
 check "the toolbar drew itself" test -s "$WINEPREFIX/drive_c/shot.bmp"
 check "the toolbar logged no error" cmp -s "$SCRATCH/empty-log.xml" "$ODD_UNIX/XMLS/MarlinToolbarErrorLog.xml"
+
+# Uninstalling while a browser window has the toolbar loaded: the settings
+# and the registration go at once, the DLL at the next restart.
+cp "$ODD_UNIX/Uninstall.exe" "$WINEPREFIX/drive_c/Uninstall-copy.exe"
+wine "$BUILD/standins/browser/MarlinDemoBrowser.exe" </dev/null >/dev/null 2>&1 &
+loaded() { grep -qs "Märlin Töölbar/MarlinToolbar.dll" /proc/[0-9]*/maps; }
+for _ in $(seq 1 100); do loaded && break; sleep 0.2; done
+check "a browser has the toolbar loaded" loaded
+check "uninstall while it is loaded" run cmd /c "C:\\Uninstall-copy.exe /S _?=$ODD_WIN"
+check "its settings are gone" sh -c "! wine reg query 'HKLM\\SOFTWARE\\MarlinToolbar' >/dev/null 2>&1"
+check "its registration is gone" sh -c "! wine reg query 'HKCR\\CLSID\\{72D5F972-7F68-44FA-9029-CC178AEA3780}' >/dev/null 2>&1"
+check "the DLL goes at the next restart" sh -c "wine reg query 'HKLM\\System\\CurrentControlSet\\Control\\Session Manager' /v PendingFileRenameOperations 2>/dev/null | grep -q 'lbar.MarlinToolbar.dll'"
+wineserver -k </dev/null >/dev/null 2>&1 || true
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]
