@@ -23,7 +23,6 @@ VOLATILE_KEYS = (
     "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class",  # display driver, per session
     "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Video",
 )
-SKIPPED_FOLDERS = ("users/{}/Temp".format(u) for u in ("root",))
 
 
 def registry_lines(path):
@@ -50,14 +49,19 @@ def registry_lines(path):
     return lines
 
 
+def is_temporary(parent, name):
+    """windows/temp and every user's Temp folder."""
+    parts = [p for p in parent.split("/") if p not in ("", ".")] + [name]
+    lowered = [p.lower() for p in parts]
+    return lowered == ["windows", "temp"] or (len(parts) == 3 and lowered[0] == "users" and lowered[2] == "temp")
+
+
 def file_lines(prefix):
     root = os.path.join(prefix, "drive_c")
-    skipped = set(SKIPPED_FOLDERS) | {"windows/temp"}
     lines = []
     for current, dirs, files in os.walk(root):
         relative = os.path.relpath(current, root).replace(os.sep, "/")
-        dirs[:] = [d for d in dirs if (relative + "/" + d).lstrip("./") not in skipped
-                   and not os.path.islink(os.path.join(current, d))]
+        dirs[:] = [d for d in dirs if not is_temporary(relative, d) and not os.path.islink(os.path.join(current, d))]
         lines.append("dir " + relative)
         for name in files:
             path = os.path.join(current, name)
