@@ -55,46 +55,13 @@ stop_all() {
     fi
 }
 
-# Lays out an installation in the Wine prefix as the installer would: the
-# installation folder with its data folders, the first settings in the
-# registry and in MarlinToolbar.ini, and the registered DLL.
+# Installs the toolbar into the Wine prefix with the real installer, silently:
+# the installation folder with its data folders, the first settings in the
+# registry and in MarlinToolbar.ini, and the registered DLL. Over an earlier
+# installation it keeps the user's toolbars.
 INSTALL_WIN='C:\Program Files\MarlinToolbar\'
+DEMO_BROWSER="$BUILD/standins/browser/MarlinDemoBrowser.exe"
 
 install_into_prefix() {
-    local install_unix="$WINEPREFIX/drive_c/Program Files/MarlinToolbar"
-    mkdir -p "$install_unix/XMLS" "$install_unix/Images" "$install_unix/Plugins" \
-             "$install_unix/Skins" "$install_unix/TempCache/XMLS"
-    cp "$BUILD/MarlinToolbar.dll" "$install_unix/"
-    cp "$BUILD/standins/api-host/MarlinToolbarAPI.exe" "$install_unix/"
-    cp "$BUILD/standins/browser/MarlinDemoBrowser.exe" "$install_unix/"
-    cp "$BUILD"/Images/*.ico "$BUILD"/Images/*.bmp "$install_unix/Images/"
-    cp -r "$BUILD"/Skins/. "$install_unix/Skins/"
-    # The sample plug-ins, their catalogue (also as the protected-mode seed)
-    # and the plug-in SDK stand-in with its script.
-    local plugin
-    for plugin in 1/EBay 3/YouTube; do
-        mkdir -p "$install_unix/Plugins/${plugin%/*}"
-        cp "$BUILD/standins/plugins/Plugins/$plugin.dll" "$install_unix/Plugins/${plugin%/*}/"
-    done
-    cp "$ROOT/standins/plugins/Plug-in.xml" "$install_unix/XMLS/"
-    cp "$ROOT/standins/plugins/Plug-in.xml" "$install_unix/TempCache/XMLS/"
-    mkdir -p "$install_unix/PluginSdk"
-    cp "$BUILD/standins/plugin-sdk/PluginSdk.dll" "$ROOT/standins/plugin-sdk/PluginSdk.xml" "$install_unix/PluginSdk/"
-    local settings="$install_unix/XMLS/ApplicationSettings.xml"
-    if [ ! -f "$settings" ]; then
-        printf '<MTRoot><Popup Status="0"/><LogURL Yes="0"/><AutoUpdate Plugin="1"/><Skin ID="2"/></MTRoot>\r\n' > "$settings"
-    fi
-
-    local key='HKLM\SOFTWARE\MarlinToolbar'
-    wine reg add "$key" /v ApplicationPath /t REG_SZ /d "$INSTALL_WIN" /f
-    wine reg add "$key" /v IsLogin /t REG_SZ /d 0 /f
-    wine reg add "$key" /v btbho /t REG_SZ /d 1 /f
-
-    local ini="$WINEPREFIX/drive_c/windows/MarlinToolbar.ini"
-    if [ ! -f "$ini" ]; then
-        printf '[MTSettings]\r\nApplicationPath=%s\r\nIsLogin=0\r\nbtbho=1\r\nPkey=\r\nBaseURL=\r\nSearchSite=\r\nDynamicIP=\r\nOsInfo=\r\n' \
-            "$INSTALL_WIN" > "$ini"
-    fi
-    wine regsvr32 /s "${INSTALL_WIN}MarlinToolbar.dll"
-    wine regsvr32 /s "${INSTALL_WIN}PluginSdk\\PluginSdk.dll"
+    wine "$BUILD/MarlinToolbarSetup.exe" /S
 } </dev/null >/dev/null 2>&1

@@ -101,6 +101,7 @@ ICONS = {
     "PopupOn.ico": (GREEN, "shield_on"),
     "PopupOff.ico": (GREY, "shield"),
     "PopSettings.ico": (GREY, "gear"),
+    "PopupAllow.ico": (TEAL, "shield_on"),
     "pluginsettings.ico": (PURPLE, "gear"),
     "Ebay.ico": (ORANGE, "globe"),
     "eBay.ico": (ORANGE, "globe"),

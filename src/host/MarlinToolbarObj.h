@@ -81,6 +81,7 @@ public:
     // Whether the band asked for a repaint while the toolbar did not exist yet;
     // the toolbar's timer takes the request once.
     bool TakeRepaintRequest() noexcept override { return std::exchange(m_repaintPending, false); }
+    void ResetPopupCount() noexcept override { m_popupBlocker.ResetCount(); }
     marlin::ComPtr<IUnknown> HoldBand() noexcept override { return marlin::ComPtr<IUnknown>(Identity()); }
     // The search box took or gave up the focus: the site routes the browser's keys by it.
     void SearchFocusChanged(bool focused) noexcept override;

@@ -97,6 +97,22 @@ std::optional<std::wstring> AllowListSite(std::wstring_view typed)
     return host;
 }
 
+std::optional<std::wstring> SiteToAllow(const std::wstring& pageUrl)
+{
+    if (IsPopupBlockedForUrl(pageUrl) == 0) return std::nullopt;
+    // Only the part up to the host: a page's address may be longer than any site name.
+    const std::wstring_view address = pageUrl;
+    const size_t scheme = address.find(L"://");
+    const size_t hostEnd = address.find_first_of(L"/\\?#", scheme == std::wstring_view::npos ? 0 : scheme + 3);
+    const std::optional<std::wstring> site = AllowListSite(address.substr(0, hostEnd));
+    if (!site) return std::nullopt;
+    // The blocker matches the address as written, letter case and all: the
+    // site keeps the page's spelling of its host.
+    const size_t at = ToLowerAscii(address.substr(0, hostEnd)).rfind(*site);
+    if (at == std::wstring::npos) return site;
+    return std::wstring(address.substr(at, site->size()));
+}
+
 bool AllowSite(const std::wstring& site)
 {
     if (site.empty() || site.size() > kAllowedSiteMaxChars) return false;

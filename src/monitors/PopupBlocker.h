@@ -33,6 +33,12 @@ std::vector<std::wstring> AllowedSites();
 // gives "www.example.com"). Nothing when the text is longer than a site name
 // can be or is not a plausible host name or address.
 std::optional<std::wstring> AllowListSite(std::wstring_view typed);
+// The site "Allow pop-ups from this site" puts on the list for the page at
+// `pageUrl`: its host as the address spells it, when the blocker refuses that
+// page's pop-ups now.
+// Nothing for pages that are no web pages, are allowed already or have no
+// plausible host.
+std::optional<std::wstring> SiteToAllow(const std::wstring& pageUrl);
 // Puts a site on the list (a zero-length REG_BINARY value, as the browser
 // writes it) or takes it off; true when that was done.
 bool AllowSite(const std::wstring& site);
@@ -65,6 +71,8 @@ public:
     bool OnNewWindow2(const std::wstring& openerUrl, LONG& scriptNavigation, const PopupBlockerDisplay& display);
 
     int BlockedCount() const noexcept { return m_blockedCount; }
+    // The user allowed the page's site: counting starts again.
+    void ResetCount() noexcept { m_blockedCount = 0; }
     const std::wstring& OpenerUrl() const noexcept { return m_openerUrl; }
 
 private:

@@ -635,6 +635,13 @@ bool CMarlinToolbarCtrl::AddLinkButton(const std::wstring& address, LinkOrigin o
     return m_drops.AddLinkButton(address, origin == LinkOrigin::Page);
 }
 
+void CMarlinToolbarCtrl::PopupSiteAllowed()
+{
+    if (m_band) m_band->ResetPopupCount();
+    // A count is shown only while the blocker is on.
+    if (!m_blockerCaption.empty()) SetPopupBlockerCaption(kPopupBlockerOn);
+}
+
 void CMarlinToolbarCtrl::ButtonsChangedHere() noexcept
 {
     // This window has rebuilt already: it marks the change it raised as handled.

@@ -225,6 +225,7 @@ private:
     void ToolbarsEdited() override;
     void FocusSearch() noexcept override;
     void ButtonsChangedHere() noexcept override;
+    void PopupSiteAllowed() override;
 
     // Builds the row for toolbar `index` of `document`, the document of the
     // sign-in state `signedIn`.

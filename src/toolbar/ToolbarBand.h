@@ -12,6 +12,9 @@ public:
     // Whether the band asked for a repaint while the toolbar did not exist yet;
     // answers true once per request.
     virtual bool TakeRepaintRequest() noexcept = 0;
+    // The user allowed the shown page's pop-ups: the band's count of blocked
+    // windows starts again.
+    virtual void ResetPopupCount() noexcept = 0;
 
 protected:
     ~IToolbarBand() = default;

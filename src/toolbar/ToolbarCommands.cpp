@@ -172,6 +172,24 @@ void CToolbarCommands::TurnPopupBlocker(bool on)
     m_host.PopupSwitchChanged(on ? 1 : 0);
 }
 
+void CToolbarCommands::AllowPopupsFrom(const std::wstring& site)
+{
+    if (site.empty()) return;
+    if (!AllowSite(site)) {
+        Tell(Owner(), L"The website could not be added to the list.");
+        return;
+    }
+    m_host.PopupSiteAllowed();
+}
+
+std::wstring CToolbarCommands::PageUrl() const
+{
+    UniqueBstr location;
+    IWebBrowser2* browser = m_host.Browser();
+    if (!browser || FAILED(browser->get_LocationURL(location.put()))) return {};
+    return location.str();
+}
+
 void CToolbarCommands::OnSignInButton()
 {
     const std::wstring stored = StoredSignInState();
@@ -223,6 +241,9 @@ bool CToolbarCommands::OnMenuCommand(const MenuCommand& command)
     case MenuAction::BlockerOn:
     case MenuAction::BlockerOff:
         TurnPopupBlocker(command.action == MenuAction::BlockerOn);
+        return true;
+    case MenuAction::AllowSite:
+        AllowPopupsFrom(command.entry.url);
         return true;
     case MenuAction::DeleteButton:
     case MenuAction::ButtonProperties:
@@ -350,6 +371,7 @@ MenuContext CToolbarCommands::MakeMenuContext() const
     context.currentToolbar = document.shownToolbar;
     context.signedIn = document.signedIn;
     context.popupBlockerOn = g_PopupMgr > 0 && BrowserCanBlockPopups();
+    context.siteToAllow = SiteToAllow(PageUrl()).value_or(L"");
     context.imageFolder = m_host.Startup().paths.imageFolder;
     // Entry identifiers start past the buttons; the mode moves them further on.
     context.firstEntryId = 555 + static_cast<UINT>(model.size()) + (m_host.InMode() ? 200 : 0);

@@ -49,6 +49,8 @@ public:
     virtual void ShowPluginSettings(const std::wstring& pluginId, int command) = 0;
     // A button was added here and the row rebuilt: the other windows follow.
     virtual void ButtonsChangedHere() noexcept = 0;
+    // The shown page's site went on the pop-up allow list: its count starts again.
+    virtual void PopupSiteAllowed() = 0;
 
 protected:
     ~IToolbarCommandHost() = default;
@@ -81,6 +83,8 @@ private:
     void OpenInNewWindow(const std::wstring& url);
     void Navigate(const std::wstring& url);
     void TurnPopupBlocker(bool on);
+    void AllowPopupsFrom(const std::wstring& site);
+    std::wstring PageUrl() const;
     void OnSignInButton();
     void RemoveToolbar(int toolbarIndex);
     void RunButtonAction(MenuAction action, size_t buttonIndex);

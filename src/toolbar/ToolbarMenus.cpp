@@ -33,7 +33,7 @@ bool IsBlockerButton(const ToolbarButton& button)
 std::wstring MenuCaption(const std::wstring& caption)
 {
     static const wchar_t* const kNeverCut[] = {kPluginManager, L"Pop-up Blocker (OFF)", L"Pop-up Blocker (ON)",
-                                               kBlockerSettings};
+                                               kBlockerSettings, kAllowPopupsFromSite};
     std::wstring shown = caption;
     // The blocker's switch entries carry these texts too: cut, they would no
     // longer say whether they turn the blocker on or off.
@@ -188,6 +188,14 @@ void CToolbarMenuBuilder::AddBlockerSwitch(HMENU menu, size_t buttonIndex)
     command.buttonIndex = buttonIndex;
     command.action = on ? MenuAction::BlockerOff : MenuAction::BlockerOn;
     Add(menu, command, on ? kTurnBlockerOff : kTurnBlockerOn, Image(on ? L"PopupOff.ico" : L"PopupOn.ico"));
+
+    if (!HasRoom()) return;
+    MenuCommand allow;
+    allow.id = NextId();
+    allow.buttonIndex = buttonIndex;
+    allow.action = MenuAction::AllowSite;
+    allow.entry.url = m_context.siteToAllow;
+    Add(menu, allow, kAllowPopupsFromSite, Image(L"PopupAllow.ico"), !m_context.siteToAllow.empty());
 }
 
 unique_hmenu CToolbarMenuBuilder::DropDownMenu(size_t buttonIndex)

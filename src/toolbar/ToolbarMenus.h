@@ -17,6 +17,7 @@ namespace marlin {
 inline constexpr wchar_t kTurnBlockerOn[] = L"Turn Pop-up Blocker (ON)";
 inline constexpr wchar_t kTurnBlockerOff[] = L"Turn Pop-up Blocker (OFF)";
 inline constexpr wchar_t kBlockerSettings[] = L"Pop-up Blocker Settings";
+inline constexpr wchar_t kAllowPopupsFromSite[] = L"Allow pop-ups from this site";
 inline constexpr wchar_t kPluginManager[] = L"Plug-in Manager";
 inline constexpr wchar_t kAddToolbarEntry[] = L"Add Toolbar";
 inline constexpr wchar_t kPluginSettingsEntry[] = L"Settings";
@@ -31,6 +32,7 @@ enum class MenuAction {
     SetDefaultToolbar,
     BlockerOn,
     BlockerOff,
+    AllowSite,         // the site in MenuCommand::entry.url
     DeleteButton,
     ButtonProperties,
     ChangeButtonIcon,
@@ -55,6 +57,7 @@ struct MenuContext {
     int currentToolbar = 0;
     bool signedIn = false;
     bool popupBlockerOn = false;
+    std::wstring siteToAllow; // the shown page's site, empty when it cannot be allowed
     std::wstring imageFolder; // ends with "\"
     UINT firstEntryId = 555;  // where the entry counter starts
 };
@@ -95,6 +98,7 @@ private:
     void Add(HMENU menu, const MenuCommand& command, const std::wstring& caption, const std::wstring& iconPath,
              bool enabled = true);
     void AddEntries(HMENU menu, size_t buttonIndex, const std::vector<MenuEntry>& entries);
+    // The switch and "Allow pop-ups from this site".
     void AddBlockerSwitch(HMENU menu, size_t buttonIndex);
     HMENU MoveToMenu(size_t buttonIndex, bool fixedIds);
     bool ToolbarHasPluginButton() const;

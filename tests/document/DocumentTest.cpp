@@ -126,6 +126,10 @@ TEST_F(DocumentTest, TemplatesAreTheBuiltInDocuments)
         SharedState().IsLoggedIn = signedIn ? 1 : 0;
         ASSERT_TRUE(CreateDocumentFile(xmls + L"template.xml"));
         ExpectGolden(signedIn ? "template-signed-in.xml" : "template-signed-out.xml", ReadTextFile(xmls + L"template.xml"));
+        // The installation starts with the same documents.
+        const std::wstring seed = WinePath(MARLIN_INSTALLER_SEED_DIR) +
+                                  (signedIn ? L"\\MarlinToolbarLogin.xml" : L"\\MarlinToolbarBasic.xml");
+        EXPECT_EQ(ReadTextFile(seed), ReadTextFile(xmls + L"template.xml"));
     }
 }
 

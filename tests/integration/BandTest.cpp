@@ -441,6 +441,20 @@ TEST_F(BandTest, PopupsAreRefusedAndCountedWhileTheBlockerIsOn)
     EXPECT_FALSE(PopupRefused(frame));
     env().keysDown.clear();
 
+    // "Allow pop-ups from this site", second in the button's menu: the page's
+    // windows open, and the next refusal elsewhere is counted from one.
+    env().chooseMenuCommand = [](HMENU menu) { return ::GetMenuItemID(menu, 1); };
+    HWND row = ButtonRow(frame);
+    NMTOOLBARW notice{{row, 0, static_cast<UINT>(TBN_DROPDOWN)}, 3};
+    ::SendMessageW(::GetParent(row), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    env().chooseMenuCommand = nullptr;
+    EXPECT_EQ(BlockerCaption(frame), L"Pop-up Blocker (ON)");
+    ASSERT_TRUE(browser.Navigate(L"http://other.example/"));
+    EXPECT_TRUE(PopupRefused(frame));
+    EXPECT_EQ(BlockerCaption(frame), L"(1) Blocked");
+    ASSERT_TRUE(browser.Navigate(L"http://ads.example/"));
+    EXPECT_FALSE(PopupRefused(frame));
+
     PopupManager(L"no");
     BrowserFrame& off = Open();
     ASSERT_TRUE(off.Browser().Navigate(L"http://ads.example/"));

@@ -11,6 +11,8 @@
 #include "monitors/PopupBlocker.h"
 #include "toolbar/Uninstall.h"
 
+#include <algorithm>
+
 using namespace marlin;
 using namespace marlin::test;
 
@@ -149,6 +151,41 @@ TEST_F(ToolbarCommandTest, TheBlockerButtonSwitchesKeepsItsCountAndSaysWhyItCann
     // Without a blocker button nothing is shown, and nothing breaks.
     m_toolbar.RefreshToolbar(1);
     EXPECT_FALSE(m_toolbar.SetPopupBlockerCaption(BlockedCaption(1)));
+    g_PopupMgr = 0;
+}
+
+TEST_F(ToolbarCommandTest, AllowPopupsFromThisSitePutsThePagesHostOnTheListAndStartsTheCountAgain)
+{
+    Create();
+    Click(6); // the blocker on
+    AllowSite(L"friends.example");
+    const struct {
+        std::wstring page;
+        const wchar_t* allowed; // the list after choosing the entry; nullptr: the entry is grey
+    } cases[] = {
+        {L"http://WWW.Shop.example:8080/a/page.htm?next=http://x.example/", L"WWW.Shop.example,friends.example"},
+        {L"https://ads.example/" + std::wstring(400, L'p'), L"WWW.Shop.example,ads.example,friends.example"},
+        {L"http://www.friends.example/", nullptr}, // allowed already
+        {L"about:blank", nullptr},
+        {L"C:\\pages\\local.htm", nullptr},
+        {L"http://bad_host!.example/", nullptr},
+    };
+    for (const auto& item : cases) {
+        ASSERT_TRUE(m_toolbar.SetPopupBlockerCaption(BlockedCaption(2)));
+        Browser().Navigate(item.page);
+        const CapturedItem* entry = Find(DropDown(6), L"Allow pop-ups from this site");
+        ASSERT_TRUE(entry) << item.page;
+        EXPECT_EQ(entry->grayed, item.allowed == nullptr) << item.page;
+        if (!item.allowed) continue;
+        DropDown(6, entry->id);
+        std::vector<std::wstring> sites = AllowedSites();
+        std::sort(sites.begin(), sites.end());
+        std::wstring listed;
+        for (const std::wstring& site : sites) listed += (listed.empty() ? L"" : L",") + site;
+        EXPECT_EQ(listed, item.allowed) << item.page;
+        EXPECT_EQ(BlockerCaption(), L"Pop-up Blocker (ON)") << "the count starts again";
+        EXPECT_EQ(IsPopupBlockedForUrl(item.page), 0);
+    }
     g_PopupMgr = 0;
 }
 

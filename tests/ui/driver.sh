@@ -30,7 +30,7 @@ no_window() { ! has_window "$1"; }
 
 # Starts the demo browser (arguments are its own) and waits for its toolbar.
 start_browser() {
-    (cd "$INSTALL_UNIX" && exec wine "${INSTALL_WIN}MarlinDemoBrowser.exe" "$@" </dev/null >/dev/null 2>&1) &
+    (cd "$INSTALL_UNIX" && exec wine "$DEMO_BROWSER" "$@" </dev/null >/dev/null 2>&1) &
     wait_for "browser window" has_window "$BROWSER_TITLE" &&
         wait_for "toolbar" probe rect "$BROWSER_TITLE" MarlinSearchBox
 }
