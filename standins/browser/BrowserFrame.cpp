@@ -30,7 +30,7 @@ BrowserFrame::~BrowserFrame() { Close(); }
 bool BrowserFrame::Open(const std::wstring& startAddress)
 {
     const POINT at = m_options.position;
-    RECT rect{at.x, at.y, at.x + 960, at.y + 540};
+    RECT rect{at.x, at.y, at.x + 1120, at.y + 540};
     if (!Create(nullptr, rect, L"Marlin Demo Browser", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN)) return false;
     // WM_CREATE may have failed after the window existed (out of memory is
     // reported at the window procedure, not returned).
