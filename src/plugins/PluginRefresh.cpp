@@ -82,6 +82,7 @@ bool RunPluginUpdate(int pluginId, const std::vector<PluginRecord>& plugins, con
         for (const PluginUpdate& update : ParsePluginUpdates(*answer)) {
             if (stopping) break;
             const auto content = sdk.QueryPlugin(kQueryPluginUpdate, EntryNumber(update.entry), toolbar, *library);
+            if (stopping) break; // an answer that came after the stop is not stored
             if (!content || !merge || !merge(id, toolbarText, content->text2, PluginContentImage(pluginId))) {
                 succeeded = false;
             }
