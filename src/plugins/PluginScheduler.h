@@ -34,6 +34,10 @@ struct ScheduledPlugin {
 inline constexpr UINT_PTR kPluginTimer = 5005;
 inline constexpr UINT kPluginTimerPeriod = 60000;
 inline constexpr DWORD kWorkerStopWaitMs = 5000;
+// What a click (sign-out, a plug-in's Settings, the manager) waits for a
+// worker blocked in a slow SDK: such a worker stores nothing after the stop,
+// so the window's thread need not wait for it to end.
+inline constexpr DWORD kInteractiveStopWaitMs = 1000;
 
 // The minute counter the hidden windows of the process share (0 to 59).
 int AdvanceMinuteCounter() noexcept;

@@ -12,7 +12,7 @@ namespace marlin {
 namespace {
 
 // Stops within the refresh's own bound; a worker that outlives it is logged there.
-void StopRefresh() noexcept { StopPluginRefresh(); }
+void StopRefresh() noexcept { StopPluginRefresh(kInteractiveStopWaitMs); }
 
 std::atomic<void (*)() noexcept> g_stopRefresh{&StopRefresh};
 std::atomic<void (*)() noexcept> g_startRefresh{&StartPluginRefresh};

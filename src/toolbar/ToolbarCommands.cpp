@@ -197,7 +197,7 @@ void CToolbarCommands::OnSignInButton()
         if (StoreSignInState(false)) {
             // The workers end now; signed out no tick starts one, and after
             // the next sign-in (in any window) the refresh runs again.
-            StopPluginRefresh();
+            StopPluginRefresh(kInteractiveStopWaitMs);
             StartPluginRefresh();
         }
         return;
