@@ -5,8 +5,8 @@
 
 #include "config/InstallPaths.h"
 #include "plugins/PluginData.h"
-#include "plugins/PluginSdk.h"
 #include "resources/resource.h"
+#include "support/PluginSdks.h"
 #include "toolbar/PluginButtons.h"
 #include "toolbar/PluginManager.h"
 
@@ -15,17 +15,7 @@ using namespace marlin::test;
 
 namespace {
 
-HMODULE g_sdkModule = nullptr;
 int g_stops = 0, g_starts = 0;
-
-HRESULT MakeStandInSdk(DWORD, IPluginSdk** sdk)
-{
-    using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
-    const auto get = reinterpret_cast<GetClassObject>(::GetProcAddress(g_sdkModule, "DllGetClassObject"));
-    ComPtr<IClassFactory> factory;
-    if (!get || FAILED(get(kPluginSdkClsid, IID_PPV_ARGS(&factory)))) return REGDB_E_CLASSNOTREG;
-    return factory->CreateInstance(nullptr, kPluginSdkIid, reinterpret_cast<void**>(sdk));
-}
 
 constexpr char kSdkScript[] =
     "<PluginSdk><QueryDataChanged Value=\"0\"/>"
@@ -47,12 +37,7 @@ protected:
             ASSERT_TRUE(::CopyFileW(from.c_str(), (folder + name + L".dll").c_str(), FALSE));
         }
         WriteCatalogue(kCatalogue);
-        const std::wstring sdk = MakeFolder(L"Data\\PluginSdk");
-        ASSERT_TRUE(::CopyFileW(WinePath(MARLIN_PLUGIN_SDK_PATH).c_str(), (sdk + L"PluginSdk.dll").c_str(), FALSE));
-        ASSERT_TRUE(WriteTextFile(sdk + L"PluginSdk.xml", kSdkScript));
-        g_sdkModule = ::LoadLibraryW((sdk + L"PluginSdk.dll").c_str());
-        ASSERT_TRUE(g_sdkModule);
-        SetPluginSdkFactory(&MakeStandInSdk);
+        m_sdk.emplace(MakeFolder(L"Data\\PluginSdk"), kSdkScript);
         g_stops = g_starts = 0;
         SetPluginRefreshControl({[]() noexcept { ++g_stops; }, []() noexcept { ++g_starts; }});
         // The signed-in template, its home menu with a "Plug-in Manager" entry.
@@ -64,14 +49,13 @@ protected:
     void TearDown() override
     {
         m_toolbar.Destroy(); // lets go of the SDK object before its library
-        SetPluginSdkFactory(nullptr);
+        m_sdk.reset();
         SetPluginRefreshControl({});
-        if (g_sdkModule) ::FreeLibrary(g_sdkModule);
-        g_sdkModule = nullptr;
         ToolbarFixture::TearDown();
     }
 
     void WriteCatalogue(const char* xml) { ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\Plug-in.xml", xml)); }
+    std::optional<StandInSdk> m_sdk;
     std::string SdkLog() const { return ReadTextFile(m_data + L"PluginSdk\\PluginSdk.log"); }
     const ToolbarButton* Button(int command) const
     {
