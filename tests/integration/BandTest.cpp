@@ -152,15 +152,14 @@ protected:
         IsolatedTest::TearDown();
     }
 
-    void Settings(const wchar_t* name, const std::wstring& value)
+    static void Settings(const wchar_t* name, const std::wstring& value)
     {
-        unique_hkey key = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
-        WriteRegistryString(key.get(), name, value);
+        WriteRegistryString(CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS).get(), name, value);
     }
     static void PopupManager(const wchar_t* value)
     {
-        unique_hkey key = CreateRegistryKey(HKEY_CURRENT_USER, kBrowserKey + std::wstring(L"\\New Windows"), KEY_ALL_ACCESS);
-        WriteRegistryString(key.get(), L"PopupMgr", value);
+        WriteRegistryString(CreateRegistryKey(HKEY_CURRENT_USER, kBrowserKey + std::wstring(L"\\New Windows"), KEY_ALL_ACCESS).get(),
+                            L"PopupMgr", value);
     }
 
     BrowserFrame& Open(BrowserOptions options = {})
@@ -458,7 +457,7 @@ TEST_F(BandTest, PopupsAreRefusedAndCountedWhileTheBlockerIsOn)
     EXPECT_FALSE(PopupRefused(off)) << "the blocker is off";
 }
 
-TEST_F(BandTest, AToolbarButtonNavigatesTheBrowserWhichMayCloseWhileItsMenuIsOpen)
+TEST_F(BandTest, TheBrowserMayCloseWhileAToolbarMenuIsOpen)
 {
     BrowserFrame& frame = Open();
     HWND row = ButtonRow(frame);
@@ -466,13 +465,7 @@ TEST_F(BandTest, AToolbarButtonNavigatesTheBrowserWhichMayCloseWhileItsMenuIsOpe
     HWND control = ::GetParent(row);
     TBBUTTON home{};
     ASSERT_TRUE(::SendMessageW(row, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&home)));
-    // The click as the row reports it to its parent, the toolbar window.
-    ::SendMessageW(control, WM_COMMAND, MAKEWPARAM(home.idCommand, BN_CLICKED), reinterpret_cast<LPARAM>(row));
-    ASSERT_EQ(frame.Browser().NavigationRequests().size(), 1u);
-    EXPECT_EQ(frame.Browser().Url(), frame.Browser().NavigationRequests().back().url);
-    EXPECT_NE(frame.Browser().Url().find(L"marlintoolbar.example"), std::wstring::npos);
-
-    // The window closes inside the menu's loop; the choice still arrives afterwards.
+    // The window closes inside the home menu's loop; the choice still arrives afterwards.
     HRESULT unloadDuringMenu = E_FAIL;
     env().chooseMenuCommand = [&](HMENU) {
         frame.Close();
@@ -616,8 +609,8 @@ TEST_F(BandTest, EachThreadsMouseHookReachesItsOwnToolbarOnly)
     EXPECT_EQ(CanUnloadNow(), S_OK);
 }
 
-// The browser gives the band its keys while the band says it has the focus,
-// as the stand-in's message loop does; the search box takes them from there.
+// The browser gives the band its keys while the band says it has the focus
+// (typed searches through the demo browser's loop are the end-to-end tests').
 TEST_F(BandTest, TheSearchBoxTakesTheFocusAndTheBrowsersKeys)
 {
     BrowserFrame& frame = Open();
@@ -633,32 +626,12 @@ TEST_F(BandTest, TheSearchBoxTakesTheFocusAndTheBrowsersKeys)
     EXPECT_TRUE(frame.Site().BandHasFocus());
     EXPECT_EQ(input->HasFocusIO(), S_OK);
 
-    const auto key = [&](UINT vk) {
-        const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
-        ::PostMessageW(::GetFocus(), WM_KEYDOWN, vk, scan | 1);
-        ::PostMessageW(::GetFocus(), WM_KEYUP, vk, scan | 0xC0000001);
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (frame.TranslateAccelerator(message)) continue;
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-    };
-    for (wchar_t c : std::wstring(L"marlin fish")) key(LOBYTE(::VkKeyScanW(c)));
-    key(VK_RETURN);
-    const auto& requests = frame.Browser().NavigationRequests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_NE(requests.back().url.find(L"q=marlin%20fish&"), std::wstring::npos) << requests.back().url;
-    EXPECT_EQ(::GetFocus(), edit);
-
     // Keys aimed at the browser's own windows stay the browser's.
     MSG other{frame.Address().hwnd(), WM_KEYDOWN, VK_RETURN, 0};
     EXPECT_EQ(input->TranslateAcceleratorIO(&other), S_FALSE);
     ::SetFocus(frame.Address().hwnd());
     EXPECT_FALSE(frame.Site().BandHasFocus());
     EXPECT_EQ(input->HasFocusIO(), S_FALSE);
-    key(VK_RETURN);
-    EXPECT_EQ(requests.size(), 1u);
 
     // The history drop-down (its button is the search box's child 1) closes
     // on CommandStateChange once the mouse has moved over the toolbar, and on OnQuit.
