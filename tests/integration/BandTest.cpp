@@ -12,7 +12,7 @@
 #include "platform/XmlDom.h"
 #include "support/DropObjects.h"
 #include "support/LocalHttpServer.h"
-#include "support/TestIsolation.h"
+#include "support/Installation.h"
 
 #include "MarlinToolbar_h.h"
 
@@ -118,18 +118,15 @@ ULONG References(IUnknown* object)
     return object->Release();
 }
 
-class BandTest : public IsolatedTest {
+class BandTest : public InstallationFixture {
 protected:
     void SetUp() override
     {
-        IsolatedTest::SetUp();
-        m_data = MakeFolder(L"Data");
-        MakeFolder(L"Data\\XMLS");
-        Settings(L"ApplicationPath", m_data);
-        Settings(L"IsLogin", L"1");
-        Settings(L"btbho", L"0");
-        WriteTextFile(env().windowsDirectory + L"\\MarlinToolbar.ini", "[MTSettings]\r\nbtbho=0\r\n");
-        WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml",
+        InstallationFixture::SetUp();
+        Install(true);
+        SetSetting(L"btbho", L"0");
+        SetIni(L"btbho", L"0");
+        WriteTextFile(xmls + L"ApplicationSettings.xml",
                       "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"1\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"1\"/></MTRoot>");
         PopupManager(L"yes");
 
@@ -149,13 +146,9 @@ protected:
         m_windows.clear();
         ::CoRevokeClassObject(m_registration);
         m_module.reset();
-        IsolatedTest::TearDown();
+        InstallationFixture::TearDown();
     }
 
-    static void Settings(const wchar_t* name, const std::wstring& value)
-    {
-        WriteRegistryString(CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS).get(), name, value);
-    }
     static void PopupManager(const wchar_t* value)
     {
         WriteRegistryString(CreateRegistryKey(HKEY_CURRENT_USER, kBrowserKey + std::wstring(L"\\New Windows"), KEY_ALL_ACCESS).get(),
@@ -252,12 +245,11 @@ protected:
     {
         auto document = XmlDocument::Create();
         std::vector<std::wstring> visits;
-        if (!document->Load(m_data + L"XMLS\\LogURL.xml")) return visits;
+        if (!document->Load(xmls + L"LogURL.xml")) return visits;
         for (const XmlElement& visit : ChildElements(document->Root().Get())) visits.push_back(GetText(visit.Get()));
         return visits;
     }
 
-    std::wstring m_data;
     unique_hmodule m_module;
     DWORD m_registration = 0;
     std::vector<std::unique_ptr<BrowserFrame>> m_windows;
@@ -270,7 +262,7 @@ TEST_F(BandTest, TheBandLoadsIntoTheRebarAnswersBandInfoAndLeavesNothingBehind)
     for (HRESULT hr : {loaded.bandSetSite, loaded.bandWindow, loaded.showBand}) EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(BandStyle(frame), 0x281u);
     EXPECT_EQ(frame.Browser().EventSinkCount(), 1u);
-    EXPECT_TRUE(FileExists(m_data + L"XMLS\\MarlinToolbarLogin.xml")) << "signed in: the login document is made";
+    EXPECT_TRUE(FileExists(xmls + L"MarlinToolbarLogin.xml")) << "signed in: the login document is made";
     EXPECT_EQ(CanUnloadNow(), S_FALSE);
     LockToolbars();
     ComPtr<IDeskBand> band = Band(frame);
@@ -311,7 +303,7 @@ TEST_F(BandTest, TheHelperObjectChecksItsHostAndShowsTheBandOnce)
     BrowserFrame& foreign = Open(BrowserOptions{.fullName = L"C:\\Tools\\Other.exe"});
     EXPECT_EQ(bars(foreign), L"hide " + band);
 
-    Settings(L"btbho", L"1");
+    SetSetting(L"btbho", L"1");
     const BrowserOptions browser{.fullName = L"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"};
     BrowserFrame& first = Open(browser);
     EXPECT_EQ(bars(first), L"hide " + band + L"show " + band);
@@ -498,7 +490,7 @@ TEST_F(BandTest, SkinsPaintTheRealToolbarAndAMissingDatabaseIsToldOnce)
     const std::wstring skins = MakeFolder(L"Data\\Skins");
     CopyFiles(WinePath(MARLIN_SKINS_DIR), L"*.xml", skins);
     CopyFiles(WinePath(MARLIN_SKINS_DIR "/2"), L"*.bmp", MakeFolder(L"Data\\Skins\\2"));
-    WriteTextFile(m_data + L"XMLS\\ApplicationSettings.xml",
+    WriteTextFile(xmls + L"ApplicationSettings.xml",
                   "<MTRoot><Popup Status=\"1\"/><LogURL Yes=\"1\"/><AutoUpdate Plugin=\"0\"/><Skin ID=\"2\"/></MTRoot>");
     BrowserFrame& frame = Open();
     HWND toolbar = ::GetParent(ButtonRow(frame));
@@ -521,9 +513,9 @@ TEST_F(BandTest, SkinsPaintTheRealToolbarAndAMissingDatabaseIsToldOnce)
 
 TEST_F(BandTest, VisitsAreNotLoggedWhileSignedOut)
 {
-    Settings(L"IsLogin", L"0");
+    SetSetting(L"IsLogin", L"0");
     ASSERT_TRUE(Open().Browser().Navigate(L"https://secure.example/"));
-    EXPECT_FALSE(FileExists(m_data + L"XMLS\\LogURL.xml"));
+    EXPECT_FALSE(FileExists(xmls + L"LogURL.xml"));
 }
 
 TEST_F(BandTest, MalformedEventsAndEventsAfterUnsitingAreHarmless)
@@ -658,10 +650,9 @@ TEST_F(BandTest, TheSearchBoxTakesTheFocusAndTheBrowsersKeys)
 // whose favicon the DLL fetches from a local site.
 TEST_F(BandTest, ALinkDraggedWithTheMouseOntoTheToolbarBecomesAButton)
 {
-    MakeFolder(L"Data\\Images");
-    CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.ico", m_data + L"Images");
+    CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.ico", data + L"Images");
     LocalHttpServer site;
-    const std::string icon = *ReadFileBytes(m_data + L"Images\\Search.ico", 1 << 16);
+    const std::string icon = *ReadFileBytes(data + L"Images\\Search.ico", 1 << 16);
     site.Serve("/favicon.ico", {icon});
     std::wstring offered;
     env().dialogScript = [&](HWND dialog) {
@@ -715,14 +706,14 @@ TEST_F(BandTest, ALinkDraggedWithTheMouseOntoTheToolbarBecomesAButton)
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
 
     // The dialog runs from the toolbar's queue once the drag is over.
-    const std::wstring iconFile = m_data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico";
+    const std::wstring iconFile = data + L"Images\\127.0.0.1_" + site.Host().substr(10) + L".ico";
     for (int i = 0; i < 3000 && ReadFileBytes(iconFile, 1 << 20).value_or("") != icon; ++i) {
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
         ::Sleep(10);
     }
     EXPECT_EQ(offered, site.Host());
-    EXPECT_NE(ReadTextFile(m_data + L"XMLS\\MarlinToolbarLogin.xml").find(ToUtf8(address)), std::string::npos);
+    EXPECT_NE(ReadTextFile(xmls + L"MarlinToolbarLogin.xml").find(ToUtf8(address)), std::string::npos);
     EXPECT_TRUE(ReadFileBytes(iconFile, 1 << 20).value_or("") == icon) << "the favicon arrived";
     EXPECT_EQ(site.Requests(), std::vector<std::string>{"/favicon.ico"});
     frame.Close();
@@ -733,7 +724,7 @@ TEST_F(BandTest, APluginButtonsSettingsRunsTheSampleLibraryAndAFaultingOneLeaves
 {
     const std::wstring library = MakeFolder(L"Data\\Plugins\\1") + L"EBay.dll";
     ASSERT_TRUE(::CopyFileW(WinePath(MARLIN_PLUGINS_DIR "/1/EBay.dll").c_str(), library.c_str(), FALSE));
-    WriteTextFile(m_data + L"XMLS\\Plug-in.xml", "<PlugIns><PlugIn Name=\"EBay\"><ID>1</ID></PlugIn></PlugIns>");
+    WriteTextFile(xmls + L"Plug-in.xml", "<PlugIns><PlugIn Name=\"EBay\"><ID>1</ID></PlugIn></PlugIns>");
     BrowserFrame& frame = Open();
     HWND row = ButtonRow(frame);
     ASSERT_TRUE(row);
@@ -750,7 +741,7 @@ TEST_F(BandTest, APluginButtonsSettingsRunsTheSampleLibraryAndAFaultingOneLeaves
         env().chooseMenuCommand = nullptr;
         return count;
     };
-    const std::wstring login = m_data + L"XMLS\\MarlinToolbarLogin.xml";
+    const std::wstring login = xmls + L"MarlinToolbarLogin.xml";
     EXPECT_EQ(menu(true), 1) << "Settings only";
     EXPECT_EQ(menu(false), 3) << "the sample's two entries, then Settings";
     const std::string stored = ReadTextFile(login);

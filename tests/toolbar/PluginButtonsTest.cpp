@@ -79,39 +79,6 @@ protected:
         ASSERT_EQ(menu.back().text, L"Settings");
         DropDown(command, menu.back().id);
     }
-    // Opens the settings dialog (from the home menu's "Plug-in Manager" when `fromEntry`) and runs `script`.
-    void InManager(bool fromEntry, const std::function<void(HWND dialog, HWND page)>& script)
-    {
-        bool ran = false;
-        env().dialogScript = [&](HWND dialog) {
-            ran = true;
-            HWND page = nullptr;
-            while ((page = ::FindWindowExW(dialog, page, L"#32770", nullptr)) && !::GetDlgItem(page, IDC_PLUGIN_LIST)) {
-            }
-            script(dialog, page);
-            ::SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_CLOSE, 0);
-        };
-        if (fromEntry) {
-            const CapturedItem* entry = Find(DropDown(1), L"Plug-in Manager");
-            ASSERT_TRUE(entry);
-            DropDown(1, entry->id);
-        } else {
-            Click(kMenuSettings);
-        }
-        env().dialogScript = nullptr;
-        EXPECT_TRUE(ran) << "the dialog did not open";
-    }
-    static std::wstring ListText(HWND page)
-    {
-        HWND list = ::GetDlgItem(page, IDC_PLUGIN_LIST);
-        std::wstring text;
-        for (LRESULT i = 0; i < ::SendMessageW(list, CB_GETCOUNT, 0, 0); ++i) {
-            wchar_t name[256] = {};
-            ::SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-            text += name + std::wstring(i == ::SendMessageW(list, CB_GETCURSEL, 0, 0) ? L"* " : L" ");
-        }
-        return text;
-    }
 };
 
 TEST_F(PluginButtonsTest, SettingsRunsThePluginStoresItsDataAndShowsItsMenuWithSettingsLast)
@@ -188,7 +155,7 @@ TEST_F(PluginButtonsTest, WithoutACatalogueEntryOrLibraryAButtonKeepsItsIcon)
 TEST_F(PluginButtonsTest, ManagerListsPluginsSortedAndRunsTheChosenOne)
 {
     Create();
-    InManager(false, [&](HWND dialog, HWND page) {
+    InSettings([&](HWND dialog, HWND page) {
         HWND tabs = ::GetDlgItem(dialog, IDC_SETTINGS_TABS);
         ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
         wchar_t title[64] = {};
@@ -197,12 +164,12 @@ TEST_F(PluginButtonsTest, ManagerListsPluginsSortedAndRunsTheChosenOne)
         EXPECT_STREQ(title, L"Plug-ins Manager");
         EXPECT_EQ(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
         ASSERT_TRUE(page);
-        EXPECT_EQ(ListText(page), L"EBay* YouTube ");
+        EXPECT_EQ(ComboText(::GetDlgItem(page, IDC_PLUGIN_LIST)), L"EBay *\nYouTube\n");
         ::SendDlgItemMessageW(page, IDC_PLUGIN_LIST, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         Press(page, IDC_PLUGIN_MODIFY);
         ::SendDlgItemMessageW(page, IDC_PLUGIN_LIST, CB_SETCURSEL, 1, 0);
         Press(page, IDC_PLUGIN_MODIFY);
-    });
+    }, IDC_PLUGIN_LIST);
     ExpectGolden("PluginManagerMessages.txt", MessageBoxes());
     EXPECT_EQ(g_stops, 2);
     EXPECT_EQ(g_starts, 2);
@@ -211,13 +178,13 @@ TEST_F(PluginButtonsTest, ManagerListsPluginsSortedAndRunsTheChosenOne)
     // The home menu's "Plug-in Manager" opens the dialog on the page; with an empty catalogue it only restarts the refresh.
     WriteCatalogue("<PlugIns/>");
     env().messageBoxes.clear();
-    InManager(true, [&](HWND dialog, HWND page) {
+    InSettings([&](HWND dialog, HWND page) {
         EXPECT_EQ(::SendDlgItemMessageW(dialog, IDC_SETTINGS_TABS, TCM_GETCURSEL, 0, 0), 1);
         ASSERT_TRUE(page);
         EXPECT_TRUE(::IsWindowVisible(page));
-        EXPECT_EQ(ListText(page), L"");
+        EXPECT_EQ(ComboText(::GetDlgItem(page, IDC_PLUGIN_LIST)), L"");
         Press(page, IDC_PLUGIN_MODIFY);
-    });
+    }, IDC_PLUGIN_LIST, L"Plug-in Manager");
     EXPECT_TRUE(env().messageBoxes.empty());
     EXPECT_EQ(g_stops, 3);
     EXPECT_EQ(g_starts, 3);
