@@ -8,9 +8,9 @@
 #include "document/DocumentStore.h"
 #include "document/SharedInstanceState.h"
 #include "plugins/PluginRefresh.h"
-#include "plugins/PluginSdk.h"
 #include "platform/UniqueHandle.h"
 #include "platform/XmlDom.h"
+#include "support/PluginSdks.h"
 
 #include <functional>
 #include <map>
@@ -19,72 +19,21 @@
 namespace marlin::test {
 namespace {
 
-// An SDK that answers one update entry per plug-in whose content names it;
+// The fake SDK answers one update entry per plug-in whose content names it;
 // GetPluginUpdates can be made to block until the test lets it go.
 std::atomic<bool> g_block{false};
 std::atomic<int> g_inCall{0};
 unique_handle g_release;
 
-class RefreshSdk final : public ComObject<RefreshSdk, IPluginSdk> {
-public:
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetPartnerKey(BSTR* key) override { return Text(key, L"K"); }
-    STDMETHODIMP AuthenticateUser(BSTR, BSTR, BSTR, BSTR* out) override { return Text(out, L""); }
-    STDMETHODIMP StartSdk(BSTR, BSTR, BSTR* out) override { return Text(out, L""); }
-    STDMETHODIMP QueryPlugin(LONG, LONG number, LONG, BSTR path, BSTR* text1, BSTR* text2, LONG* value) override
-    {
-        *value = 0;
-        Text(text1, L"");
-        return Text(text2, Format(L"%ld %ls", number, path).c_str());
-    }
-    STDMETHODIMP GetPluginUpdates(BSTR id, BSTR* out) override
-    {
-        ++g_inCall;
-        if (g_block) ::WaitForSingleObject(g_release.get(), INFINITE);
-        --g_inCall;
-        return Text(out, Format(L"<U><E>stamp,%ls</E></U>", id).c_str());
-    }
-    STDMETHODIMP QueryDataChanged(LONG* changed) override
-    {
-        *changed = 0;
-        return S_OK;
-    }
-#define UNUSED_SLOT(n) \
-    STDMETHODIMP Reserved##n() override { return E_NOTIMPL; }
-    UNUSED_SLOT(3) UNUSED_SLOT(5) UNUSED_SLOT(6) UNUSED_SLOT(7) UNUSED_SLOT(8) UNUSED_SLOT(9) UNUSED_SLOT(10)
-    UNUSED_SLOT(11) UNUSED_SLOT(12) UNUSED_SLOT(14) UNUSED_SLOT(15) UNUSED_SLOT(16) UNUSED_SLOT(18)
-#undef UNUSED_SLOT
-
-private:
-    static HRESULT Text(BSTR* out, const wchar_t* text)
-    {
-        *out = ::SysAllocString(text);
-        return S_OK;
-    }
-};
-
-HRESULT MakeRefreshSdk(DWORD, IPluginSdk** sdk)
+std::wstring RefreshAnswer(const std::wstring& call)
 {
-    *sdk = RefreshSdk::Make().Detach();
-    return S_OK;
+    if (call.starts_with(L"QueryPlugin(")) return call;
+    if (!call.starts_with(L"GetPluginUpdates(")) return L"";
+    ++g_inCall;
+    if (g_block) ::WaitForSingleObject(g_release.get(), INFINITE);
+    --g_inCall;
+    return L"<U><E>stamp," + call.substr(17, call.size() - 18) + L"</E></U>";
 }
-
-// The SDK stand-in, loaded from a scratch folder beside its script.
-HMODULE g_standIn = nullptr;
-
-HRESULT MakeStandInSdk(DWORD, IPluginSdk** sdk)
-{
-    using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
-    const auto get = reinterpret_cast<GetClassObject>(::GetProcAddress(g_standIn, "DllGetClassObject"));
-    ComPtr<IClassFactory> factory;
-    if (!get || FAILED(get(kPluginSdkClsid, IID_PPV_ARGS(&factory)))) return REGDB_E_CLASSNOTREG;
-    return factory->CreateInstance(nullptr, kPluginSdkIid, reinterpret_cast<void**>(sdk));
-}
-
-HRESULT NoSdk(DWORD, IPluginSdk**) { return REGDB_E_CLASSNOTREG; }
 
 class RefreshTest : public PluginsFixture {
 protected:
@@ -99,7 +48,9 @@ protected:
         WriteCatalogue(2, 0);
         SharedState().IsLoggedIn = 1;
         SharedState().CurrentToolbar = 2;
-        SetPluginSdkFactory(&MakeRefreshSdk);
+        FakeSdk::made = FakeSdk::Make();
+        FakeSdk::made->answer = &RefreshAnswer;
+        SetPluginSdkFactory(&FakeSdk::Factory);
         SetPluginMerge([this](const std::wstring& id, const std::wstring& toolbar, const std::wstring& content,
                               const std::wstring& image) {
             std::lock_guard lock(m_lock);
@@ -114,6 +65,8 @@ protected:
         StartPluginRefresh();
         WaitUntil([] { return g_inCall == 0; });
         SetPluginMerge(nullptr);
+        SetPluginSdkFactory(nullptr);
+        FakeSdk::made.Reset();
         ResetSharedState();
         PluginsFixture::TearDown();
     }
@@ -188,7 +141,8 @@ TEST_F(RefreshTest, APluginIsRefreshedOncePerDueMinuteHoweverManyWindowsTick)
             if (auto merges = TakeMerges(); !merges.empty()) byMinute[round % 60] = merges;
         }
         std::map<int, std::vector<std::wstring>> expected;
-        const std::wstring merge = L"1|2|1 " + install + L"Plugins\\1\\EBay.dll|" + data + L"Images\\eBay.ico";
+        const std::wstring merge = Format(L"1|2|QueryPlugin(%ld,1,2,%lsPlugins\\1\\EBay.dll)|%lsImages\\eBay.ico",
+                                          kQueryPluginUpdate, install.c_str(), data.c_str());
         for (int minute = 0; minute < 60; minute += 2) expected[minute] = {merge};
         EXPECT_EQ(byMinute, expected) << windows << " windows";
     }
@@ -289,7 +243,7 @@ TEST_F(RefreshTest, StopsEndBlockedAndHeldWorkers)
 TEST_F(RefreshTest, RefreshesThroughTheSdkStandIn)
 {
     WriteCatalogue(1, 0);
-    SetPluginSdkFactory(&NoSdk);
+    FakeSdk::made.Reset();
     {
         PluginRefreshRegistration window =
             PluginRefreshRegistration::Register(PluginSdkLink::InitializeMarlinToolbarPluginSDK().ready());
@@ -300,15 +254,11 @@ TEST_F(RefreshTest, RefreshesThroughTheSdkStandIn)
     EXPECT_EQ(ReadTextFile(errorLog), "");
 
     const std::wstring sdkFolder = MakeFolder(L"Sdk");
-    ASSERT_TRUE(::CopyFileW(WinePath(MARLIN_PLUGIN_SDK_PATH).c_str(), (sdkFolder + L"PluginSdk.dll").c_str(), FALSE));
-    WriteTextFile(sdkFolder + L"PluginSdk.xml",
-                  "<PluginSdk><GetPartnerKey Text=\"KEY\"/><Plugin ID=\"1\"><Updates><U>s1,7</U><U>s2,8</U></Updates>"
-                  "<Content Number=\"7\"><ButtDesc name=\"E\"><Item caption=\"A\"/></ButtDesc></Content>"
-                  "<Content Number=\"9\"><ButtDesc name=\"E\"><Item caption=\"B\"/></ButtDesc></Content></Plugin>"
-                  "</PluginSdk>");
-    g_standIn = ::LoadLibraryW((sdkFolder + L"PluginSdk.dll").c_str());
-    ASSERT_TRUE(g_standIn);
-    SetPluginSdkFactory(&MakeStandInSdk);
+    const StandInSdk standIn(sdkFolder,
+                             "<PluginSdk><GetPartnerKey Text=\"KEY\"/><Plugin ID=\"1\"><Updates><U>s1,7</U><U>s2,8</U></Updates>"
+                             "<Content Number=\"7\"><ButtDesc name=\"E\"><Item caption=\"A\"/></ButtDesc></Content>"
+                             "<Content Number=\"9\"><ButtDesc name=\"E\"><Item caption=\"B\"/></ButtDesc></Content></Plugin>"
+                             "</PluginSdk>");
     {
         PluginRefreshRegistration window =
             PluginRefreshRegistration::Register(PluginSdkLink::InitializeMarlinToolbarPluginSDK().ready());
@@ -320,8 +270,6 @@ TEST_F(RefreshTest, RefreshesThroughTheSdkStandIn)
     transcript += L"--- PluginSdk.log\r\n" + FromUtf8(ReadTextFile(sdkFolder + L"PluginSdk.log"));
     ExpectGolden("refresh-through-stand-in.txt", ToUtf8(transcript));
     EXPECT_EQ(Count("[ThreadFunction][RunAutoUpdates][RunPluginUpdate failed]"), 1u) << "entry 8 has no content";
-    SetPluginSdkFactory(nullptr);
-    ::FreeLibrary(std::exchange(g_standIn, nullptr));
 }
 
 // Workers merging into the signed-in document while the window's thread adds

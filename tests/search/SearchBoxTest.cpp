@@ -2,54 +2,27 @@
 // and mouse messages delivered as the browser delivers them: key messages for
 // the search box's windows go through its key handler, everything else is
 // translated and dispatched.
-#include "document/SharedInstanceState.h"
 #include "document/SignIn.h"
-#include "platform/Registry.h"
 #include "search/SearchEngines.h"
 #include "support/DropObjects.h"
-#include "support/TestIsolation.h"
-#include "toolbar/MarlinToolbarCtrl.h"
-
-#include "StandInBrowser.h"
-
+#include "toolbar/ToolbarFixture.h"
 
 using namespace marlin;
 using namespace marlin::test;
 
 namespace {
 
-class SearchBoxTest : public IsolatedTest {
+class SearchBoxTest : public ToolbarFixture {
 protected:
     void SetUp() override
     {
-        IsolatedTest::SetUp();
-        m_data = MakeFolder(L"Data");
-        MakeFolder(L"Data\\XMLS");
-        MakeFolder(L"Data\\Images");
-        CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.bmp", m_data + L"Images");
-        unique_hkey settings = CreateRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\MarlinToolbar", KEY_ALL_ACCESS);
-        WriteRegistryString(settings.get(), L"ApplicationPath", m_data);
-        WriteRegistryString(settings.get(), L"IsLogin", L"1");
-        ResetSharedState();
-        m_parent.reset(::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 40, nullptr,
-                                         nullptr, nullptr, nullptr));
+        ToolbarFixture::SetUp();
+        CopyFiles(WinePath(MARLIN_IMAGES_DIR), L"*.bmp", m_data + L"Images"); // the engine button's pictures
     }
-    void TearDown() override
-    {
-        m_toolbar.SetBrowser(nullptr);
-        m_browser.Reset();
-        m_toolbar.Destroy();
-        m_parent.reset();
-        ResetSharedState();
-        IsolatedTest::TearDown();
-    }
-
     void Create()
     {
-        ASSERT_TRUE(m_toolbar.CreateIn(m_parent.get(), RECT{0, 0, 1000, 30}));
-        ::SendMessageW(m_toolbar.hwnd(), WM_SIZE, 0, MAKELPARAM(1000, 30));
-        m_browser = standin::StandInBrowser::Make(m_parent.get());
-        m_toolbar.SetBrowser(m_browser.Get());
+        ToolbarFixture::Create();
+        Browser();
         ASSERT_TRUE(Box().EditWindow());
         ::SetFocus(Box().EditWindow());
     }
@@ -104,12 +77,6 @@ protected:
         return texts;
     }
 
-    std::vector<std::wstring> Navigations()
-    {
-        std::vector<std::wstring> urls;
-        for (const auto& request : m_browser->NavigationRequests()) urls.push_back(request.url);
-        return urls;
-    }
     static std::wstring Address(const wchar_t* engine, const std::wstring& query)
     {
         return ComposeSearchAddress(EngineUrlTemplate(*FindEngineByName(engine)), query);
@@ -122,11 +89,6 @@ protected:
             ::RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
         }
     }
-
-    std::wstring m_data;
-    unique_hwnd m_parent;
-    CMarlinToolbarCtrl m_toolbar;
-    ComPtr<standin::StandInBrowser> m_browser;
 };
 
 TEST_F(SearchBoxTest, ReturnSearchesWhatWasTypedButNotAfterADialogClosed)

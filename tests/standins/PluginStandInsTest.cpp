@@ -2,13 +2,12 @@
 // called through IPluginSdk (and once through IDispatch), its method
 // positions read from its type library, and the sample libraries' FetchData.
 // Everything lands in one transcript compared with golden/PluginStandIns.txt.
-#include "PluginSdk_h.h"
-
 #include "platform/ComTypes.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
 #include "platform/XmlDom.h"
 #include "support/Golden.h"
+#include "support/PluginSdks.h"
 
 #include <gtest/gtest.h>
 
@@ -59,22 +58,15 @@ TEST_F(PluginStandInsTest, AnswerAsScripted)
     std::wstring log;
     const std::wstring sdkFolder = MakeFolder(L"Sdk");
     const std::wstring icon = WinePath(MARLIN_IMAGES_DIR "/EbayWide.ico");
-    ASSERT_TRUE(::CopyFileW(WinePath(MARLIN_PLUGIN_SDK_PATH).c_str(), (sdkFolder + L"PluginSdk.dll").c_str(), FALSE));
-    WriteTextFile(sdkFolder + L"PluginSdk.xml", ToUtf8(Format(kScript, icon.c_str())));
-
-    const unique_hmodule sdk(::LoadLibraryW((sdkFolder + L"PluginSdk.dll").c_str()));
-    ASSERT_TRUE(sdk);
-    const auto entry = [&](const char* name) { return reinterpret_cast<HRESULT(__stdcall*)()>(::GetProcAddress(sdk.get(), name)); };
+    const StandInSdk sdk(sdkFolder, ToUtf8(Format(kScript, icon.c_str())));
+    ASSERT_TRUE(sdk.module());
+    const auto entry = [&](const char* name) { return reinterpret_cast<HRESULT(__stdcall*)()>(::GetProcAddress(sdk.module(), name)); };
     const std::wstring serverKey = L"CLSID\\{F24F8F0F-B8AB-488E-9B8A-AE3E022877A0}\\InprocServer32";
     log += Format(L"register 0x%08lx: ", static_cast<unsigned long>(entry("DllRegisterServer")()));
     log += ClassesValue(serverKey, nullptr) + L" " + ClassesValue(serverKey, L"ThreadingModel") + L"\r\n";
 
-    ComPtr<IClassFactory> factory;
     ComPtr<IPluginSdk> api;
-    using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
-    const auto getClassObject = reinterpret_cast<GetClassObject>(::GetProcAddress(sdk.get(), "DllGetClassObject"));
-    ASSERT_HRESULT_SUCCEEDED(getClassObject(__uuidof(PluginSdk), IID_PPV_ARGS(&factory)));
-    ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID_PPV_ARGS(&api)));
+    ASSERT_HRESULT_SUCCEEDED(StandInSdk::Make(0, &api));
 
     // The methods' places in the table (1: the first after IDispatch's), as the type library gives them.
     ComPtr<ITypeInfo> info;
@@ -126,7 +118,6 @@ TEST_F(PluginStandInsTest, AnswerAsScripted)
     const HRESULT hr = api->Invoke(19, IID_NULL, 0, DISPATCH_METHOD, &parameters, &changed.get(), nullptr, nullptr);
     log += Format(L"Invoke 19 0x%08lx %ld\r\n", static_cast<unsigned long>(hr), flag);
     api.Reset();
-    factory.Reset();
     log += L"--- PluginSdk.log\r\n" + FromUtf8(ReadTextFile(sdkFolder + L"PluginSdk.log"));
     log += Format(L"unregister 0x%08lx: ", static_cast<unsigned long>(entry("DllUnregisterServer")()));
     log += ClassesValue(serverKey, nullptr) + L"\r\n";

@@ -332,15 +332,6 @@ protected:
         m_log += Format(L"refused %d%ls\r\n", id, focused ? L" (focus)" : L"");
     }
     std::string Login() const { return ReadTextFile(LoginPath()); }
-    // Chooses the home menu's entry `caption` (within the toolbar sub-menu `toolbar`).
-    void ChooseHomeEntry(const std::wstring& caption, const std::wstring& toolbar = L"")
-    {
-        const std::vector<CapturedItem> menu = DropDown(1);
-        const CapturedItem* parent = toolbar.empty() ? nullptr : Find(menu, toolbar);
-        const CapturedItem* entry = Find(parent ? parent->children : menu, caption);
-        ASSERT_TRUE(entry) << ToUtf8(caption);
-        DropDown(1, entry->id);
-    }
 
     std::wstring m_log; // the dialogs shown and the refusals
 };

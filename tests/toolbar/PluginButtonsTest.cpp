@@ -5,8 +5,8 @@
 
 #include "config/InstallPaths.h"
 #include "plugins/PluginData.h"
-#include "plugins/PluginSdk.h"
 #include "resources/resource.h"
+#include "support/PluginSdks.h"
 #include "toolbar/PluginButtons.h"
 #include "toolbar/PluginManager.h"
 
@@ -15,17 +15,7 @@ using namespace marlin::test;
 
 namespace {
 
-HMODULE g_sdkModule = nullptr;
 int g_stops = 0, g_starts = 0;
-
-HRESULT MakeStandInSdk(DWORD, IPluginSdk** sdk)
-{
-    using GetClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
-    const auto get = reinterpret_cast<GetClassObject>(::GetProcAddress(g_sdkModule, "DllGetClassObject"));
-    ComPtr<IClassFactory> factory;
-    if (!get || FAILED(get(kPluginSdkClsid, IID_PPV_ARGS(&factory)))) return REGDB_E_CLASSNOTREG;
-    return factory->CreateInstance(nullptr, kPluginSdkIid, reinterpret_cast<void**>(sdk));
-}
 
 constexpr char kSdkScript[] =
     "<PluginSdk><QueryDataChanged Value=\"0\"/>"
@@ -47,12 +37,7 @@ protected:
             ASSERT_TRUE(::CopyFileW(from.c_str(), (folder + name + L".dll").c_str(), FALSE));
         }
         WriteCatalogue(kCatalogue);
-        const std::wstring sdk = MakeFolder(L"Data\\PluginSdk");
-        ASSERT_TRUE(::CopyFileW(WinePath(MARLIN_PLUGIN_SDK_PATH).c_str(), (sdk + L"PluginSdk.dll").c_str(), FALSE));
-        ASSERT_TRUE(WriteTextFile(sdk + L"PluginSdk.xml", kSdkScript));
-        g_sdkModule = ::LoadLibraryW((sdk + L"PluginSdk.dll").c_str());
-        ASSERT_TRUE(g_sdkModule);
-        SetPluginSdkFactory(&MakeStandInSdk);
+        m_sdk.emplace(MakeFolder(L"Data\\PluginSdk"), kSdkScript);
         g_stops = g_starts = 0;
         SetPluginRefreshControl({[]() noexcept { ++g_stops; }, []() noexcept { ++g_starts; }});
         // The signed-in template, its home menu with a "Plug-in Manager" entry.
@@ -64,14 +49,13 @@ protected:
     void TearDown() override
     {
         m_toolbar.Destroy(); // lets go of the SDK object before its library
-        SetPluginSdkFactory(nullptr);
+        m_sdk.reset();
         SetPluginRefreshControl({});
-        if (g_sdkModule) ::FreeLibrary(g_sdkModule);
-        g_sdkModule = nullptr;
         ToolbarFixture::TearDown();
     }
 
     void WriteCatalogue(const char* xml) { ASSERT_TRUE(WriteTextFile(m_data + L"XMLS\\Plug-in.xml", xml)); }
+    std::optional<StandInSdk> m_sdk;
     std::string SdkLog() const { return ReadTextFile(m_data + L"PluginSdk\\PluginSdk.log"); }
     const ToolbarButton* Button(int command) const
     {
@@ -94,39 +78,6 @@ protected:
         ASSERT_FALSE(menu.empty());
         ASSERT_EQ(menu.back().text, L"Settings");
         DropDown(command, menu.back().id);
-    }
-    // Opens the settings dialog (from the home menu's "Plug-in Manager" when `fromEntry`) and runs `script`.
-    void InManager(bool fromEntry, const std::function<void(HWND dialog, HWND page)>& script)
-    {
-        bool ran = false;
-        env().dialogScript = [&](HWND dialog) {
-            ran = true;
-            HWND page = nullptr;
-            while ((page = ::FindWindowExW(dialog, page, L"#32770", nullptr)) && !::GetDlgItem(page, IDC_PLUGIN_LIST)) {
-            }
-            script(dialog, page);
-            ::SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_CLOSE, 0);
-        };
-        if (fromEntry) {
-            const CapturedItem* entry = Find(DropDown(1), L"Plug-in Manager");
-            ASSERT_TRUE(entry);
-            DropDown(1, entry->id);
-        } else {
-            Click(kMenuSettings);
-        }
-        env().dialogScript = nullptr;
-        EXPECT_TRUE(ran) << "the dialog did not open";
-    }
-    static std::wstring ListText(HWND page)
-    {
-        HWND list = ::GetDlgItem(page, IDC_PLUGIN_LIST);
-        std::wstring text;
-        for (LRESULT i = 0; i < ::SendMessageW(list, CB_GETCOUNT, 0, 0); ++i) {
-            wchar_t name[256] = {};
-            ::SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-            text += name + std::wstring(i == ::SendMessageW(list, CB_GETCURSEL, 0, 0) ? L"* " : L" ");
-        }
-        return text;
     }
 };
 
@@ -204,7 +155,7 @@ TEST_F(PluginButtonsTest, WithoutACatalogueEntryOrLibraryAButtonKeepsItsIcon)
 TEST_F(PluginButtonsTest, ManagerListsPluginsSortedAndRunsTheChosenOne)
 {
     Create();
-    InManager(false, [&](HWND dialog, HWND page) {
+    InSettings([&](HWND dialog, HWND page) {
         HWND tabs = ::GetDlgItem(dialog, IDC_SETTINGS_TABS);
         ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
         wchar_t title[64] = {};
@@ -213,12 +164,12 @@ TEST_F(PluginButtonsTest, ManagerListsPluginsSortedAndRunsTheChosenOne)
         EXPECT_STREQ(title, L"Plug-ins Manager");
         EXPECT_EQ(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
         ASSERT_TRUE(page);
-        EXPECT_EQ(ListText(page), L"EBay* YouTube ");
+        EXPECT_EQ(ComboText(::GetDlgItem(page, IDC_PLUGIN_LIST)), L"EBay *\nYouTube\n");
         ::SendDlgItemMessageW(page, IDC_PLUGIN_LIST, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         Press(page, IDC_PLUGIN_MODIFY);
         ::SendDlgItemMessageW(page, IDC_PLUGIN_LIST, CB_SETCURSEL, 1, 0);
         Press(page, IDC_PLUGIN_MODIFY);
-    });
+    }, IDC_PLUGIN_LIST);
     ExpectGolden("PluginManagerMessages.txt", MessageBoxes());
     EXPECT_EQ(g_stops, 2);
     EXPECT_EQ(g_starts, 2);
@@ -227,13 +178,13 @@ TEST_F(PluginButtonsTest, ManagerListsPluginsSortedAndRunsTheChosenOne)
     // The home menu's "Plug-in Manager" opens the dialog on the page; with an empty catalogue it only restarts the refresh.
     WriteCatalogue("<PlugIns/>");
     env().messageBoxes.clear();
-    InManager(true, [&](HWND dialog, HWND page) {
+    InSettings([&](HWND dialog, HWND page) {
         EXPECT_EQ(::SendDlgItemMessageW(dialog, IDC_SETTINGS_TABS, TCM_GETCURSEL, 0, 0), 1);
         ASSERT_TRUE(page);
         EXPECT_TRUE(::IsWindowVisible(page));
-        EXPECT_EQ(ListText(page), L"");
+        EXPECT_EQ(ComboText(::GetDlgItem(page, IDC_PLUGIN_LIST)), L"");
         Press(page, IDC_PLUGIN_MODIFY);
-    });
+    }, IDC_PLUGIN_LIST, L"Plug-in Manager");
     EXPECT_TRUE(env().messageBoxes.empty());
     EXPECT_EQ(g_stops, 3);
     EXPECT_EQ(g_starts, 3);

@@ -30,19 +30,6 @@ protected:
         Create();
     }
 
-    // Opens the dialog from the home menu and runs `script` in it; the dialog closes after.
-    void InDialog(const std::function<void(HWND dialog, HWND page)>& script)
-    {
-        bool ran = false;
-        env().dialogScript = [&](HWND dialog) {
-            ran = true;
-            script(dialog, ::FindWindowExW(dialog, nullptr, L"#32770", nullptr));
-            ::SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_CLOSE, 0);
-        };
-        Click(kMenuSettings);
-        env().dialogScript = nullptr;
-        EXPECT_TRUE(ran) << "the dialog did not open";
-    }
     static bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)); }
     static void ClickBox(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
     static void ChooseSkin(HWND page, const wchar_t* name)
@@ -53,20 +40,6 @@ protected:
         ::SendMessageW(list, CB_SETCURSEL, index, 0);
         ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_APP_SKINS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     }
-    // The skin list as shown, an entry a line: its text and the number it carries; "*" the chosen one.
-    static std::wstring SkinList(HWND page)
-    {
-        HWND list = ::GetDlgItem(page, IDC_APP_SKINS);
-        const LRESULT chosen = ::SendMessageW(list, CB_GETCURSEL, 0, 0);
-        std::wstring text;
-        for (LRESULT index = 0; index < ::SendMessageW(list, CB_GETCOUNT, 0, 0); ++index) {
-            wchar_t name[256] = {};
-            ::SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(name));
-            text += Format(L"%ls=%d%ls\n", name, static_cast<int>(::SendMessageW(list, CB_GETITEMDATA, index, 0)),
-                           index == chosen ? L" *" : L"");
-        }
-        return text;
-    }
     std::string SettingsDocument() const { return ReadTextFile(m_data + L"XMLS\\ApplicationSettings.xml"); }
 };
 
@@ -74,7 +47,7 @@ TEST_F(SettingsDialogTest, ApplyWritesOnlyChangesAndTheChosenSkinsNumber)
 {
     const std::string before = SettingsDocument();
     const LONG flag = SharedState().SettingsChanged;
-    InDialog([&](HWND dialog, HWND page) {
+    InSettings([&](HWND dialog, HWND page) {
         EXPECT_EQ(WindowText(dialog), L"Settings");
         EXPECT_EQ(::SendDlgItemMessageW(dialog, IDC_SETTINGS_TABS, TCM_GETITEMCOUNT, 0, 0), 1)
             << "no plug-in button: one tab";
@@ -85,7 +58,7 @@ TEST_F(SettingsDialogTest, ApplyWritesOnlyChangesAndTheChosenSkinsNumber)
         EXPECT_EQ(placed.left, toolbar.left);
         EXPECT_EQ(placed.top, toolbar.bottom) << "below the toolbar";
         // Sorted by name, each entry keeping its number; the current skin chosen, its preview shown.
-        EXPECT_EQ(SkinList(page), L"Graphite=4\nMarlin Blue=1\nSea Glass=2 *\nSunset=3\n");
+        EXPECT_EQ(ComboText(::GetDlgItem(page, IDC_APP_SKINS), true), L"Graphite=4\nMarlin Blue=1\nSea Glass=2 *\nSunset=3\n");
         EXPECT_TRUE(::SendDlgItemMessageW(page, IDC_APP_SAMPLE, STM_GETIMAGE, IMAGE_BITMAP, 0));
         EXPECT_FALSE(Enabled(page, IDC_APP_AUTOUPDATE));
 
@@ -149,7 +122,7 @@ TEST_F(SettingsDialogTest, ThePopupSwitchFollowsTheToolbarButtonsRule)
     };
     for (const Case& c : cases) {
         c.arrange();
-        InDialog([&](HWND dialog, HWND page) {
+        InSettings([&](HWND dialog, HWND page) {
             EXPECT_EQ(Enabled(page, IDC_APP_POPUP), c.enabled) << c.what;
             if (!c.apply) return;
             if (c.enabled) {

@@ -6,10 +6,12 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
+#include "resources/resource.h"
 #include "support/Dialogs.h"
 #include "support/Golden.h"
 #include "toolbar/MarlinToolbarCtrl.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,6 +73,19 @@ inline const CapturedItem* Find(const std::vector<CapturedItem>& items, const st
         if (item.text == text) return &item;
     }
     return nullptr;
+}
+
+// A combo box's list, an entry a line: its text, "=" the number it carries when asked, "*" the chosen one.
+inline std::wstring ComboText(HWND list, bool numbers = false)
+{
+    std::wstring text;
+    for (LRESULT index = 0; index < ::SendMessageW(list, CB_GETCOUNT, 0, 0); ++index) {
+        wchar_t name[256] = {};
+        ::SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(name));
+        text += name + (numbers ? Format(L"=%d", static_cast<int>(::SendMessageW(list, CB_GETITEMDATA, index, 0))) : L"") +
+                (index == ::SendMessageW(list, CB_GETCURSEL, 0, 0) ? L" *\n" : L"\n");
+    }
+    return text;
 }
 
 class ToolbarFixture : public IsolatedTest {
@@ -194,6 +209,32 @@ protected:
     {
         NMMOUSE notice{{m_toolbar.ButtonToolbar(), 0, static_cast<UINT>(NM_RCLICK)}, static_cast<DWORD_PTR>(command)};
         return Track([&] { ::SendMessageW(m_toolbar.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice)); }, choice);
+    }
+    // Chooses the home menu's entry `caption` (within the toolbar sub-menu `toolbar`).
+    void ChooseHomeEntry(const std::wstring& caption, const std::wstring& toolbar = L"")
+    {
+        const std::vector<CapturedItem> menu = DropDown(1);
+        const CapturedItem* parent = toolbar.empty() ? nullptr : Find(menu, toolbar);
+        const CapturedItem* entry = Find(parent ? parent->children : menu, caption);
+        ASSERT_TRUE(entry) << ToUtf8(caption);
+        DropDown(1, entry->id);
+    }
+    // Opens the settings dialog (from the home menu's `entry` if given) and runs `script` in it, with its page
+    // that holds `pageItem` (0: its first page); the dialog closes after.
+    void InSettings(const std::function<void(HWND dialog, HWND page)>& script, int pageItem = 0,
+                    const wchar_t* entry = nullptr)
+    {
+        bool ran = false;
+        env().dialogScript = [&](HWND dialog) {
+            ran = true;
+            HWND page = ::FindWindowExW(dialog, nullptr, L"#32770", nullptr);
+            while (page && pageItem && !::GetDlgItem(page, pageItem)) page = ::FindWindowExW(dialog, page, L"#32770", nullptr);
+            script(dialog, page);
+            ::SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_CLOSE, 0);
+        };
+        entry ? ChooseHomeEntry(entry) : Click(kMenuSettings);
+        env().dialogScript = nullptr;
+        EXPECT_TRUE(ran) << "the dialog did not open";
     }
     template <typename Open>
     std::vector<CapturedItem> Track(Open open, UINT choice)
