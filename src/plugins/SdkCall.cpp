@@ -31,6 +31,7 @@ DWORD WINAPI SdkThread(void* argument)
             try {
                 job->work();
             } catch (...) {
+                // The work's failure is its own: the caller sees only that it ended.
             }
         }
         job.reset(); // whatever the work kept goes while COM still runs here
