@@ -22,6 +22,8 @@ inline constexpr wchar_t kPluginDataTooLarge[] = L"[Plugins][CallFetchData][Plug
 inline constexpr wchar_t kPluginCallFailed[] = L"[Plugins][CallFetchData][Plugin call failed]";
 inline constexpr wchar_t kPluginCallFaulted[] = L"[Plugins][CallFetchData][Plugin faulted]";
 inline constexpr wchar_t kPluginCallTimedOut[] = L"[Plugins][CallFetchData][Plugin did not return in time]";
+// The plug-in SDK did not answer within its bound: it is not called again in this process.
+inline constexpr wchar_t kSdkNotAnswering[] = L"[Plugins][SdkCall][Plugin SDK did not answer in time]";
 inline constexpr wchar_t kTerminateThreadFailed[] = L"[CInvisibleWnd][StopPluginTimer][Failed to Terminate Thread]";
 inline constexpr wchar_t kPluginUpdateFailed[] = L"[ThreadFunction][RunAutoUpdates][RunPluginUpdate failed]";
 inline constexpr wchar_t kNotConnected[] = L"[CInvisibleWnd][OnTimer][Not Connected to Network]";

@@ -8,7 +8,7 @@ CInvisibleWnd::CInvisibleWnd()
     // The folders below depend on the system's name (Vista keeps its settings elsewhere).
     if (g_OSName.get().empty()) g_OSName = marlin::GetOSName();
     marlin::SetUpProtectedModeFolders();
-    m_sdk = marlin::PluginSdkLink::InitializeMarlinToolbarPluginSDK();
+    m_sdkReady = marlin::PluginSdkLink::InitializeMarlinToolbarPluginSDK();
 }
 
 HWND CInvisibleWnd::CreateIn(HWND parent, const RECT& rect)
@@ -21,7 +21,7 @@ LRESULT CInvisibleWnd::OnCreate(WPARAM, LPARAM, bool&)
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     m_toolbar.CreateIn(hwnd(), client);
-    m_refresh = marlin::PluginRefreshRegistration::Register(m_sdk.ready());
+    m_refresh = marlin::PluginRefreshRegistration::Register(m_sdkReady);
     ::SetTimer(hwnd(), marlin::kPluginTimer, marlin::kPluginTimerPeriod, nullptr);
     return 0;
 }

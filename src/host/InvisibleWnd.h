@@ -1,7 +1,9 @@
 #pragma once
 // The band's own hidden window. It is never visible; it parents the toolbar
 // window, which it creates over its whole client area when it is created.
-// Building it sets up the protected-mode folders and starts the plug-in SDK.
+// Building it sets up the protected-mode folders and starts the plug-in SDK
+// (a bounded call on a thread of its own: the window keeps only whether the
+// SDK is ready).
 //
 // It carries the plug-in refresh timer (5005, one minute): while the window
 // exists it is registered with the process's plug-in refresh, whose oldest
@@ -31,7 +33,7 @@ public:
     // Kills the refresh timer and stops the process refresh (every worker,
     // cooperatively, within a bound) until it is started again.
     void StopPluginTimer() noexcept;
-    bool SdkReady() const noexcept { return m_sdk.ready(); }
+    bool SdkReady() const noexcept { return m_sdkReady; }
     const marlin::PluginRefreshRegistration& Refresh() const noexcept { return m_refresh; }
 
     LRESULT OnCreate(WPARAM, LPARAM, bool&);
@@ -45,7 +47,7 @@ public:
     };
 
 private:
-    marlin::PluginSdkLink m_sdk;
+    bool m_sdkReady = false; // the SDK signed in and started
     marlin::PluginRefreshRegistration m_refresh;
     CMarlinToolbarCtrl m_toolbar;
 };

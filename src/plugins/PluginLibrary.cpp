@@ -7,6 +7,7 @@
 #include "platform/ComTypes.h"
 #include "platform/Environment.h"
 #include "platform/Strings.h"
+#include "platform/Threads.h"
 #include "platform/UniqueHandle.h"
 
 #include <atomic>
@@ -81,23 +82,6 @@ DWORD WINAPI FetchThread(void* argument)
     ::FreeLibraryAndExitThread(self, 0);
 }
 
-// Waits for `handle`, handling the messages other threads send to this
-// thread's windows meanwhile (a plug-in may send to the browser's windows).
-bool WaitHandlingSentMessages(HANDLE handle, DWORD timeoutMs) noexcept
-{
-    const ULONGLONG start = ::GetTickCount64();
-    for (;;) {
-        const ULONGLONG elapsed = ::GetTickCount64() - start;
-        if (elapsed >= timeoutMs) return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-        const DWORD wait = ::MsgWaitForMultipleObjectsEx(1, &handle, static_cast<DWORD>(timeoutMs - elapsed),
-                                                         QS_SENDMESSAGE, 0);
-        if (wait == WAIT_OBJECT_0) return true;
-        if (wait != WAIT_OBJECT_0 + 1) return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-        MSG message;
-        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
-
 } // namespace
 
 void ShowPluginLoadFailure(PluginCaller caller) noexcept
@@ -131,8 +115,8 @@ FetchOutcome CallFetchData(const PluginRecord& plugin, const RECT& rect, int cur
         call->fetchData = fetchData;
         call->rect = rect;
         call->toolbar = currentToolbar;
-        const auto address = reinterpret_cast<const wchar_t*>(&FetchThread);
-        if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, address, &call->self)) {
+        call->self = HoldModuleOf(reinterpret_cast<const void*>(&FetchThread));
+        if (!call->self) {
             LogError(kRiskLow, ErrorMessages::kPluginCallFailed);
             return FetchOutcome::Rejected;
         }

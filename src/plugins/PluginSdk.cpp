@@ -1,10 +1,13 @@
 #include "PluginSdk.h"
 
+#include "SdkCall.h"
+
 #include "config/ErrorLog.h"
 #include "config/Messages.h"
 #include "platform/Environment.h"
 
 #include <atomic>
+#include <memory>
 
 namespace marlin {
 
@@ -51,6 +54,21 @@ std::optional<std::wstring> WholeText(const UniqueBstr& text)
     return Text(text);
 }
 
+// The SDK hands out an icon handle it keeps (icons are the process's, not a
+// thread's): the caller gets a copy of its own, and nothing that is not an icon.
+SdkPicture PictureFromHandle(LONG value)
+{
+    const auto handle = reinterpret_cast<HICON>(static_cast<LONG_PTR>(value));
+    ICONINFO info{};
+    if (!handle || !::GetIconInfo(handle, &info)) return {};
+    const unique_hbitmap colour(info.hbmColor), mask(info.hbmMask);
+    BITMAP bitmap{};
+    if (!::GetObjectW(colour ? colour.get() : mask.get(), sizeof(bitmap), &bitmap) || bitmap.bmWidth <= 0) return {};
+    unique_hicon copy(::CopyIcon(handle));
+    if (!copy) return {};
+    return {std::move(copy), static_cast<int>(bitmap.bmWidth)};
+}
+
 } // namespace
 
 PluginSdkFactory SetPluginSdkFactory(PluginSdkFactory factory) noexcept
@@ -58,39 +76,65 @@ PluginSdkFactory SetPluginSdkFactory(PluginSdkFactory factory) noexcept
     return g_factory.exchange(factory ? factory : &CreateWithCom);
 }
 
-PluginSdkLink PluginSdkLink::InitializeMarlinToolbarPluginSDK() noexcept { return Initialize(true); }
-
-PluginSdkLink PluginSdkLink::InitializeForRefresh() noexcept { return Initialize(false); }
-
-PluginSdkLink PluginSdkLink::Initialize(bool tellUser) noexcept
+bool PluginSdkLink::InitializeMarlinToolbarPluginSDK() noexcept
 {
     try {
-        PluginSdkLink link(CreateSdk(CLSCTX_INPROC_SERVER));
-        if (!link.m_sdk) return link;
-
-        UniqueBstr key;
-        if (link.m_sdk->GetPartnerKey(key.put()) != S_OK) {
-            LogError(kRiskLow, ErrorMessages::kPartnerKeyMissing);
-            return link;
+        const auto outcome = std::make_shared<SignInOutcome>(SignInOutcome::NoSdk);
+        if (!RunSdkCall([outcome] { *outcome = PluginSdkLink(CreateSdk(CLSCTX_INPROC_SERVER)).SignIn(); })) {
+            return false;
         }
-        link.m_partnerKey = Text(key);
-
-        const UniqueBstr partnerKey(link.m_partnerKey), user(kPluginSdkUserName), password(kPluginSdkPassword);
-        UniqueBstr answer;
-        if (link.m_sdk->AuthenticateUser(partnerKey.get(), user.get(), password.get(), answer.put()) != S_OK) {
-            if (tellUser) ShowOnce(g_authenticationShown, kUserAuthenticationFailed, ErrorMessages::kAuthenticationFailed);
-            else LogError(kRiskLow, ErrorMessages::kAuthenticationFailed);
-            return link;
-        }
-        if (link.m_sdk->StartSdk(partnerKey.get(), user.get(), answer.put()) != S_OK) {
-            if (tellUser) ShowOnce(g_startShown, kUnableToStartSdk, ErrorMessages::kStartSdkFailed);
-            else LogError(kRiskLow, ErrorMessages::kStartSdkFailed);
-            return link;
-        }
-        link.m_ready = true;
-        return link;
+        Report(*outcome, true);
+        return *outcome == SignInOutcome::Ready;
     } catch (...) {
-        return PluginSdkLink();
+        return false;
+    }
+}
+
+PluginSdkLink PluginSdkLink::InitializeForRefresh() noexcept
+{
+    PluginSdkLink link(CreateSdk(CLSCTX_INPROC_SERVER));
+    Report(link.SignIn(), false);
+    return link;
+}
+
+PluginSdkLink::SignInOutcome PluginSdkLink::SignIn() noexcept
+{
+    try {
+        if (!m_sdk) return SignInOutcome::NoSdk;
+        UniqueBstr key;
+        if (m_sdk->GetPartnerKey(key.put()) != S_OK) return SignInOutcome::KeyMissing;
+        m_partnerKey = Text(key);
+
+        const UniqueBstr partnerKey(m_partnerKey), user(kPluginSdkUserName), password(kPluginSdkPassword);
+        UniqueBstr answer;
+        if (m_sdk->AuthenticateUser(partnerKey.get(), user.get(), password.get(), answer.put()) != S_OK) {
+            return SignInOutcome::AuthenticationFailed;
+        }
+        if (m_sdk->StartSdk(partnerKey.get(), user.get(), answer.put()) != S_OK) return SignInOutcome::StartFailed;
+        m_ready = true;
+        return SignInOutcome::Ready;
+    } catch (...) {
+        return SignInOutcome::NoSdk;
+    }
+}
+
+void PluginSdkLink::Report(SignInOutcome outcome, bool tellUser) noexcept
+{
+    switch (outcome) {
+    case SignInOutcome::KeyMissing:
+        LogError(kRiskLow, ErrorMessages::kPartnerKeyMissing);
+        break;
+    case SignInOutcome::AuthenticationFailed:
+        if (tellUser) ShowOnce(g_authenticationShown, kUserAuthenticationFailed, ErrorMessages::kAuthenticationFailed);
+        else LogError(kRiskLow, ErrorMessages::kAuthenticationFailed);
+        break;
+    case SignInOutcome::StartFailed:
+        if (tellUser) ShowOnce(g_startShown, kUnableToStartSdk, ErrorMessages::kStartSdkFailed);
+        else LogError(kRiskLow, ErrorMessages::kStartSdkFailed);
+        break;
+    case SignInOutcome::NoSdk:
+    case SignInOutcome::Ready:
+        break;
     }
 }
 
@@ -134,8 +178,40 @@ bool PluginSdkLink::QueryDataChanged() const noexcept
     return m_sdk && m_sdk->QueryDataChanged(&changed) == S_OK && changed != 0;
 }
 
+std::vector<SdkPicture> QueryToolbarPictures(const std::vector<std::wstring>& libraries, LONG toolbar) noexcept
+{
+    try {
+        auto pictures = std::make_shared<std::vector<SdkPicture>>(libraries.size());
+        if (!RunSdkCall([pictures, libraries, toolbar] {
+                const PluginSdkLink sdk = PluginSdkLink::CreateForToolbar();
+                if (!sdk.exists()) return;
+                for (size_t i = 0; i < libraries.size(); ++i) {
+                    if (const auto answer = sdk.QueryPlugin(kQueryPluginIcon, 0, toolbar, libraries[i])) {
+                        (*pictures)[i] = PictureFromHandle(answer->value);
+                    }
+                }
+            })) {
+            return std::vector<SdkPicture>(libraries.size());
+        }
+        return std::move(*pictures);
+    } catch (...) {
+        return {};
+    }
+}
+
+bool QueryToolbarDataChanged() noexcept
+{
+    try {
+        const auto changed = std::make_shared<bool>(false);
+        return RunSdkCall([changed] { *changed = PluginSdkLink::CreateForToolbar().QueryDataChanged(); }) && *changed;
+    } catch (...) {
+        return false;
+    }
+}
+
 void ResetPluginSdkState() noexcept
 {
+    ResetSdkCallState();
     g_factory = &CreateWithCom;
     g_authenticationShown = false;
     g_startShown = false;

@@ -3,9 +3,11 @@
 // authenticates plug-ins and hands out their update lists and button icons.
 #include "platform/ComObject.h"
 #include "platform/ComTypes.h"
+#include "platform/UniqueHandle.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The SDK's dual interface, declared once for the product and the SDK's
 // stand-in (PluginSdk.idl): the methods the product calls sit at their slots,
@@ -50,10 +52,13 @@ class PluginSdkLink {
 public:
     PluginSdkLink() noexcept = default;
 
-    // The band's hidden window's SDK: made in-process, asked for the partner
-    // key, authenticated and started. Failures are logged, and the two that the
-    // user is told of are shown once per process (logged after that).
-    static PluginSdkLink InitializeMarlinToolbarPluginSDK() noexcept;
+    // The band's hidden window's start: on a bounded SDK call (SdkCall.h), an
+    // SDK object made in-process, asked for the partner key, authenticated and
+    // started, then released there. True when it signed in and started.
+    // Failures are logged, and the two that the user is told of are shown on
+    // this thread once per process (logged after that); an SDK that does not
+    // answer in time is not ready and shows nothing.
+    static bool InitializeMarlinToolbarPluginSDK() noexcept;
     // The same steps for a refresh worker's own object (an SDK object is
     // bound to the thread that made it): failures are only logged.
     static PluginSdkLink InitializeForRefresh() noexcept;
@@ -74,15 +79,36 @@ public:
     bool QueryDataChanged() const noexcept;
 
 private:
+    enum class SignInOutcome { NoSdk, KeyMissing, AuthenticationFailed, StartFailed, Ready };
+
     explicit PluginSdkLink(ComPtr<IPluginSdk> sdk) noexcept : m_sdk(std::move(sdk)) {}
-    static PluginSdkLink Initialize(bool tellUser) noexcept;
+    SignInOutcome SignIn() noexcept;
+    static void Report(SignInOutcome outcome, bool tellUser) noexcept;
 
     ComPtr<IPluginSdk> m_sdk;
     std::wstring m_partnerKey;
     bool m_ready = false;
 };
 
-// Forgets which SDK messages were shown and the installed factory (tests).
+// A picture the SDK gave a plug-in button: a copy of its own of the SDK's
+// icon (null: none, or the answer was no icon) and the icon's width.
+struct SdkPicture {
+    unique_hicon icon;
+    int width = 0;
+};
+
+// The toolbar's SDK uses, each on one bounded SDK call (SdkCall.h) with a
+// toolbar instance (`CreateForToolbar`) made, used and released on the call's
+// thread. When the call does not end in time, or the SDK is known not to
+// answer, they answer nothing.
+//
+// `QueryPlugin` kind 1 for each library in turn: one picture per library.
+std::vector<SdkPicture> QueryToolbarPictures(const std::vector<std::wstring>& libraries, LONG toolbar) noexcept;
+// `QueryDataChanged`: whether the toolbar documents are to count as changed.
+bool QueryToolbarDataChanged() noexcept;
+
+// Forgets which SDK messages were shown, the installed factory and the
+// SDK call state (tests).
 void ResetPluginSdkState() noexcept;
 
 } // namespace marlin

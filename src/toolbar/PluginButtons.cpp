@@ -17,21 +17,6 @@ void StopRefresh() noexcept { StopPluginRefresh(kInteractiveStopWaitMs); }
 std::atomic<void (*)() noexcept> g_stopRefresh{&StopRefresh};
 std::atomic<void (*)() noexcept> g_startRefresh{&StartPluginRefresh};
 
-// The SDK hands out an icon handle it keeps: the button gets a copy of its own,
-// and nothing that is not an icon.
-std::pair<ButtonIconRef, int> PictureFromHandle(LONG value)
-{
-    const auto handle = reinterpret_cast<HICON>(static_cast<LONG_PTR>(value));
-    ICONINFO info{};
-    if (!handle || !::GetIconInfo(handle, &info)) return {};
-    const unique_hbitmap colour(info.hbmColor), mask(info.hbmMask);
-    BITMAP bitmap{};
-    if (!::GetObjectW(colour ? colour.get() : mask.get(), sizeof(bitmap), &bitmap) || bitmap.bmWidth <= 0) return {};
-    unique_hicon copy(::CopyIcon(handle));
-    if (!copy) return {};
-    return {AdoptButtonIcon(std::move(copy)), static_cast<int>(bitmap.bmWidth)};
-}
-
 } // namespace
 
 PluginRefreshControl SetPluginRefreshControl(PluginRefreshControl control) noexcept
@@ -78,12 +63,6 @@ std::optional<std::wstring> CPluginButtons::LibraryOf(const ToolbarButton& butto
     return path;
 }
 
-const PluginSdkLink* CPluginButtons::Sdk()
-{
-    if (!m_sdk) m_sdk = PluginSdkLink::CreateForToolbar();
-    return m_sdk->exists() ? &*m_sdk : nullptr;
-}
-
 bool CPluginButtons::ApplyPictures(std::vector<ToolbarButton>& model)
 {
     bool unasked = false;
@@ -103,18 +82,23 @@ bool CPluginButtons::ApplyPictures(std::vector<ToolbarButton>& model)
 
 bool CPluginButtons::AskPictures(const std::vector<ToolbarButton>& model, int toolbar)
 {
-    bool arrived = false;
+    // Each library is asked once: its entry stays, with or without a picture.
+    std::vector<std::wstring> libraries, keys;
     for (const ToolbarButton& button : model) {
         const auto library = LibraryOf(button);
         if (!library) continue;
-        const std::wstring key = ToLowerAscii(*library);
-        if (m_pictures.count(key)) continue;
-        Picture& picture = m_pictures[key];
-        const PluginSdkLink* sdk = Sdk();
-        const auto answer = sdk ? sdk->QueryPlugin(kQueryPluginIcon, 0, toolbar, *library) : std::nullopt;
-        if (!answer) continue;
-        std::tie(picture.icon, picture.width) = PictureFromHandle(answer->value);
-        arrived = arrived || picture.icon != nullptr;
+        std::wstring key = ToLowerAscii(*library);
+        if (!m_pictures.try_emplace(key).second) continue;
+        libraries.push_back(*library);
+        keys.push_back(std::move(key));
+    }
+    if (libraries.empty()) return false;
+    std::vector<SdkPicture> answers = QueryToolbarPictures(libraries, toolbar);
+    bool arrived = false;
+    for (size_t i = 0; i < answers.size() && i < keys.size(); ++i) {
+        if (!answers[i].icon) continue;
+        m_pictures[keys[i]] = Picture{AdoptButtonIcon(std::move(answers[i].icon)), answers[i].width};
+        arrived = true;
     }
     return arrived;
 }
@@ -127,13 +111,12 @@ FetchOutcome CPluginButtons::Run(const PluginRecord& plugin, const RECT& rect, i
                           StorePluginData(id, index, data);
                       });
     if (outcome == FetchOutcome::NotLoaded || outcome == FetchOutcome::Refused) return outcome;
-    if (const PluginSdkLink* sdk = Sdk(); sdk && sdk->QueryDataChanged()) RaiseChange(SharedState().TabsChanged);
+    if (QueryToolbarDataChanged()) RaiseChange(SharedState().TabsChanged);
     return outcome;
 }
 
 void CPluginButtons::Reset() noexcept
 {
-    m_sdk.reset();
     m_pictures.clear();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The toolbar's side of its plug-in buttons: its own copy of the plug-in
-// catalogue, its own plug-in SDK object (made when first needed, not at
-// start-up), the pictures the SDK gives the buttons, and running a plug-in's
-// FetchData with its answer stored in the signed-in document.
+// catalogue, the pictures the SDK gives the buttons, and running a plug-in's
+// FetchData with its answer stored in the signed-in document. Each SDK use is
+// one bounded call with an SDK object of its own (PluginSdk.h), never on the
+// window's thread.
 #include "ToolbarModel.h"
 
 #include "plugins/PluginCatalogue.h"
@@ -44,7 +45,8 @@ public:
     // (buttons without a catalogue entry or library keep their icon files).
     // True when a plug-in was never asked: AskPictures asks, once the row shows.
     bool ApplyPictures(std::vector<ToolbarButton>& model);
-    // Asks the SDK for the pictures of `model`'s plug-ins not asked yet; true when one arrived.
+    // Asks the SDK, in one bounded call, for the pictures of `model`'s plug-ins
+    // not asked yet; true when one arrived. A library asked is not asked again.
     bool AskPictures(const std::vector<ToolbarButton>& model, int toolbar);
 
     // The toolbar catalogue's record for a button's plug-in identifier (any letter case).
@@ -54,7 +56,7 @@ public:
     // the documents changed.
     FetchOutcome Run(const PluginRecord& plugin, const RECT& rect, int toolbar, PluginCaller caller);
 
-    // The window is going: the SDK object and the pictures go with it.
+    // The window is going: the pictures go with it.
     void Reset() noexcept;
 
 private:
@@ -66,10 +68,8 @@ private:
     const PluginTextRecord* FindRecord(const std::wstring& pluginId);
     // The library of a plug-in button, when its plug-in is known and the file is there.
     std::optional<std::wstring> LibraryOf(const ToolbarButton& button);
-    const PluginSdkLink* Sdk();
 
     std::optional<std::vector<PluginTextRecord>> m_catalogue; // read at first need
-    std::optional<PluginSdkLink> m_sdk;                        // made at first need
     std::map<std::wstring, Picture> m_pictures;                // by library path: asked once
 };
 

@@ -246,7 +246,7 @@ TEST_F(RefreshTest, RefreshesThroughTheSdkStandIn)
     FakeSdk::made.Reset();
     {
         PluginRefreshRegistration window =
-            PluginRefreshRegistration::Register(PluginSdkLink::InitializeMarlinToolbarPluginSDK().ready());
+            PluginRefreshRegistration::Register(PluginSdkLink::InitializeMarlinToolbarPluginSDK());
         EXPECT_EQ(window.Tick(), 1u);
         WaitIdle();
     }
@@ -261,7 +261,7 @@ TEST_F(RefreshTest, RefreshesThroughTheSdkStandIn)
                              "</PluginSdk>");
     {
         PluginRefreshRegistration window =
-            PluginRefreshRegistration::Register(PluginSdkLink::InitializeMarlinToolbarPluginSDK().ready());
+            PluginRefreshRegistration::Register(PluginSdkLink::InitializeMarlinToolbarPluginSDK());
         EXPECT_EQ(window.Tick(), 1u);
         WaitIdle();
     }

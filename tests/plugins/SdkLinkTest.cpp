@@ -2,6 +2,8 @@
 
 #include "support/PluginSdks.h"
 
+#include "plugins/SdkCall.h"
+
 namespace marlin::test {
 namespace {
 
@@ -37,8 +39,8 @@ TEST_F(SdkLinkTest, StartingAsksKeyAuthenticatesAndStartsShowingEachFailureOnceP
                 sdk->startResult = input.find(L"start") != std::wstring::npos ? E_UNEXPECTED : S_OK;
                 sdk->text = input.find(L"null") != std::wstring::npos ? nullptr : L"K1";
             }
-            const PluginSdkLink link = PluginSdkLink::InitializeMarlinToolbarPluginSDK();
-            answer += Format(L"%ls ready=%d ", sdk ? sdk->Calls().c_str() : L"", link.ready());
+            const bool ready = PluginSdkLink::InitializeMarlinToolbarPluginSDK();
+            answer += Format(L"%ls ready=%d ", sdk ? sdk->Calls().c_str() : L"", ready);
         }
         answer += L"contexts " + std::exchange(FakeSdk::contexts, L"") + ReplaceAll(FromUtf8(MessageBoxes()), L"\r\n", L"; ");
         env().messageBoxes.clear();
@@ -67,6 +69,53 @@ TEST_F(SdkLinkTest, QueriesPassTheirArgumentsAndTakeOnlySuccessfulAnswers)
         answer += Format(L"changed=%d ", link.QueryDataChanged());
         return sdk->Calls() + L"-> " + answer + L"contexts " + std::exchange(FakeSdk::contexts, L"");
     });
+}
+
+// Each use meets an SDK that hangs: it goes on without the answer after the
+// bound, the next use in the process does not make an SDK object at all, and
+// the left call's thread ends and releases its object once the SDK answers.
+TEST_F(SdkLinkTest, AnSdkThatHangsIsLeftBehindOnceThenSkipped)
+{
+    using Paths = std::vector<std::wstring>;
+    const Paths libraries{L"C:\\P\\1\\E.dll"};
+    const struct {
+        DWORD context;
+        bool (*use)(const Paths&);
+    } uses[] = {
+        {CLSCTX_INPROC_SERVER, [](const Paths&) { return PluginSdkLink::InitializeMarlinToolbarPluginSDK(); }},
+        {CLSCTX_ALL, [](const Paths& paths) { return QueryToolbarPictures(paths, 2).at(0).icon.get() != nullptr; }},
+        {CLSCTX_ALL, [](const Paths&) { return QueryToolbarDataChanged(); }},
+    };
+    for (const auto& [context, use] : uses) {
+        ResetPluginSdkState();
+        SetPluginSdkFactory(&FakeSdk::Factory);
+        SetSdkCallTimeout(200);
+        const unique_handle gate(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        const unique_handle entered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        const unique_handle gone(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        {
+            ComPtr<FakeSdk> sdk = FakeSdk::Make();
+            sdk->gate = gate.get();
+            sdk->entered = entered.get();
+            sdk->gone = gone.get();
+            sdk->value = 1;
+            FakeSdk::made = sdk;
+            EXPECT_FALSE(use(libraries)) << context;
+            EXPECT_FALSE(use(libraries)) << context;
+            ASSERT_EQ(::WaitForSingleObject(entered.get(), 10000), WAIT_OBJECT_0) << "the first call reached the SDK";
+            FakeSdk::made.Reset();
+        }
+        ::SetEvent(gate.get());
+        EXPECT_EQ(::WaitForSingleObject(gone.get(), 10000), WAIT_OBJECT_0) << "the left thread released its object";
+        EXPECT_EQ(std::exchange(FakeSdk::contexts, L""), Format(L"%lu ", context)) << "one object made";
+    }
+    EXPECT_TRUE(MessageBoxes().empty());
+    const std::string log = ReadTextFile(errorLog);
+    size_t logged = 0;
+    for (size_t at = log.find("did not answer in time"); at != std::string::npos; at = log.find("did not answer", at + 1)) {
+        ++logged;
+    }
+    EXPECT_EQ(logged, std::size(uses)) << log;
 }
 
 } // namespace

@@ -21,6 +21,14 @@ public:
     const wchar_t* text = L"answer";
     std::function<std::wstring(const std::wstring& call)> answer;
     LONG value = 7;
+    // An SDK that hangs: while `gate` is set, each call signals `entered` and
+    // waits for `gate`; `gone` is signalled when the object goes.
+    HANDLE gate = nullptr, entered = nullptr, gone = nullptr;
+
+    ~FakeSdk()
+    {
+        if (gone) ::SetEvent(gone);
+    }
 
     std::wstring Calls()
     {
@@ -79,6 +87,10 @@ public:
 private:
     HRESULT Answer(const std::wstring& call, BSTR* out, HRESULT result)
     {
+        if (gate) {
+            ::SetEvent(entered);
+            ::WaitForSingleObject(gate, INFINITE);
+        }
         if (!call.empty()) {
             std::lock_guard lock(m_lock);
             m_calls += call + L" ";
