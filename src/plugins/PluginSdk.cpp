@@ -21,6 +21,11 @@ HRESULT CreateWithCom(DWORD context, IPluginSdk** sdk)
 std::atomic<PluginSdkFactory> g_factory{&CreateWithCom};
 std::atomic<bool> g_authenticationShown{false};
 std::atomic<bool> g_startShown{false};
+// What the first start in the process answered (-1: not started yet). Every
+// browser window's band objects start the SDK; the answer does not change
+// while the process runs, so later windows take it without a thread and the
+// SDK's calls on their way to the screen.
+std::atomic<int> g_startOutcome{-1};
 
 ComPtr<IPluginSdk> CreateSdk(DWORD context) noexcept
 {
@@ -73,16 +78,23 @@ SdkPicture PictureFromHandle(LONG value)
 
 PluginSdkFactory SetPluginSdkFactory(PluginSdkFactory factory) noexcept
 {
+    g_startOutcome = -1; // another SDK: its start is still to be seen
     return g_factory.exchange(factory ? factory : &CreateWithCom);
 }
 
 bool PluginSdkLink::InitializeMarlinToolbarPluginSDK() noexcept
 {
     try {
+        if (const int known = g_startOutcome.load(); known >= 0) {
+            const auto outcome = static_cast<SignInOutcome>(known);
+            Report(outcome, true); // shown once in the process, logged after that
+            return outcome == SignInOutcome::Ready;
+        }
         const auto outcome = std::make_shared<SignInOutcome>(SignInOutcome::NoSdk);
         if (!RunSdkCall([outcome] { *outcome = PluginSdkLink(CreateSdk(CLSCTX_INPROC_SERVER)).SignIn(); })) {
             return false;
         }
+        g_startOutcome = static_cast<int>(*outcome);
         Report(*outcome, true);
         return *outcome == SignInOutcome::Ready;
     } catch (...) {
@@ -215,6 +227,7 @@ void ResetPluginSdkState() noexcept
     g_factory = &CreateWithCom;
     g_authenticationShown = false;
     g_startShown = false;
+    g_startOutcome = -1;
 }
 
 } // namespace marlin

@@ -57,7 +57,9 @@ public:
     // started, then released there. True when it signed in and started.
     // Failures are logged, and the two that the user is told of are shown on
     // this thread once per process (logged after that); an SDK that does not
-    // answer in time is not ready and shows nothing.
+    // answer in time is not ready and shows nothing. The first answer in the
+    // process is kept: later windows take it (and its message) without
+    // calling the SDK again, until another SDK factory is installed.
     static bool InitializeMarlinToolbarPluginSDK() noexcept;
     // The same steps for a refresh worker's own object (an SDK object is
     // bound to the thread that made it): failures are only logged.
