@@ -4,6 +4,7 @@
 #include "platform/Strings.h"
 #include "plugins/PluginData.h"
 #include "plugins/PluginRefresh.h"
+#include "plugins/PluginSdk.h"
 
 #include <atomic>
 

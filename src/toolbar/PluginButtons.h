@@ -8,7 +8,6 @@
 
 #include "plugins/PluginCatalogue.h"
 #include "plugins/PluginLibrary.h"
-#include "plugins/PluginSdk.h"
 
 #include <map>
 #include <optional>
