@@ -31,7 +31,11 @@ struct CPluginScheduler::State {
     std::deque<Job> queue;
     unique_handle startSignal{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     unique_handle stopSignal{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-    std::atomic<bool> stopping{false};
+    // Each worker keeps the flag of the run it was started in: a stop raises
+    // it, and a tick after the stop starts a new one, so a worker of a stopped
+    // run never takes the new run's flag for its own.
+    std::mutex stopLock;
+    std::shared_ptr<std::atomic<bool>> stopping = std::make_shared<std::atomic<bool>>(false);
     std::mutex signalLock; // the start signal and whether it is held
     bool held = false;
 
@@ -45,6 +49,19 @@ struct CPluginScheduler::State {
     {
         std::lock_guard lock(signalLock);
         ::ResetEvent(startSignal.get());
+    }
+
+    std::shared_ptr<std::atomic<bool>> CurrentStop()
+    {
+        std::lock_guard lock(stopLock);
+        return stopping;
+    }
+    // The flag for workers started now: a fresh one once the last was raised.
+    std::shared_ptr<std::atomic<bool>> RunningStop()
+    {
+        std::lock_guard lock(stopLock);
+        if (*stopping) stopping = std::make_shared<std::atomic<bool>>(false);
+        return stopping;
     }
 
     void Remove(DWORD threadId)
@@ -83,6 +100,12 @@ std::vector<ScheduledPlugin> DuePlugins(const std::vector<ScheduledPlugin>& plug
 
 namespace {
 
+// What a worker is started with: the state it shares and its run's stop flag.
+struct WorkerStart {
+    std::shared_ptr<CPluginScheduler::State> state;
+    std::shared_ptr<std::atomic<bool>> stopping;
+};
+
 // A worker: waits for its turn and the start signal, runs its job unless the
 // scheduler stops, and always removes its job. It holds the state it shares
 // and the module until it has ended.
@@ -92,17 +115,17 @@ DWORD WINAPI RunAutoUpdates(void* parameter) noexcept
     ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                          reinterpret_cast<LPCWSTR>(&RunAutoUpdates), &self);
     {
-        std::unique_ptr<std::shared_ptr<CPluginScheduler::State>> owned(
-            static_cast<std::shared_ptr<CPluginScheduler::State>*>(parameter));
-        CPluginScheduler::State& state = **owned;
+        std::unique_ptr<WorkerStart> owned(static_cast<WorkerStart*>(parameter));
+        CPluginScheduler::State& state = *owned->state;
+        const std::atomic<bool>& stopping = *owned->stopping;
         const DWORD me = ::GetCurrentThreadId();
         try {
             std::lock_guard turn(state.workerLock);
             const HANDLE signals[] = {state.startSignal.get(), state.stopSignal.get()};
             const DWORD woken = ::WaitForMultipleObjects(2, signals, FALSE, INFINITE);
-            if (woken == WAIT_OBJECT_0 && !state.stopping) {
+            if (woken == WAIT_OBJECT_0 && !stopping) {
                 if (const std::optional<Job> job = state.Find(me)) {
-                    if (!state.runner(job->pluginId, state.stopping) && !state.stopping) {
+                    if (!state.runner(job->pluginId, stopping) && !stopping) {
                         LogError(kRiskLow, ErrorMessages::kPluginUpdateFailed);
                     }
                 }
@@ -143,7 +166,7 @@ void CPluginScheduler::SetHeld(bool held)
         if (held) ::ResetEvent(m_state->startSignal.get());
     }
     // Released: workers queued meanwhile may run now.
-    if (!held && !m_state->stopping) m_state->Open();
+    if (!held && !*m_state->CurrentStop()) m_state->Open();
 }
 
 void CPluginScheduler::ReapFinishedWorkers()
@@ -159,8 +182,8 @@ size_t CPluginScheduler::Tick(bool signedIn)
     const int minute = AdvanceMinuteCounter();
     const std::optional<std::vector<ScheduledPlugin>> plugins = m_state->catalogue ? m_state->catalogue() : std::nullopt;
     if (!plugins) return 0;
-    // A tick after a stop starts afresh.
-    m_state->stopping = false;
+    // A tick after a stop starts a new run.
+    const std::shared_ptr<std::atomic<bool>> stopping = m_state->RunningStop();
     ::ResetEvent(m_state->stopSignal.get());
     size_t started = 0;
     for (const ScheduledPlugin& plugin : DuePlugins(*plugins, minute, QueuedNames())) {
@@ -169,7 +192,7 @@ size_t CPluginScheduler::Tick(bool signedIn)
                                   &held)) {
             break;
         }
-        auto shared = std::make_unique<std::shared_ptr<State>>(m_state);
+        auto shared = std::make_unique<WorkerStart>(WorkerStart{m_state, stopping});
         DWORD threadId = 0;
         // Suspended until its job is queued: a worker always finds its own job.
         unique_handle worker(::CreateThread(nullptr, 0, &RunAutoUpdates, shared.get(), CREATE_SUSPENDED, &threadId));
@@ -193,7 +216,7 @@ size_t CPluginScheduler::Tick(bool signedIn)
 bool CPluginScheduler::Stop(DWORD waitMs)
 {
     m_state->Close();
-    m_state->stopping = true;
+    *m_state->CurrentStop() = true;
     if (m_state->stopSignal) ::SetEvent(m_state->stopSignal.get());
     // Waited for without the lock: a tick on another thread never waits for a stop.
     std::vector<unique_handle> stopped;
